@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+// Source of time for the link and the workers. Injected so that tests can run a
+// 20-second pause or a silent gateway without waiting for real.
+class Clock {
+public:
+    virtual ~Clock() = default;
+
+    // Monotonic milliseconds since an arbitrary start.
+    virtual std::uint64_t NowMs() = 0;
+    virtual void SleepMs(std::uint32_t ms) = 0;
+
+    // The real, monotonic clock.
+    static Clock& System();
+};

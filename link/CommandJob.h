@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One step of a script: the command to send, the progress text shown while it
+// runs, and what the worker stores back (the parsed payload and the status).
+class CommandJob {
+public:
+    static constexpr int kFailed = 1;
+    static constexpr int kSucceeded = 0;
+
+    void SetCommand(std::string command) { command_ = std::move(command); }
+    std::string GetCommand() const { return command_; }
+    void SetText(std::string text) { text_ = std::move(text); }
+    std::string GetText() const { return text_; }
+    void SetResponse(std::string response) { response_ = std::move(response); }
+    std::string GetResponse() const { return response_; }
+    void SetTimeout(int timeoutMs) { timeoutMs_ = timeoutMs; }
+    int GetTimeout() const { return timeoutMs_; }
+    void SetStatus(int status) { status_ = status; }
+    int GetStatus() const { return status_; }
+    void SetExtra(int extraBytes) { extra_ = extraBytes; }
+    int GetExtra() const { return extra_; }
+
+private:
+    std::string command_;
+    std::string text_;
+    std::string response_;
+    int timeoutMs_ = 0;
+    int status_ = kFailed;
+    int extra_ = 0;
+};
+
+// A script: jobs run in order; an empty command ends it.
+using JobList = std::vector<CommandJob>;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The "/debug" command log: every command, raw reply and parsed reply in
+// blocks between separator lines, appended to a file and flushed after each
+// block so that it survives a crash.
+class CommandLog {
+public:
+    bool Open(const std::string& path);  // appends; false leaves the log off
+    bool IsOpen() const;
+    void Close();
+
+    void WriteStartBlock(std::string_view title, std::string_view version, std::time_t now);
+    void WriteCommand(std::string_view command);
+    void WriteRawResponse(std::string_view reply);
+    void WriteParsedResponse(std::string_view payload, bool outcome);
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> file_;
+};

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "link/Clock.h"
+#include "link/SerialDevice.h"
+
+class CommandLog;
+class ProgressIndicator;
+
+// The gateway's one serial port: open and configure it, write a command,
+// collect the reply until its status or the deadline, and cut the reply down
+// to its payload. One instance, held by the application object and used by one
+// worker at a time; nothing here shows a message.
+class ModemPort {
+public:
+    // A Send whose write failed keeps reopening the port for this long (longer
+    // than the gateway's 300 s restart), then gives up.
+    static constexpr std::uint32_t kReopenLimitMs = 360000;
+    static constexpr std::uint32_t kReopenIntervalMs = 1000;
+
+    explicit ModemPort(Clock& clock = Clock::System());
+
+    // The device path, for example /dev/ttyACM0 or a /dev/serial/by-id link.
+    void SetPortName(std::string name);
+    std::string PortName() const;
+
+    // The command log to write blocks to, or nullptr for none.
+    void SetLog(CommandLog* log);
+
+    // Opens the named device exclusively, configures it and drains it.
+    bool Open();
+    // Opens and configures without draining (what discovery does).
+    bool OpenConfigured();
+    bool IsOpen() const;
+    void Close();
+
+    // Discards pending input until the line has been quiet for one short wait.
+    // Never discards output that was written. Always true.
+    bool Drain();
+
+    // Writes the whole command (drained first); the SLEEP pseudo-command writes
+    // nothing. On a failed write, reopens the port every second and writes once
+    // more; false when that fails or the port did not come back in time.
+    bool Send(const std::string& command);
+
+    // Collects the reply to the command just sent until it ends in an OK or
+    // ERROR status (unless rawMode) or timeoutMs has passed since entry. The
+    // reply holds at most maxBytes and is cut at a NUL byte. False only when the
+    // read policy cannot be installed.
+    bool Receive(const std::string& command, std::size_t maxBytes, int timeoutMs, bool rawMode,
+                 ProgressIndicator* progress, std::string& reply);
+
+    // Strips output blocks, status, echo and framing from a raw reply. Returns
+    // false when the reply ends in an ERROR status.
+    bool Parse(const std::string& command, const std::string& reply, std::string& payload);
+
+    // One write call of file data straight to the port (upload data phase): no
+    // drain, no log. Returns the bytes written, or -1 when the write failed.
+    long WriteRaw(const char* data, std::size_t size);
+
+private:
+    bool InstallShortWait();
+    bool Reopen();
+
+    Clock& clock_;
+    std::string portName_;
+    CommandLog* log_ = nullptr;
+    SerialDevice device_;
+};

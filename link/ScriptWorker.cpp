@@ -1,0 +1,45 @@
+#include "link/ScriptWorker.h"
+
+#include <algorithm>
+
+#include "link/ModemPort.h"
+
+namespace {
+
+constexpr std::size_t kBaseReplyBytes = 100000;
+constexpr char kInstallCommand[] = "at&usbinterface=110";
+
+}  // namespace
+
+int ProgressRange(const JobList& jobs)
+{
+    long long sum = 0;
+    for (const CommandJob& job : jobs) {
+        if (job.GetCommand().empty())
+            break;
+        sum += job.GetTimeout();
+    }
+    return static_cast<int>(std::clamp<long long>(sum / 105, 0, 65535));
+}
+
+void RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer, ProgressIndicator& progress)
+{
+    for (CommandJob& job : jobs) {
+        const std::string command = job.GetCommand();
+        if (command.empty())
+            break;
+        const std::size_t bufferBytes = kBaseReplyBytes + static_cast<std::size_t>(std::max(job.GetExtra(), 0));
+        observer.ShowJobText(job.GetText());
+        job.SetStatus(CommandJob::kFailed);
+        if (!port.Send(command))
+            continue;
+        const bool rawMode = command.find(kInstallCommand) != std::string::npos;
+        std::string reply;
+        if (!port.Receive(command, bufferBytes, job.GetTimeout(), rawMode, &progress, reply))
+            continue;
+        std::string payload;
+        const bool outcome = port.Parse(command, reply, payload);
+        job.SetResponse(std::move(payload));
+        job.SetStatus(outcome ? CommandJob::kSucceeded : CommandJob::kFailed);
+    }
+}
