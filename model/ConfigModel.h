@@ -1,0 +1,39 @@
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <string_view>
+
+#include "model/ModelTree.h"
+
+// The gateway's settings, state and radio settings trees, loaded from query
+// replies. UI thread only.
+class ConfigModel {
+public:
+    // No documents, no group lists, radio present.
+    void Reset();
+
+    // A settings query reply becomes the set_setting request that sends the
+    // same settings back. Always true; a reply that does not parse leaves no
+    // document and the previous group list.
+    bool LoadSettingsReply(std::string_view reply);
+    // Always true, like LoadSettingsReply.
+    bool LoadStateReply(std::string_view reply);
+    // False when the gateway says it has no radio (radioPresent is cleared,
+    // nothing else changes) or the reply holds no document.
+    bool LoadRadioSettingsReply(std::string_view reply);
+
+    xmlDocPtr SettingsDocument() const { return settings_.Document(); }
+    xmlNodePtr SettingsGroups() const { return settings_.Groups(); }
+    xmlDocPtr StateDocument() const { return state_.Document(); }
+    xmlNodePtr StateGroups() const { return state_.Groups(); }
+    xmlDocPtr RadioSettingsDocument() const { return radio_.Document(); }
+    xmlNodePtr RadioGroups() const { return radio_.Groups(); }
+    bool RadioPresent() const { return radioPresent_; }
+
+private:
+    ModelTree settings_;
+    ModelTree state_;
+    ModelTree radio_;
+    bool radioPresent_ = true;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The part of a gateway reply from its first '<' to its last '>', both kept;
+// empty when there is no such part (echo, status lines and framing dropped).
+std::string_view TrimReply(std::string_view reply);
+
+// `text` without any occurrence of `piece`.
+std::string RemoveAll(std::string_view text, std::string_view piece);
+
+// The decimal integer at the start of `text` the way the C library reads it:
+// leading white space, an optional sign, digits up to the first other
+// character; 0 when there are none. Out-of-range values saturate.
+int LeadingInteger(std::string_view text);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// Owners for what libxml2 hands out, so that no early return can leak a tree
+// or a string.
+struct XmlDocFree {
+    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+};
+using XmlDocument = std::unique_ptr<xmlDoc, XmlDocFree>;
+
+// Documents held by the model are shared: a group list handed out by the model
+// keeps the tree it points into alive even after the tree has been replaced.
+using SharedXmlDocument = std::shared_ptr<xmlDoc>;
+
+// Replies and local files larger than this are refused before parsing. The
+// gateway's whole settings tree is some tens of kilobytes; anything near this
+// size is garbage or hostile.
+inline constexpr std::size_t kMaxXmlInputBytes = 16u * 1024u * 1024u;
+
+// Parses untrusted text: no network, no entity substitution, no DTD loading,
+// no diagnostics on the terminal, blank text nodes kept. A document that
+// declares a DTD, input over kMaxXmlInputBytes and malformed input all give no
+// document. `name` is only used in the parser's diagnostics.
+XmlDocument ParseXmlText(std::string_view text, const char* name);
+
+// The same for a local file (backups, the node settings file). An unreadable
+// file gives no document.
+XmlDocument ParseXmlFile(const std::string& path);
