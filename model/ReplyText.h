@@ -14,3 +14,6 @@ std::string RemoveAll(std::string_view text, std::string_view piece);
 // leading white space, an optional sign, digits up to the first other
 // character; 0 when there are none. Out-of-range values saturate.
 int LeadingInteger(std::string_view text);
+
+// Equal when they differ at most in the case of ASCII letters.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -1,0 +1,75 @@
+#include "model/ConfigModel.h"
+
+#include <libxml/tree.h>
+
+#include "model/ElementSearch.h"
+#include "model/ReplyText.h"
+#include "model/XmlDocument.h"
+
+namespace {
+
+constexpr int kElement = XML_ELEMENT_NODE;
+constexpr std::string_view kNoRadio = "Currently not configured or supported";
+
+void Rename(xmlNodePtr node, const char* name) {
+    xmlNodeSetName(node, reinterpret_cast<const xmlChar*>(name));
+}
+
+// The element that holds the groups, or nullptr when the reply has none.
+xmlNodePtr FindGroupHolder(xmlDocPtr document, std::string_view name) {
+    return FindChildElement(xmlDocGetRootElement(document), kElement, name);
+}
+
+// Turns a query_setting element into the set_setting that sends its groups
+// back, and makes its groups the tree's group list.
+void AdoptSettingGroups(ModelTree& tree, xmlNodePtr querySetting) {
+    if (querySetting != nullptr) {
+        Rename(querySetting, "set_setting");
+        tree.SetGroups(querySetting->children);
+    }
+}
+
+}  // namespace
+
+void ConfigModel::Reset() {
+    settings_.Clear();
+    state_.Clear();
+    radio_.Clear();
+    radioPresent_ = true;
+}
+
+bool ConfigModel::LoadSettingsReply(std::string_view reply) {
+    settings_.ReplaceDocument(ParseXmlText(TrimReply(reply), "setting.xml"));
+    if (xmlDocPtr document = settings_.Document()) {
+        Rename(xmlDocGetRootElement(document), "rci_request");
+        AdoptSettingGroups(settings_, FindGroupHolder(document, "query_setting"));
+    }
+    return true;
+}
+
+bool ConfigModel::LoadStateReply(std::string_view reply) {
+    state_.ReplaceDocument(ParseXmlText(TrimReply(reply), "state.xml"));
+    if (xmlDocPtr document = state_.Document()) {
+        if (xmlNodePtr queryState = FindGroupHolder(document, "query_state")) {
+            state_.SetGroups(queryState->children);
+        }
+    }
+    return true;
+}
+
+bool ConfigModel::LoadRadioSettingsReply(std::string_view reply) {
+    const std::string_view trimmed = TrimReply(reply);
+    if (trimmed.find(kNoRadio) != std::string_view::npos) {
+        radioPresent_ = false;
+        return false;
+    }
+    radio_.ReplaceDocument(ParseXmlText(trimmed, "meshletsetting.xml"));
+    xmlDocPtr document = radio_.Document();
+    if (document == nullptr) {
+        return false;
+    }
+    Rename(xmlDocGetRootElement(document), "rci_request");
+    xmlNodePtr command = FindGroupHolder(document, "do_command");
+    AdoptSettingGroups(radio_, FindChildElement(command, kElement, "query_setting"));
+    return true;
+}
