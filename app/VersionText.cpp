@@ -2,8 +2,7 @@
 
 #include <string_view>
 
-std::string GetVersionText()
-{
+std::string GetVersionText() {
     constexpr std::string_view version = R7_VERSION;
     return version.empty() ? std::string() : "Version " + std::string(version);
 }

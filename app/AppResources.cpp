@@ -1,0 +1,7 @@
+#include "app/AppResources.h"
+
+#include <QtGlobal>
+
+void LoadAppResources() {
+    Q_INIT_RESOURCE(r7resources);
+}

@@ -1,0 +1,105 @@
+#include "app/BLApp.h"
+
+#include <libxml/parser.h>
+#include <libxml/xmlversion.h>
+
+#include <ctime>
+
+#include "app/AppResources.h"
+#include "app/BLPropertySheet.h"
+#include "app/ProgramTitle.h"
+#include "app/Prompter.h"
+#include "app/StartOptions.h"
+#include "app/VersionText.h"
+#include "model/DeviceInfoCollection.h"
+#include "pages/MainPage.h"
+
+namespace {
+
+constexpr char kUndetectedTitle[] = "Unable to detect Linkhold R7";
+constexpr char kConnectText[] =
+    "Please connect the power adapter to your Linkhold R7, then connect the R7 to your computer "
+    "using the supplied USB cable.";
+constexpr char kSilentText[] =
+    "Unable to communicate with the device. Please verify that the device is powered and "
+    "connected to USB.";
+
+// The oldest libxml2 whose parser behaviour the configuration trees rely on.
+constexpr int kOldestXmlLibrary = 20702;
+
+}  // namespace
+
+BLApp::BLApp(Prompter& prompter, Clock& clock)
+    : prompter_(prompter),
+      port_(clock),
+      runner_(port_),
+      runSheet_([](BLPropertySheet& sheet) { sheet.exec(); }) {}
+
+BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
+    LoadAppResources();
+    icon_ = QIcon(QStringLiteral(":/images/r7_icon.xpm"));
+    OpenLog(options);
+    model_.Reset();
+    xmlCheckVersion(kOldestXmlLibrary);
+    // Set up the parser's global state here, on the user-interface thread,
+    // before any other thread could touch it.
+    xmlInitParser();
+    if (log_.IsOpen())
+        log_.WriteStartBlock(kProgramTitle, GetVersionText(), std::time(nullptr));
+
+    if (!FindGateway(options))
+        return Outcome::NoGateway;
+
+    BLPropertySheet sheet(QString::fromUtf8(kProgramTitle), model_, runner_, prompter_);
+    auto mainPage = std::make_unique<MainPage>(model_, runner_);
+    mainPage->Info().statusText = "Connected (" + port_.PortName() + ")";
+    if (!CollectWithRetry(mainPage->Info()))
+        return Outcome::NoDeviceInfo;
+
+    AddPages(sheet, std::move(mainPage));
+    sheet.setWindowIcon(icon_);
+    runSheet_(sheet);
+    ShutDown();
+    return Outcome::SheetClosed;
+}
+
+void BLApp::OpenLog(const StartOptions& options) {
+    // A log that cannot be opened is not worth stopping for: run without it.
+    if (options.debugLog && log_.Open(options.logPath))
+        port_.SetLog(&log_);
+}
+
+bool BLApp::FindGateway(const StartOptions& options) {
+    const ProductChooser chooser = [this](const std::vector<std::string>& candidates) {
+        return prompter_.ChooseProduct(candidates);
+    };
+    std::string reason;
+    while (!DiscoverPort(port_, options.discovery, chooser, &reason)) {
+        if (!prompter_.AskRetry(kUndetectedTitle, kConnectText, reason))
+            return false;
+        reason.clear();
+    }
+    return true;
+}
+
+bool BLApp::CollectWithRetry(DeviceInfo& info) {
+    while (!CollectDeviceInfo(runner_, model_, info)) {
+        if (!prompter_.AskRetry(kUndetectedTitle, kSilentText, {}))
+            return false;
+    }
+    return true;
+}
+
+void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage) {
+    // The one place that fixes the tab order: device information, mobile,
+    // remote management, radio (only while the gateway has one), serial port,
+    // Python, firmware update, utilities.
+    sheet.AddPage(mainPage.release());
+}
+
+void BLApp::ShutDown() {
+    model_.Reset();
+    xmlCleanupParser();
+    port_.SetLog(nullptr);
+    log_.Close();
+}

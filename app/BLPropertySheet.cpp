@@ -1,0 +1,132 @@
+#include "app/BLPropertySheet.h"
+
+#include <QDialogButtonBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/ProgramTitle.h"
+#include "app/Prompter.h"
+#include "app/VersionText.h"
+#include "pages/PropertyPage.h"
+
+BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, ScriptRunner& runner,
+                                 Prompter& prompter, QWidget* parent)
+    : QDialog(parent),
+      model_(model),
+      runner_(runner),
+      prompter_(prompter),
+      tabs_(new QTabWidget(this)),
+      buttons_(new QDialogButtonBox(
+          QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this)) {
+    setWindowTitle(caption);
+    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+
+    buttons_->button(QDialogButtonBox::Apply)->setEnabled(false);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &BLPropertySheet::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &BLPropertySheet::reject);
+    connect(buttons_->button(QDialogButtonBox::Apply), &QPushButton::clicked, this,
+            &BLPropertySheet::ApplyPages);
+    connect(tabs_, &QTabWidget::currentChanged, this, &BLPropertySheet::ChangePage);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(buttons_);
+    BuildMenu();
+}
+
+void BLPropertySheet::BuildMenu() {
+    auto* menuBar = new QMenuBar(this);
+    QMenu* window = menuBar->addMenu(QStringLiteral("&Window"));
+    window->addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
+    window->addSeparator();
+    window->addAction(QStringLiteral("&About..."), this, &BLPropertySheet::ShowAbout);
+    layout()->setMenuBar(menuBar);
+}
+
+void BLPropertySheet::AddPage(PropertyPage* page) {
+    pages_.push_back(page);
+    page->AttachSheet(this);
+    connect(page, &PropertyPage::ModifiedChanged, this, &BLPropertySheet::UpdateApplyButton);
+    tabs_->addTab(page, page->Title());
+}
+
+bool BLPropertySheet::SetActivePage(int index) {
+    tabs_->setCurrentIndex(index);
+    return tabs_->currentIndex() == index;
+}
+
+void BLPropertySheet::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The first page comes alive when the sheet first appears, as it would if
+    // the user had just selected it.
+    if (!active_ && !pages_.empty())
+        ChangePage(tabs_->currentIndex());
+}
+
+void BLPropertySheet::ChangePage(int index) {
+    // Tabs are added before the sheet is shown; pages are activated only once
+    // the user can see them.
+    if (switching_ || !isVisible() || index < 0)
+        return;
+    auto* next = static_cast<PropertyPage*>(tabs_->widget(index));
+    if (next == active_)
+        return;
+    if (active_ && !active_->Deactivate()) {
+        switching_ = true;
+        tabs_->setCurrentWidget(active_);
+        switching_ = false;
+        return;
+    }
+    active_ = next;
+    active_->Activate();
+}
+
+bool BLPropertySheet::ApplyPages() {
+    if (active_ && !active_->Deactivate())
+        return false;
+    for (PropertyPage* page : pages_) {
+        if (page->WasDisplayed() && !page->Apply())
+            return false;
+    }
+    return true;
+}
+
+void BLPropertySheet::accept() {
+    if (ApplyPages())
+        QDialog::accept();
+}
+
+void BLPropertySheet::UpdateApplyButton() {
+    const bool modified = std::any_of(pages_.begin(), pages_.end(),
+                                      [](const PropertyPage* page) { return page->IsModified(); });
+    buttons_->button(QDialogButtonBox::Apply)->setEnabled(modified);
+}
+
+bool BLPropertySheet::event(QEvent* event) {
+    if (event->type() == WM_APPLY_CONFIGURATION) {
+        RunApply(&ApplyConfiguration);
+        return true;
+    }
+    if (event->type() == WM_APPLY_RADIO_CONFIGURATION) {
+        RunApply(&ApplyRadioConfiguration);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void BLPropertySheet::RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigModel&)) {
+    // Without a document read from the gateway there is nothing to send back;
+    // sending nothing silently would look like a successful apply.
+    if (pipeline(runner_, model_) == ApplyResult::NoDocument)
+        prompter_.Inform(kProgramTitle,
+                         "No configuration has been read from the device, so there is nothing "
+                         "to apply. Press Refresh on the Device Information page and try again.");
+}
+
+void BLPropertySheet::ShowAbout() {
+    prompter_.Inform(std::string("About ") + kProgramTitle,
+                     std::string(kProgramTitle) + "\n" + GetVersionText());
+}

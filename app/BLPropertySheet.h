@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <QEvent>
+#include <vector>
+
+#include "model/ConfigApply.h"
+
+class ConfigModel;
+class PropertyPage;
+class Prompter;
+class QDialogButtonBox;
+class QTabWidget;
+class ScriptRunner;
+
+// The two requests by which a page asks the sheet to send an edited document to
+// the gateway and read it back. Delivered synchronously (sendEvent): the page
+// re-reads its values once the request returns.
+inline constexpr QEvent::Type WM_APPLY_CONFIGURATION =
+    static_cast<QEvent::Type>(QEvent::User + 100);
+inline constexpr QEvent::Type WM_APPLY_RADIO_CONFIGURATION =
+    static_cast<QEvent::Type>(QEvent::User + 101);
+
+// The program's main window: the pages as tabs with OK, Cancel and Apply. OK and
+// Apply let the active page validate first, then apply every page that has been
+// displayed; OK then closes. Apply is enabled while any page is modified.
+class BLPropertySheet : public QDialog {
+    Q_OBJECT
+
+public:
+    BLPropertySheet(const QString& caption, ConfigModel& model, ScriptRunner& runner,
+                    Prompter& prompter, QWidget* parent = nullptr);
+
+    // Takes ownership of the page; pages appear as tabs in the order added.
+    void AddPage(PropertyPage* page);
+    int PageCount() const { return static_cast<int>(pages_.size()); }
+    PropertyPage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
+    PropertyPage* ActivePage() const { return active_; }
+    bool SetActivePage(int index);
+
+    // The Apply button: false when a page refused.
+    bool ApplyPages();
+    void accept() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildMenu();
+    void ChangePage(int index);
+    void UpdateApplyButton();
+    void RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigModel&));
+    void ShowAbout();
+
+    ConfigModel& model_;
+    ScriptRunner& runner_;
+    Prompter& prompter_;
+    QTabWidget* tabs_;
+    QDialogButtonBox* buttons_;
+    std::vector<PropertyPage*> pages_;
+    PropertyPage* active_ = nullptr;
+    bool switching_ = false;
+};

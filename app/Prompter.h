@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Every question the shell puts to the user goes through this interface, so that
+// start-up and the sheet can run without a person (tests answer instead).
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // A warning with Retry and Cancel; details is extra text for whoever needs to
+    // fix the cause (may be empty). True means Retry.
+    virtual bool AskRetry(const std::string& title, const std::string& text,
+                          const std::string& details) = 0;
+
+    // A plain message with an OK button.
+    virtual void Inform(const std::string& title, const std::string& text) = 0;
+
+    // Several gateways were found: the chosen or typed device name, or empty when
+    // the user dismissed the choice.
+    virtual std::string ChooseProduct(const std::vector<std::string>& candidates) = 0;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "link/PortDiscovery.h"
+
+// What the command line asks of start-up.
+struct StartOptions {
+    bool debugLog = false;
+    std::string logPath = "command.log";
+    DiscoveryOptions discovery;
+};
+
+// Reads the arguments after the program name. "/debug" anywhere in them (also
+// inside a longer argument, case-sensitive) turns the command log on;
+// "--port DEVICE" or "--port=DEVICE" names the gateway's device. False with
+// *error set for a malformed line.
+bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& options,
+                      std::string* error);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/Prompter.h"
+
+// Asks the person at the screen with message boxes and the product selection
+// dialog. The boxes have no owner: start-up shows them before any window exists.
+class WidgetPrompter : public Prompter {
+public:
+    bool AskRetry(const std::string& title, const std::string& text,
+                  const std::string& details) override;
+    void Inform(const std::string& title, const std::string& text) override;
+    std::string ChooseProduct(const std::vector<std::string>& candidates) override;
+};

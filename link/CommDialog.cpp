@@ -1,0 +1,92 @@
+#include "link/CommDialog.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "link/ModemPort.h"
+
+namespace {
+
+// How often the bar follows the worker's position: smooth enough to watch, few
+// enough events for a script that runs for minutes.
+constexpr int kProgressRefreshMs = 100;
+
+}  // namespace
+
+CommDialog::CommDialog(ModemPort& port, JobList& jobs, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      port_(port),
+      jobs_(jobs),
+      portLine_(new QLabel(this)),
+      jobLine_(new QLabel(this)),
+      progress_(new QProgressBar(this)),
+      progressTimer_(new QTimer(this)) {
+    setWindowTitle(QStringLiteral("Communicating..."));
+    setModal(true);
+
+    portLine_->setObjectName(QStringLiteral("portLine"));
+    portLine_->setText(QStringLiteral("Communicating with the R7 on %1, please wait...")
+                           .arg(QString::fromStdString(port_.PortName())));
+    jobLine_->setObjectName(QStringLiteral("jobLine"));
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setRange(0, ProgressRange(jobs_));
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(portLine_);
+    layout->addWidget(jobLine_);
+    layout->addWidget(progress_);
+    setMinimumWidth(400);
+
+    progressTimer_->setInterval(kProgressRefreshMs);
+    connect(progressTimer_, &QTimer::timeout, this, &CommDialog::CopyProgress);
+}
+
+void CommDialog::RunModal() {
+    finished_ = false;
+    position_.store(0);
+    progressTimer_->start();
+    worker_ = std::thread(&CommDialog::RunWorker, this);
+    exec();
+    progressTimer_->stop();
+    worker_.join();
+}
+
+void CommDialog::reject() {
+    if (finished_)
+        QDialog::reject();
+}
+
+void CommDialog::ShowJobText(const std::string& text) {
+    QMetaObject::invokeMethod(
+        this, [this, line = QString::fromStdString(text)] { jobLine_->setText(line); },
+        Qt::QueuedConnection);
+}
+
+int CommDialog::Position() const {
+    return position_.load();
+}
+
+void CommDialog::SetPosition(int position) {
+    position_.store(position);
+}
+
+void CommDialog::RunWorker() {
+    RunScript(port_, jobs_, *this, *this);
+    QMetaObject::invokeMethod(
+        this, [this] { Finish(); }, Qt::QueuedConnection);
+}
+
+void CommDialog::CopyProgress() {
+    progress_->setValue(std::clamp(position_.load(), progress_->minimum(), progress_->maximum()));
+}
+
+void CommDialog::Finish() {
+    finished_ = true;
+    CopyProgress();
+    accept();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "link/CommandJob.h"
+#include "link/ProgressIndicator.h"
+#include "link/ScriptWorker.h"
+
+class ModemPort;
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+// The "Communicating..." dialog: runs a script on a worker thread while the user
+// interface waits in the dialog's modal loop. The user cannot end it; it closes
+// when the worker has run every job.
+//
+// Threads: the worker owns the port and the job list while it runs and reaches
+// the widgets only through queued calls. The progress position is an atomic the
+// worker moves; a timer on the user-interface thread copies it to the bar, so a
+// long pause cannot flood the event loop. RunModal joins the worker before it
+// returns, so the caller may read the jobs at once and no thread outlives them.
+class CommDialog : public QDialog, private ScriptObserver, private ProgressIndicator {
+    Q_OBJECT
+
+public:
+    CommDialog(ModemPort& port, JobList& jobs, QWidget* parent = nullptr);
+
+    // Shows the dialog, runs the jobs and returns once they have all run.
+    void RunModal();
+
+    // Escape and the window's close request end up here; ignored while the
+    // worker runs.
+    void reject() override;
+
+private:
+    void ShowJobText(const std::string& text) override;
+    int Position() const override;
+    void SetPosition(int position) override;
+
+    void RunWorker();
+    void CopyProgress();
+    void Finish();
+
+    ModemPort& port_;
+    JobList& jobs_;
+    QLabel* portLine_;
+    QLabel* jobLine_;
+    QProgressBar* progress_;
+    QTimer* progressTimer_;
+    std::atomic<int> position_{0};
+    bool finished_ = false;
+    std::thread worker_;
+};

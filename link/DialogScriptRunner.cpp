@@ -1,0 +1,10 @@
+#include "link/DialogScriptRunner.h"
+
+#include <QApplication>
+
+#include "link/CommDialog.h"
+
+void DialogScriptRunner::Run(JobList& jobs) {
+    CommDialog dialog(port_, jobs, QApplication::activeWindow());
+    dialog.RunModal();
+}

@@ -1,0 +1,187 @@
+#include "pages/MainPage.h"
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "model/ConfigModel.h"
+#include "model/DeviceInfoCollection.h"
+#include "pages/IpAddressEdit.h"
+#include "pages/LampRules.h"
+
+namespace {
+
+const char kLitProperty[] = "lit";
+
+// A value shown as it stands in the state tree, with no control to reveal.
+SettingBinding TextRow(std::string path, std::string* target) {
+    SettingBinding row;
+    row.path = std::move(path);
+    row.text = target;
+    row.kind = kTextSetting;
+    return row;
+}
+
+}  // namespace
+
+MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, QWidget* parent)
+    : PropertyPage(QStringLiteral("Device Information"), parent),
+      model_(model),
+      runner_(runner),
+      litLamp_(QStringLiteral(":/images/lamp_lit.xpm")),
+      unlitLamp_(QStringLiteral(":/images/lamp_unlit.xpm")) {
+    table_ = {
+        TextRow("mobile_stats/iccid", &iccid_),
+        TextRow("ppp_stats/ip_address", &ipAddress_),
+        TextRow("device_info/model", &product_),
+        TextRow("device_info/firmware", &firmware_),
+    };
+    BuildLayout();
+}
+
+QLineEdit* MainPage::AddField(const QString& label, QWidget* group) {
+    auto* edit = new QLineEdit(group);
+    edit->setReadOnly(true);
+    auto* form = static_cast<QFormLayout*>(group->layout());
+    form->addRow(label, edit);
+    return edit;
+}
+
+QLabel* MainPage::MakeLamp(const QString& name) {
+    auto* lamp = new QLabel(this);
+    lamp->setObjectName(name);
+    SetLamp(lamp, false);
+    return lamp;
+}
+
+void MainPage::BuildLayout() {
+    auto* statusRow = new QWidget(this);
+    statusRow->setLayout(new QFormLayout);
+    status_ = AddField(QStringLiteral("Status"), statusRow);
+
+    auto* device = new QGroupBox(QStringLiteral("Device Information"), this);
+    device->setLayout(new QFormLayout);
+    productEdit_ = AddField(QStringLiteral("Product"), device);
+    firmwareEdit_ = AddField(QStringLiteral("Firmware Version"), device);
+
+    auto* mobile = new QGroupBox(QStringLiteral("Mobile Information"), this);
+    mobile->setLayout(new QFormLayout);
+    imsi_ = AddField(QStringLiteral("IMSI"), mobile);
+    iccidEdit_ = AddField(QStringLiteral("ICCID"), mobile);
+    phoneNumber_ = AddField(QStringLiteral("Phone Number"), mobile);
+    manufacturer_ = AddField(QStringLiteral("Modem Manufacturer"), mobile);
+    serialNumber_ = AddField(QStringLiteral("Modem Serial Number"), mobile);
+    revision_ = AddField(QStringLiteral("Modem Revision"), mobile);
+
+    auto* connection = new QGroupBox(QStringLiteral("Mobile Connection"), this);
+    auto* lamps = new QGridLayout;
+    linkLamp_ = MakeLamp(QStringLiteral("linkLamp"));
+    lamps->addWidget(linkLamp_, 0, 0, Qt::AlignCenter);
+    lamps->addWidget(new QLabel(QStringLiteral("Link"), connection), 1, 0, Qt::AlignCenter);
+    auto* bars = new QHBoxLayout;
+    for (int bar = 0; bar < kSignalBars; ++bar) {
+        signalLamps_[bar] = MakeLamp(QStringLiteral("signalLamp%1").arg(bar + 1));
+        bars->addWidget(signalLamps_[bar]);
+    }
+    bars->addStretch();
+    lamps->addLayout(bars, 0, 1);
+    lamps->addWidget(new QLabel(QStringLiteral("Signal Strength"), connection), 1, 1);
+    lamps->setColumnStretch(1, 1);
+    ipEdit_ = new IpAddressEdit(connection);
+    ipEdit_->setObjectName(QStringLiteral("ipAddress"));
+    auto* ipRow = new QFormLayout;
+    ipRow->addRow(QStringLiteral("Mobile IP Address"), ipEdit_);
+    auto* connectionLayout = new QVBoxLayout(connection);
+    connectionLayout->addLayout(lamps);
+    connectionLayout->addLayout(ipRow);
+
+    auto* refresh = new QPushButton(QStringLiteral("Refresh"), this);
+    connect(refresh, &QPushButton::clicked, this, &MainPage::Refresh);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(refresh);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(mobile);
+    right->addWidget(connection);
+    auto* left = new QVBoxLayout;
+    left->addWidget(statusRow);
+    left->addWidget(device);
+    left->addStretch();
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(right, 1);
+    auto* page = new QVBoxLayout(this);
+    page->addLayout(columns);
+    page->addStretch();
+    page->addLayout(buttonRow);
+}
+
+void MainPage::OnInitDialog() {
+    ShowValues();
+    SetModified(false);
+}
+
+void MainPage::OnSetActive() {
+    ShowValues();
+}
+
+void MainPage::Refresh() {
+    // A failed collection leaves what it could read; the page shows that as is.
+    CollectDeviceInfo(runner_, model_, info_);
+    ShowValues();
+}
+
+void MainPage::ShowValues() {
+    ReadSetting([](int) {}, table_, model_.StateGroups());
+    ipEdit_->SetAddress(ipAddress_);
+    UpdateLamps();
+    UpdateData(false);
+}
+
+bool MainPage::DoDataExchange(bool save) {
+    ExchangeText(save, status_, info_.statusText);
+    ExchangeText(save, productEdit_, product_);
+    ExchangeText(save, firmwareEdit_, firmware_);
+    ExchangeText(save, imsi_, info_.imsi);
+    ExchangeText(save, iccidEdit_, iccid_);
+    ExchangeText(save, phoneNumber_, info_.phoneNumber);
+    ExchangeText(save, manufacturer_, info_.manufacturer);
+    ExchangeText(save, serialNumber_, info_.serialNumber);
+    ExchangeText(save, revision_, info_.revision);
+    return true;
+}
+
+void MainPage::UpdateLamps() {
+    const bool threeLamps = HasThreeSignalLamps(product_);
+    const int shown = threeLamps ? 3 : kSignalBars;
+    const int lit = LitSignalBars(info_.signal, threeLamps);
+    for (int bar = 0; bar < kSignalBars; ++bar) {
+        signalLamps_[bar]->setHidden(bar >= shown);
+        if (bar < shown)
+            SetLamp(signalLamps_[bar], bar < lit);
+    }
+    SetLamp(linkLamp_, IsLinkLit(ipAddress_));
+}
+
+void MainPage::SetLamp(QLabel* lamp, bool lit) {
+    lamp->setPixmap(lit ? litLamp_ : unlitLamp_);
+    lamp->setProperty(kLitProperty, lit);
+}
+
+bool MainPage::SignalLampLit(int bar) const {
+    return signalLamps_.at(bar - 1)->property(kLitProperty).toBool();
+}
+
+bool MainPage::SignalLampShown(int bar) const {
+    return !signalLamps_.at(bar - 1)->isHidden();
+}
+
+bool MainPage::LinkLampLit() const {
+    return linkLamp_->property(kLitProperty).toBool();
+}

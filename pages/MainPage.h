@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "model/DeviceInfo.h"
+#include "model/SettingBinding.h"
+#include "pages/PropertyPage.h"
+
+class ConfigModel;
+class IpAddressEdit;
+class QLabel;
+class QLineEdit;
+class ScriptRunner;
+
+// "Device Information": who the gateway is and how its mobile link is doing.
+// Read-only; Refresh collects everything again.
+class MainPage : public PropertyPage {
+    Q_OBJECT
+
+public:
+    static constexpr int kSignalBars = 5;
+
+    MainPage(ConfigModel& model, ScriptRunner& runner, QWidget* parent = nullptr);
+
+    // Filled by start-up and by the collection.
+    DeviceInfo& Info() { return info_; }
+
+    // Runs the device information collection again and shows its results.
+    void Refresh();
+
+    // Lamp state as shown; bars count from 1 (leftmost).
+    bool SignalLampLit(int bar) const;
+    bool SignalLampShown(int bar) const;
+    bool LinkLampLit() const;
+
+protected:
+    void OnInitDialog() override;
+    void OnSetActive() override;
+    bool DoDataExchange(bool save) override;
+
+private:
+    void BuildLayout();
+    QLineEdit* AddField(const QString& label, QWidget* group);
+    QLabel* MakeLamp(const QString& name);
+    void ShowValues();
+    void UpdateLamps();
+    void SetLamp(QLabel* lamp, bool lit);
+
+    ConfigModel& model_;
+    ScriptRunner& runner_;
+    DeviceInfo info_;
+    std::string iccid_;
+    std::string product_;
+    std::string firmware_;
+    std::string ipAddress_;
+    BindingTable table_;
+
+    QPixmap litLamp_;
+    QPixmap unlitLamp_;
+    QLineEdit* status_ = nullptr;
+    QLineEdit* productEdit_ = nullptr;
+    QLineEdit* firmwareEdit_ = nullptr;
+    QLineEdit* imsi_ = nullptr;
+    QLineEdit* iccidEdit_ = nullptr;
+    QLineEdit* phoneNumber_ = nullptr;
+    QLineEdit* manufacturer_ = nullptr;
+    QLineEdit* serialNumber_ = nullptr;
+    QLineEdit* revision_ = nullptr;
+    QLabel* linkLamp_ = nullptr;
+    std::array<QLabel*, kSignalBars> signalLamps_{};
+    IpAddressEdit* ipEdit_ = nullptr;
+};
