@@ -131,8 +131,10 @@ bool ValueToWrite(const SettingBinding& row, std::string& value) {
 }
 
 // Stored as a text node, never parsed: a password such as "a&b" or "&amp;"
-// reaches the gateway exactly as typed.
-void ReplaceContent(xmlNodePtr element, const std::string& value) {
+// reaches the gateway exactly as typed. The tree holds UTF-8 only; a stray
+// byte would otherwise swallow the characters after it when the tree is sent.
+void ReplaceContent(xmlNodePtr element, const std::string& text) {
+    const std::string value = ToValidUtf8(text);
     xmlNodeSetContent(element, nullptr);
     xmlNodeAddContentLen(element, reinterpret_cast<const xmlChar*>(value.data()),
                          static_cast<int>(value.size()));

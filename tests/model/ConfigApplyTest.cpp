@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "FakeScriptRunner.h"
+#include "model/ConfigApply.h"
+#include "model/SettingBinding.h"
+
+namespace {
+
+const std::string kSettingsQuery =
+    "at&usbinterface=20,\"<rci_request version='1.1'><query_setting></query_setting>"
+    "</rci_request>\"\r\n";
+const std::string kRadioQuery =
+    "at&usbinterface=20,\"<rci_request version='1.1'><do_command target='zigbee'>"
+    "<query_setting/></do_command></rci_request>\"\r\n";
+
+std::string SettingsReply(const std::string& apn) {
+    return "<rci_reply version=\"1.1\"><query_setting><mobile_simple><apn>" + apn +
+           "</apn></mobile_simple></query_setting></rci_reply>";
+}
+
+std::string RadioReply(const std::string& pan) {
+    return "<rci_reply><do_command target=\"zigbee\"><query_setting><radio><pan>" + pan +
+           "</pan></radio></query_setting></do_command></rci_reply>";
+}
+
+std::string ReadText(xmlNodePtr groups, const std::string& path) {
+    std::string text;
+    ReadSetting({}, {{path, &text, nullptr, 0, nullptr, kTextSetting, {}, {}}}, groups);
+    return text;
+}
+
+void ExpectJob(const CommandJob& job, const std::string& command, const std::string& text,
+               int timeoutMs) {
+    EXPECT_EQ(job.GetCommand(), command);
+    EXPECT_EQ(job.GetText(), text);
+    EXPECT_EQ(job.GetTimeout(), timeoutMs);
+}
+
+TEST(SerializeForRequestTest, QuotesAreMadeSafeForTheGateway) {
+    ConfigModel model;
+    model.LoadSettingsReply(
+        "<rci_reply version=\"1.1\" note='it&apos;s \"x\"'><query_setting>\n"
+        "<g a=\"1\"><pw>say \"hi\" it's</pw><!-- \"c\" --><![CDATA[\"d\"]]><?pi \"e\"?></g>\n"
+        "</query_setting></rci_reply>");
+    EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
+              "<rci_request version='1.1' note='it&apos;s &quot;x&quot;'><set_setting>\n"
+              "<g a='1'><pw>say &quot;hi&quot; it's</pw><!-- 'c' --><![CDATA['d']]><?pi 'e'?></g>\n"
+              "</set_setting></rci_request>");
+    EXPECT_EQ(SerializeForRequest(nullptr), "");
+}
+
+TEST(SerializeForRequestTest, DeclarationWithEncodingIsDropped) {
+    ConfigModel model;
+    model.LoadSettingsReply("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><query_setting/></r>");
+    EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
+              "<rci_request><set_setting/></rci_request>");
+}
+
+TEST(ConfigApplyTest, SendsTheEditedTreeAndReloadsTheGatewaysAnswer) {
+    ConfigModel model;
+    model.LoadSettingsReply(SettingsReply("old"));
+    std::string text = "edited";
+    WriteSetting({{"mobile_simple/apn", &text, nullptr, 0, nullptr, kTextSetting, {}, {}}},
+                 model.SettingsGroups());
+    FakeScriptRunner runner([](CommandJob& job) {
+        Answer(job, job.GetCommand() == kSettingsQuery ? SettingsReply("gateway") : "OK");
+    });
+    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::Applied);
+
+    const JobList& jobs = runner.Ran();
+    ASSERT_EQ(jobs.size(), 4u);
+    const std::string sending = "Sending new configuration to the Device...";
+    ExpectJob(jobs[0], "at&usbinterface=22\r\n", sending, 100);
+    ExpectJob(jobs[1],
+              "<rci_request version='1.1'><set_setting><mobile_simple><apn>edited</apn>"
+              "</mobile_simple></set_setting></rci_request>",
+              sending, 30000);
+    ExpectJob(jobs[2], "SLEEP", "Waiting for new configuration to apply on the Device...", 20000);
+    ExpectJob(jobs[3], kSettingsQuery, "Retrieving new configuration from the Device...", 20000);
+    EXPECT_EQ(ReadText(model.SettingsGroups(), "mobile_simple/apn"), "gateway");
+}
+
+TEST(ConfigApplyTest, FailedQueryKeepsTheEditedTree) {
+    ConfigModel model;
+    model.LoadSettingsReply(SettingsReply("old"));
+    std::string text = "edited";
+    WriteSetting({{"mobile_simple/apn", &text, nullptr, 0, nullptr, kTextSetting, {}, {}}},
+                 model.SettingsGroups());
+    FakeScriptRunner runner([](CommandJob& job) {
+        job.SetResponse(SettingsReply("partial"));
+        job.SetStatus(job.GetCommand() == kSettingsQuery ? CommandJob::kFailed
+                                                         : CommandJob::kSucceeded);
+    });
+    ApplyConfiguration(runner, model);
+    EXPECT_EQ(ReadText(model.SettingsGroups(), "mobile_simple/apn"), "edited");
+}
+
+TEST(ConfigApplyTest, RadioTreeIsSentWithoutWaiting) {
+    ConfigModel model;
+    model.LoadRadioSettingsReply(RadioReply("1234"));
+    FakeScriptRunner runner([](CommandJob& job) {
+        Answer(job, job.GetCommand() == kRadioQuery ? RadioReply("5678") : "OK");
+    });
+    EXPECT_EQ(ApplyRadioConfiguration(runner, model), ApplyResult::Applied);
+
+    const JobList& jobs = runner.Ran();
+    ASSERT_EQ(jobs.size(), 3u);
+    const std::string sending = "Sending new Meshlet configuration to the Device...";
+    ExpectJob(jobs[0], "at&usbinterface=22\r\n", sending, 1000);
+    ExpectJob(jobs[1],
+              "<rci_request><do_command target='zigbee'><set_setting><radio><pan>1234</pan>"
+              "</radio></set_setting></do_command></rci_request>",
+              sending, 35000);
+    ExpectJob(jobs[2], kRadioQuery, "Retrieving Meshlet configuration to the Device...", 20000);
+    EXPECT_EQ(ReadText(model.RadioGroups(), "radio/pan"), "5678");
+}
+
+TEST(ConfigApplyTest, NothingIsSentWithoutADocument) {
+    ConfigModel model;
+    FakeScriptRunner runner([](CommandJob& job) { ADD_FAILURE() << job.GetCommand(); });
+    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::NoDocument);
+    EXPECT_EQ(ApplyRadioConfiguration(runner, model), ApplyResult::NoDocument);
+
+    model.LoadSettingsReply(SettingsReply("x"));
+    model.LoadSettingsReply("not xml");  // the last reload did not parse
+    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::NoDocument);
+    EXPECT_TRUE(runner.Ran().empty());
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "FakeScriptRunner.h"
+#include "model/DeviceInfoCollection.h"
+#include "model/XmlString.h"
+
+namespace {
+
+const std::string kSettingsCommand =
+    "at&usbinterface=20,\"<rci_request version='1.1'><query_setting></query_setting>"
+    "</rci_request>\"\r\n";
+const std::string kStateCommand =
+    "at&usbinterface=20,\"<rci_request version='1.1'><query_state/></rci_request>\"\r\n";
+const std::string kRadioCommand =
+    "at&usbinterface=20,\"<rci_request version='1.1'><do_command target='zigbee'>"
+    "<query_setting/></do_command></rci_request>\"\r\n";
+
+// A gateway with a SIM, a radio and a working network; tests change single
+// answers. A command missing from the map fails with an empty reply.
+class DeviceInfoCollectionTest : public testing::Test {
+protected:
+    bool Collect() {
+        FakeScriptRunner runner([this](CommandJob& job) {
+            const auto reply = replies.find(job.GetCommand());
+            if (reply != replies.end()) {
+                Answer(job, reply->second);
+            }
+        });
+        return CollectDeviceInfo(runner, model, info);
+    }
+
+    std::map<std::string, std::string> replies = {
+        {"AT\r\n\r\n", ""},
+        {"AT+CGMI\r\n", "Sierra"},
+        {"AT+CGSN\r\n", "352"},
+        {"AT+CGMR\r\n", "R7.2"},
+        {"AT+CIMI\r\n", "\r\n234150000000001\r\n"},
+        {"AT+CSQ\r\n", "+CSQ: 17,99"},
+        {"AT+CNUM\r\n", "+CNUM: \"Line 1\",\"+447700900123\",145"},
+        {"AT+CREG?\r\n", "+CREG: 0,1"},
+        {kSettingsCommand,
+         "<rci_reply><query_setting><mobile_simple/></query_setting></rci_reply>"},
+        {kStateCommand,
+         "<rci_reply><query_state><mobile_stats><operator>AT&T</operator></mobile_stats>"
+         "</query_state></rci_reply>"},
+        {kRadioCommand,
+         "<rci_reply><do_command><query_setting><radio/></query_setting></do_command>"
+         "</rci_reply>"},
+    };
+    ConfigModel model;
+    DeviceInfo info;
+};
+
+TEST_F(DeviceInfoCollectionTest, ScriptHasTheElevenQueries) {
+    const JobList jobs = BuildDeviceInfoScript();
+    const std::vector<std::string> commands = {
+        "AT\r\n\r\n",  "AT+CGMI\r\n",  "AT+CGSN\r\n",    "AT+CGMR\r\n", "AT+CIMI\r\n", "AT+CSQ\r\n",
+        "AT+CNUM\r\n", "AT+CREG?\r\n", kSettingsCommand, kStateCommand, kRadioCommand};
+    ASSERT_EQ(jobs.size(), commands.size());
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(jobs[i].GetCommand(), commands[i]);
+        EXPECT_EQ(jobs[i].GetTimeout(), i < 8 ? 500 : 20000);
+        EXPECT_EQ(jobs[i].GetText(), "Collecting Device information...");
+        EXPECT_EQ(jobs[i].GetExtra(), 0);
+    }
+}
+
+TEST_F(DeviceInfoCollectionTest, ReadsEveryAnswer) {
+    ASSERT_TRUE(Collect());
+    EXPECT_EQ(info.manufacturer, "Sierra");
+    EXPECT_EQ(info.serialNumber, "352");
+    EXPECT_EQ(info.revision, "R7.2");
+    EXPECT_EQ(info.imsi, "234150000000001");
+    EXPECT_EQ(info.phoneNumber, "+447700900123");
+    EXPECT_EQ(info.signal, 17);
+    EXPECT_EQ(info.registration, 1);
+    EXPECT_NE(model.SettingsGroups(), nullptr);
+    // The bare '&' is dropped so the state still parses.
+    ASSERT_NE(model.StateGroups(), nullptr);
+    EXPECT_EQ(NodeContent(model.StateGroups()), "ATT");
+    EXPECT_NE(model.RadioGroups(), nullptr);
+    EXPECT_TRUE(model.RadioPresent());
+}
+
+TEST_F(DeviceInfoCollectionTest, ModemAnswerVariants) {
+    replies.erase("AT+CIMI\r\n");
+    replies.erase("AT+CNUM\r\n");
+    replies["AT+CSQ\r\n"] = "+CSQ: 99,99";
+    replies["AT+CREG?\r\n"] = "+CREG: 5";
+    ASSERT_TRUE(Collect());
+    EXPECT_EQ(info.imsi, "No SIM Inserted");
+    EXPECT_EQ(info.phoneNumber, "N/A");
+    EXPECT_EQ(info.signal, 99);
+    EXPECT_EQ(info.registration, 5);
+
+    replies["AT+CNUM\r\n"] = "+CNUM: \"07700900123\"";
+    replies["AT+CSQ\r\n"] = "garbage";
+    replies["AT+CREG?\r\n"] = "";
+    ASSERT_TRUE(Collect());
+    EXPECT_EQ(info.phoneNumber, " 07700900123");
+    EXPECT_EQ(info.signal, 0);
+    EXPECT_EQ(info.registration, 0);
+}
+
+TEST_F(DeviceInfoCollectionTest, RadioNotConfiguredClearsThePresence) {
+    replies[kRadioCommand] = "<error>Currently not configured or supported</error>";
+    EXPECT_TRUE(Collect());
+    EXPECT_FALSE(model.RadioPresent());
+    replies.erase(kRadioCommand);  // no answer at all is not an error
+    EXPECT_TRUE(Collect());
+}
+
+TEST_F(DeviceInfoCollectionTest, EmptyConfigurationRepliesFail) {
+    replies.erase(kStateCommand);
+    EXPECT_FALSE(Collect());
+    EXPECT_EQ(info.manufacturer, "Sierra");  // read before the failing job
+    EXPECT_NE(model.SettingsDocument(), nullptr);
+    EXPECT_EQ(model.StateDocument(), nullptr);
+
+    replies.erase(kSettingsCommand);
+    model.Reset();
+    EXPECT_FALSE(Collect());
+    EXPECT_EQ(model.SettingsDocument(), nullptr);
+}
+
+TEST_F(DeviceInfoCollectionTest, EmptyCommandEndsTheScript) {
+    JobList jobs = BuildDeviceInfoScript();
+    jobs[8].SetCommand("");
+    jobs[9].SetCommand("");
+    for (CommandJob& job : jobs) {
+        Answer(job, "+CSQ: 20,0");
+    }
+    EXPECT_TRUE(ReadDeviceInfoResults(jobs, model, info));
+    EXPECT_EQ(info.signal, 20);
+    EXPECT_EQ(model.RadioSettingsDocument(), nullptr);
+}
+
+}  // namespace
