@@ -3,103 +3,10 @@
 #include <string_view>
 
 #include "model/RequestDocuments.h"
+#include "model/RequestQuoting.h"
 #include "model/XmlString.h"
 
 namespace {
-
-// Where the walk over serialised markup is.
-enum class MarkupState { Text, Tag, AttributeValue, Comment, CData, Instruction };
-
-struct MarkupWalk {
-    std::string_view text;
-    std::size_t at = 0;
-    MarkupState state = MarkupState::Text;
-    std::string out;
-
-    bool Ahead(std::string_view marker) const { return text.substr(at).starts_with(marker); }
-    // Copies `marker` and moves on to `next`.
-    void Pass(std::string_view marker, MarkupState next) {
-        out.append(marker);
-        at += marker.size();
-        state = next;
-    }
-};
-
-void StepText(MarkupWalk& walk) {
-    if (walk.Ahead("<!--")) {
-        walk.Pass("<!--", MarkupState::Comment);
-    } else if (walk.Ahead("<![CDATA[")) {
-        walk.Pass("<![CDATA[", MarkupState::CData);
-    } else if (walk.Ahead("<?")) {
-        walk.Pass("<?", MarkupState::Instruction);
-    } else if (walk.Ahead("<")) {
-        walk.Pass("<", MarkupState::Tag);
-    } else {
-        walk.out +=
-            walk.text[walk.at] == '"' ? std::string_view("&quot;") : walk.text.substr(walk.at, 1);
-        ++walk.at;
-    }
-}
-
-// Attribute values travel in single quotes, so the serialiser's double-quote
-// delimiters turn into single quotes and a single quote inside a value must
-// become a reference or it would end the value.
-void StepTag(MarkupWalk& walk) {
-    const char c = walk.text[walk.at++];
-    if (walk.state == MarkupState::Tag) {
-        walk.out += c == '"' ? '\'' : c;
-        if (c == '"') {
-            walk.state = MarkupState::AttributeValue;
-        } else if (c == '>') {
-            walk.state = MarkupState::Text;
-        }
-    } else if (c == '"') {
-        walk.out += '\'';
-        walk.state = MarkupState::Tag;
-    } else if (c == '\'') {
-        walk.out += "&apos;";
-    } else {
-        walk.out += c;
-    }
-}
-
-// Comments, CDATA sections and processing instructions cannot hold
-// references: their double quotes simply become single quotes.
-void StepVerbatim(MarkupWalk& walk, std::string_view end) {
-    if (walk.Ahead(end)) {
-        walk.Pass(end, MarkupState::Text);
-        return;
-    }
-    const char c = walk.text[walk.at++];
-    walk.out += c == '"' ? '\'' : c;
-}
-
-std::string RequoteMarkup(std::string_view markup) {
-    MarkupWalk walk;
-    walk.text = markup;
-    walk.out.reserve(markup.size() + markup.size() / 16);
-    while (walk.at < markup.size()) {
-        switch (walk.state) {
-            case MarkupState::Text:
-                StepText(walk);
-                break;
-            case MarkupState::Tag:
-            case MarkupState::AttributeValue:
-                StepTag(walk);
-                break;
-            case MarkupState::Comment:
-                StepVerbatim(walk, "-->");
-                break;
-            case MarkupState::CData:
-                StepVerbatim(walk, "]]>");
-                break;
-            case MarkupState::Instruction:
-                StepVerbatim(walk, "?>");
-                break;
-        }
-    }
-    return walk.out;
-}
 
 // The serialiser starts with an XML declaration line; the gateway wants the
 // request element first, whatever the declaration says.

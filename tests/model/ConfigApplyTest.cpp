@@ -4,6 +4,7 @@
 
 #include "FakeScriptRunner.h"
 #include "model/ConfigApply.h"
+#include "model/RequestQuoting.h"
 #include "model/SettingBinding.h"
 
 namespace {
@@ -49,6 +50,14 @@ TEST(SerializeForRequestTest, QuotesAreMadeSafeForTheGateway) {
               "<g a='1'><pw>say &quot;hi&quot; it's</pw><!-- 'c' --><![CDATA['d']]><?pi 'e'?></g>\n"
               "</set_setting></rci_request>");
     EXPECT_EQ(SerializeForRequest(nullptr), "");
+}
+
+TEST(SerializeForRequestTest, CutMarkupIsCopiedToItsEnd) {
+    EXPECT_EQ(RequoteMarkup("<a b=\"it's"), "<a b='it&apos;s");
+    EXPECT_EQ(RequoteMarkup("x\"<a b=\"1\""), "x&quot;<a b='1'");
+    EXPECT_EQ(RequoteMarkup("<!-- \"open"), "<!-- 'open");
+    EXPECT_EQ(RequoteMarkup("<?"), "<?");
+    EXPECT_EQ(RequoteMarkup("<"), "<");
 }
 
 TEST(SerializeForRequestTest, DeclarationWithEncodingIsDropped) {
