@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "link/CommDialog.h"
+#include "link/ModemPort.h"
+#include "tests/support/TestClocks.h"
+
+namespace {
+
+CommandJob Job(std::string command, std::string text, int timeoutMs) {
+    CommandJob job;
+    job.SetCommand(std::move(command));
+    job.SetText(std::move(text));
+    job.SetTimeout(timeoutMs);
+    return job;
+}
+
+// Pauses need no gateway: the port stays closed and the manual clock lets
+// them pass at once.
+struct CommDialogTest : testing::Test {
+    ManualClock clock;
+    ModemPort port{clock};
+
+    CommDialogTest() { port.SetPortName("/dev/ttyR7test"); }
+};
+
+}  // namespace
+
+TEST_F(CommDialogTest, RunsTheScriptAndReturnsWithEveryJobDone) {
+    JobList jobs = {Job("SLEEP", "Waiting first...", 2100), Job("SLEEP", "Waiting second...", 1050),
+                    Job("", "", 0), Job("SLEEP", "never", 5000)};
+    jobs[3].SetResponse("untouched");
+
+    CommDialog dialog(port, jobs);
+    EXPECT_EQ(dialog.windowTitle(), "Communicating...");
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
+    auto* bar = dialog.findChild<QProgressBar*>(QStringLiteral("progress"));
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 30);
+    dialog.RunModal();
+
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("portLine"))->text(),
+              "Communicating with the R7 on /dev/ttyR7test, please wait...");
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("jobLine"))->text(), "Waiting second...");
+    // The pauses moved the bar far beyond its range; it stops at the end.
+    EXPECT_EQ(bar->value(), 30);
+    EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kSucceeded);
+    EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kSucceeded);
+    EXPECT_EQ(jobs[3].GetStatus(), CommandJob::kFailed);
+    EXPECT_EQ(jobs[3].GetResponse(), "untouched");
+}
+
+TEST_F(CommDialogTest, EmptyScriptOpensAndClosesAtOnce) {
+    JobList jobs = {Job("", "", 0), Job("AT\r\n", "never", 500)};
+    CommDialog dialog(port, jobs);
+    EXPECT_EQ(dialog.findChild<QProgressBar*>(QStringLiteral("progress"))->maximum(), 0);
+    dialog.RunModal();
+    EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kFailed);
+    EXPECT_EQ(clock.Sleeps(), 0);
+}
+
+TEST_F(CommDialogTest, UserCannotCloseItWhileTheWorkerRuns) {
+    // The worker holds in its first pause until the test has tried every way
+    // out of the dialog.
+    std::atomic<bool> release{false};
+    std::atomic<bool> workerWaiting{false};
+    clock.onSleep = [&] {
+        workerWaiting = true;
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    JobList jobs = {Job("SLEEP", "Pausing...", 1000)};
+    CommDialog dialog(port, jobs);
+    bool stayedOpen = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        while (!workerWaiting)
+            QTest::qWait(1);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        dialog.close();
+        dialog.reject();
+        stayedOpen = dialog.isVisible();
+        release = true;
+    });
+    dialog.RunModal();
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kSucceeded);
+}

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "model/ConfigModel.h"
+#include "pages/IpAddressEdit.h"
+#include "pages/MainPage.h"
+#include "tests/ui/RecordingRunner.h"
+
+namespace {
+
+std::string StateReply(const std::string& product, const std::string& ipAddress) {
+    return "<rci_reply version='1.1'><query_state>"
+           "<device_info><model>" +
+           product +
+           "</model><firmware>2.1.0.4</firmware></device_info>"
+           "<mobile_stats><iccid>8944100000000000001</iccid></mobile_stats>"
+           "<ppp_stats><ip_address>" +
+           ipAddress + "</ip_address></ppp_stats></query_state></rci_reply>";
+}
+
+struct MainPageTest : testing::Test {
+    ConfigModel model;
+    RecordingRunner runner;
+    MainPage page{model, runner};
+
+    // Shows the page for a product and signal value, as the sheet would on
+    // activation; returns the lit bars.
+    int LitBars(const std::string& product, int signal) {
+        model.LoadStateReply(StateReply(product, "10.1.2.3"));
+        page.Info().signal = signal;
+        page.Activate();
+        int lit = 0;
+        for (int bar = 1; bar <= MainPage::kSignalBars; ++bar) {
+            if (page.SignalLampShown(bar) && page.SignalLampLit(bar)) {
+                EXPECT_EQ(lit, bar - 1) << "bars light from the left";
+                ++lit;
+            }
+        }
+        return lit;
+    }
+
+    QString Field(const char* label) { return page.findChild<QLineEdit*>(label)->text(); }
+};
+
+}  // namespace
+
+TEST_F(MainPageTest, FiveLampsFollowTheSignalLevel) {
+    EXPECT_EQ(LitBars("R7 LTE", 99), 0);  // no measurement
+    EXPECT_EQ(LitBars("R7 LTE", 2), 0);   // -109 dBm
+    EXPECT_EQ(LitBars("R7 LTE", 3), 1);   // -107 dBm
+    EXPECT_EQ(LitBars("R7 LTE", 7), 2);   // -99 dBm
+    EXPECT_EQ(LitBars("R7 LTE", 13), 3);  // -87 dBm
+    EXPECT_EQ(LitBars("R7 LTE", 14), 4);  // -85 dBm
+    EXPECT_EQ(LitBars("R7 LTE", 17), 4);  // -79 dBm
+    EXPECT_EQ(LitBars("R7 LTE", 18), 5);  // -77 dBm
+    for (int bar = 1; bar <= MainPage::kSignalBars; ++bar)
+        EXPECT_TRUE(page.SignalLampShown(bar));
+}
+
+TEST_F(MainPageTest, ProductWithR7RHasThreeLamps) {
+    EXPECT_EQ(LitBars("Linkhold R7R-EU", 10), 2);  // -93 dBm
+    EXPECT_FALSE(page.SignalLampShown(4));
+    EXPECT_FALSE(page.SignalLampShown(5));
+    EXPECT_EQ(LitBars("Linkhold R7R-EU", 31), 3);
+    EXPECT_EQ(LitBars("Linkhold R7R-EU", 9), 1);  // -95 dBm
+    // Back to a five-lamp product: the hidden lamps return.
+    EXPECT_EQ(LitBars("R7 LTE", 31), 5);
+    EXPECT_TRUE(page.SignalLampShown(5));
+}
+
+TEST_F(MainPageTest, LinkLampIsDarkOnlyForTheNullAddress) {
+    auto* ip = page.findChild<IpAddressEdit*>(QStringLiteral("ipAddress"));
+    model.LoadStateReply(StateReply("R7", "0.0.0.0"));
+    page.Activate();
+    EXPECT_FALSE(page.LinkLampLit());
+    EXPECT_EQ(ip->Address(), "0.0.0.0");
+
+    model.LoadStateReply(StateReply("R7", "10.1.2.3"));
+    page.Activate();
+    EXPECT_TRUE(page.LinkLampLit());
+    EXPECT_EQ(ip->Address(), "10.1.2.3");
+
+    model.LoadStateReply(StateReply("R7", ""));
+    page.Activate();
+    EXPECT_TRUE(page.LinkLampLit());
+    EXPECT_EQ(ip->Address(), "");
+}
+
+TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
+    model.LoadStateReply(StateReply("R7 LTE", "10.1.2.3"));
+    page.Info().statusText = "Connected (/dev/ttyACM0)";
+    page.Activate();
+    EXPECT_EQ(Field("Status"), "Connected (/dev/ttyACM0)");
+    EXPECT_EQ(Field("Product"), "R7 LTE");
+
+    runner.answer = [](JobList& jobs) {
+        for (CommandJob& job : jobs) {
+            job.SetStatus(CommandJob::kSucceeded);
+            const std::string command = job.GetCommand();
+            if (command.find("AT+CGMI") != std::string::npos)
+                job.SetResponse("Sierra");
+            else if (command.find("AT+CSQ") != std::string::npos)
+                job.SetResponse("+CSQ: 18,99");
+            else if (command.find("query_setting></query_setting") != std::string::npos)
+                job.SetResponse("<rci_reply><query_setting><a>1</a></query_setting></rci_reply>");
+            else if (command.find("query_state") != std::string::npos)
+                job.SetResponse(StateReply("Linkhold R7R", "0.0.0.0"));
+        }
+    };
+    page.Refresh();
+
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    EXPECT_EQ(Field("Status"), "Connected (/dev/ttyACM0)");
+    EXPECT_EQ(Field("Product"), "Linkhold R7R");
+    EXPECT_EQ(Field("Firmware Version"), "2.1.0.4");
+    EXPECT_EQ(Field("Modem Manufacturer"), "Sierra");
+    EXPECT_FALSE(page.SignalLampShown(4));
+    EXPECT_TRUE(page.SignalLampLit(3));
+    EXPECT_FALSE(page.LinkLampLit());
+}

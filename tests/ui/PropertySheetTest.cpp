@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <QDialogButtonBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/BLPropertySheet.h"
+#include "model/ConfigModel.h"
+#include "pages/PropertyPage.h"
+#include "tests/ui/FakePrompter.h"
+#include "tests/ui/RecordingRunner.h"
+
+namespace {
+
+// A page that records what the sheet asks of it and, like an editing page,
+// sends its settings only while it is the active page.
+class TestPage : public PropertyPage {
+public:
+    explicit TestPage(const QString& title) : PropertyPage(title) {}
+
+    int inits = 0;
+    int activations = 0;
+    int applies = 0;
+    bool valid = true;
+
+protected:
+    void OnInitDialog() override { ++inits; }
+    void OnSetActive() override { ++activations; }
+    bool OnKillActive() override { return valid; }
+    bool OnApply() override {
+        ++applies;
+        if (IsActivePage())
+            SendToSheet(WM_APPLY_CONFIGURATION);
+        return true;
+    }
+};
+
+constexpr char kSettingsReply[] =
+    "<rci_reply version='1.1'><query_setting><mobile_simple><apn>internet</apn>"
+    "</mobile_simple></query_setting></rci_reply>";
+
+struct PropertySheetTest : testing::Test {
+    ConfigModel model;
+    RecordingRunner runner;
+    FakePrompter prompter;
+    BLPropertySheet sheet{"Tarvel R7 Dashboard", model, runner, prompter};
+    TestPage* first = new TestPage("First");
+    TestPage* second = new TestPage("Second");
+    TestPage* third = new TestPage("Third");
+
+    PropertySheetTest() {
+        sheet.AddPage(first);
+        sheet.AddPage(second);
+        sheet.AddPage(third);
+        model.LoadSettingsReply(kSettingsReply);
+    }
+
+    QPushButton* Button(QDialogButtonBox::StandardButton which) {
+        return sheet.findChild<QDialogButtonBox*>()->button(which);
+    }
+};
+
+}  // namespace
+
+TEST_F(PropertySheetTest, PagesComeAliveWhenFirstShownAndOnEachActivation) {
+    EXPECT_EQ(first->inits, 0);
+    sheet.show();
+    EXPECT_EQ(sheet.ActivePage(), first);
+    EXPECT_EQ(first->inits, 1);
+    EXPECT_EQ(first->activations, 1);
+    EXPECT_TRUE(sheet.SetActivePage(1));
+    EXPECT_TRUE(sheet.SetActivePage(0));
+    EXPECT_EQ(first->inits, 1);
+    EXPECT_EQ(first->activations, 2);
+    EXPECT_EQ(second->inits, 1);
+    EXPECT_EQ(third->inits, 0);
+    EXPECT_TRUE(first->IsActivePage());
+    EXPECT_FALSE(second->IsActivePage());
+}
+
+TEST_F(PropertySheetTest, InvalidPageCannotBeLeft) {
+    sheet.show();
+    first->valid = false;
+    EXPECT_FALSE(sheet.SetActivePage(1));
+    EXPECT_EQ(sheet.ActivePage(), first);
+    EXPECT_EQ(sheet.findChild<QTabWidget*>()->currentIndex(), 0);
+    EXPECT_EQ(second->inits, 0);
+
+    QTest::mouseClick(Button(QDialogButtonBox::Ok), Qt::LeftButton);
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_EQ(first->applies, 0);
+    EXPECT_TRUE(runner.scripts.empty());
+}
+
+TEST_F(PropertySheetTest, OkAppliesShownPagesAndOnlyTheActiveOneSends) {
+    sheet.show();
+    sheet.SetActivePage(1);
+    Button(QDialogButtonBox::Ok)->click();
+
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(first->applies, 1);
+    EXPECT_EQ(second->applies, 1);
+    EXPECT_EQ(third->applies, 0);
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    EXPECT_EQ(runner.scripts[0].at(0).GetCommand(), "at&usbinterface=22\r\n");
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(PropertySheetTest, ApplyIsEnabledWhileAPageIsModifiedAndKeepsTheSheetOpen) {
+    sheet.show();
+    QPushButton* apply = Button(QDialogButtonBox::Apply);
+    EXPECT_FALSE(apply->isEnabled());
+    first->SetModified(true);
+    sheet.SetActivePage(1);
+    second->SetModified(true);
+    first->SetModified(false);
+    EXPECT_TRUE(apply->isEnabled());
+
+    apply->click();
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_FALSE(apply->isEnabled());
+    EXPECT_EQ(second->applies, 1);
+    EXPECT_EQ(runner.scripts.size(), 1u);
+}
+
+TEST_F(PropertySheetTest, CancelClosesWithoutApplying) {
+    sheet.show();
+    first->SetModified(true);
+    Button(QDialogButtonBox::Cancel)->click();
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_EQ(first->applies, 0);
+}
+
+TEST_F(PropertySheetTest, ApplyWithoutDocumentTellsTheUserAndSendsNothing) {
+    model.Reset();
+    QEvent radio(WM_APPLY_RADIO_CONFIGURATION);
+    QCoreApplication::sendEvent(&sheet, &radio);
+    QEvent settings(WM_APPLY_CONFIGURATION);
+    QCoreApplication::sendEvent(&sheet, &settings);
+
+    EXPECT_TRUE(runner.scripts.empty());
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    EXPECT_NE(prompter.messages[0].text.find("No configuration has been read from the device"),
+              std::string::npos);
+}
+
+TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
+    sheet.show();
+    QMenu* menu = sheet.findChild<QMenuBar*>()->actions().at(0)->menu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), "&Window");
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), "Minimize");
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), "&About...");
+    EXPECT_TRUE(sheet.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    actions[2]->trigger();
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "Tarvel R7 Dashboard\nVersion 1.0.20.0");
+    actions[0]->trigger();
+    EXPECT_TRUE(sheet.isMinimized());
+}
