@@ -25,5 +25,5 @@ xmlNodePtr FindChildElement(xmlNodePtr parent, int type, std::string_view name) 
 }
 
 xmlNodePtr FindNextElement(xmlNodePtr node, int type, std::string_view name) {
-    return FindFrom(node->next, type, name);
+    return node == nullptr ? nullptr : FindFrom(node->next, type, name);
 }

@@ -12,5 +12,6 @@ bool IsNamedNode(const xmlNode* node, int type, std::string_view name);
 // case ignored); nullptr when `parent` is nullptr or has no such child.
 xmlNodePtr FindChildElement(xmlNodePtr parent, int type, std::string_view name);
 
-// The same search over the siblings following `node` (not `node` itself).
+// The same search over the siblings following `node` (not `node` itself);
+// nullptr for no node.
 xmlNodePtr FindNextElement(xmlNodePtr node, int type, std::string_view name);

@@ -6,11 +6,6 @@
 
 namespace {
 
-TEST(RequestDocumentsTest, InlineCommandWrapsTheDocument) {
-    EXPECT_EQ(InlineCommand(kStateQuery),
-              "at&usbinterface=20,\"<rci_request version='1.1'><query_state/></rci_request>\"\r\n");
-}
-
 // A file name never breaks the document or the command line it travels on.
 TEST(RequestDocumentsTest, FileNamesStayOneAttributeValue) {
     EXPECT_EQ(FillFileName(kDeletePythonFile, "main.py"),
