@@ -61,12 +61,25 @@ public:
     // drain, no log. Returns the bytes written, or -1 when the write failed.
     long WriteRaw(const char* data, std::size_t size);
 
+    // errno of the last failed open of the device (EACCES, EBUSY, ENOENT...),
+    // so that callers can tell the user why the gateway could not be used.
+    int LastOpenError() const { return openError_; }
+
 private:
+    // Draining stops after this much uninterrupted input, so that a gateway
+    // that never falls silent cannot hold the worker forever.
+    static constexpr std::uint32_t kDrainLimitMs = 2000;
+
+    bool OpenDevice();
     bool InstallShortWait();
     bool Reopen();
+    bool ReopenUntilBack();
+    bool ReceiveSleep(std::uint64_t deadline, int timeoutMs, ProgressIndicator* progress,
+                      int& position, std::string& reply);
 
     Clock& clock_;
     std::string portName_;
     CommandLog* log_ = nullptr;
     SerialDevice device_;
+    int openError_ = 0;
 };

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // The serial device node, owned: closes its descriptor on destruction.
-// (Interface draft; the link implementation fills it in.)
+// Opened exclusively (TIOCEXCL and an advisory lock, because root ignores
+// TIOCEXCL) so that a second program or instance cannot talk over us.
 class SerialDevice {
 public:
     SerialDevice() = default;
@@ -14,9 +16,41 @@ public:
     SerialDevice& operator=(SerialDevice&& other) noexcept;
     ~SerialDevice();
 
+    // Opens the node for reading and writing without making it the
+    // controlling terminal and without waiting for carrier. Closes any
+    // descriptor held before. False with LastError() set when the node is
+    // missing, not a terminal, busy or not permitted.
+    bool Open(const std::string& path);
     bool IsOpen() const { return fd_ >= 0; }
     void Close();
 
+    // Raw 8N1 at 115200 baud with the receiver on and modem lines ignored;
+    // hardware flow control stays as the driver reports it. Installs the
+    // short-wait read policy.
+    bool Configure();
+    // A read returns what is buffered at once, else waits up to 100 ms for
+    // the first byte.
+    bool InstallShortWait();
+    // Discards unread input only; bytes already written still go out.
+    bool DiscardInput();
+
+    // Bytes read (0 when the short wait passed in silence), or -1 when the
+    // device has gone away: a hung-up terminal reads 0 bytes forever, so a
+    // silent read also asks poll whether the line is still there.
+    long Read(char* buffer, std::size_t size);
+    // Writes every byte, resuming after short writes. False when the device
+    // failed.
+    bool WriteAll(std::string_view data);
+    // One write call; bytes written or -1.
+    long WriteSome(const char* data, std::size_t size);
+
+    // errno of the last failed operation.
+    int LastError() const { return error_; }
+
 private:
+    bool Fail();
+    bool Lock();
+
     int fd_ = -1;
+    int error_ = 0;
 };

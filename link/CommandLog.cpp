@@ -1,0 +1,77 @@
+#include "link/CommandLog.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::string_view kSeparator =
+    "*******************************************************************************\r\n";
+constexpr std::string_view kLineEnd = "\r\n";
+
+void Append(std::FILE* file, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), file);
+}
+
+void AppendBlock(std::FILE* file, std::string_view heading, std::string_view body) {
+    Append(file, heading);
+    Append(file, kSeparator);
+    Append(file, body);
+    Append(file, kLineEnd);
+    Append(file, kSeparator);
+}
+
+}  // namespace
+
+bool CommandLog::Open(const std::string& path) {
+    file_.reset(std::fopen(path.c_str(), "a"));
+    return IsOpen();
+}
+
+bool CommandLog::IsOpen() const {
+    return file_ != nullptr;
+}
+
+void CommandLog::Close() {
+    file_.reset();
+}
+
+void CommandLog::WriteStartBlock(std::string_view title, std::string_view version,
+                                 std::time_t now) {
+    if (!IsOpen())
+        return;
+    // ctime's own buffer is shared between threads; ctime_r is not.
+    std::array<char, 64> when{};
+    if (::ctime_r(&now, when.data()) == nullptr)
+        when[0] = '\0';
+    Append(file_.get(), kSeparator);
+    Append(file_.get(), title);
+    Append(file_.get(), " ");
+    Append(file_.get(), version);
+    Append(file_.get(), " STARTED AT ");
+    Append(file_.get(), when.data());
+    Append(file_.get(), kSeparator);
+    std::fflush(file_.get());
+}
+
+void CommandLog::WriteCommand(std::string_view command) {
+    if (!IsOpen())
+        return;
+    AppendBlock(file_.get(), "COMMAND:\r\n", command);
+    std::fflush(file_.get());
+}
+
+void CommandLog::WriteRawResponse(std::string_view reply) {
+    if (!IsOpen())
+        return;
+    AppendBlock(file_.get(), "RAW RESPONSE:\r\n", reply);
+    std::fflush(file_.get());
+}
+
+void CommandLog::WriteParsedResponse(std::string_view payload, bool outcome) {
+    if (!IsOpen())
+        return;
+    AppendBlock(file_.get(), "PARSED RESPONSE:\r\n", payload);
+    Append(file_.get(), outcome ? "PARSED RESULT: TRUE\r\n" : "PARSED RESULT: FALSE\r\n");
+    Append(file_.get(), kSeparator);
+    std::fflush(file_.get());
+}

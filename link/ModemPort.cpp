@@ -1,0 +1,239 @@
+#include "link/ModemPort.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "link/CommandLog.h"
+#include "link/ProgressIndicator.h"
+
+namespace {
+
+constexpr std::string_view kSleepCommand = "SLEEP";
+constexpr std::string_view kErrorTail = "\r\nERROR\r\n";
+constexpr std::string_view kOkTail = "\r\nOK\r\n";
+constexpr std::string_view kOkStatus = "OK\r\n";
+constexpr std::string_view kErrorStatus = "ERROR\r\n";
+constexpr std::string_view kAckLine = "\r\n\x06\r\n";
+constexpr std::size_t kDrainChunkBytes = 1024;
+constexpr std::uint32_t kShortWaitMs = 100;
+
+bool IsSleep(std::string_view command) {
+    return command.starts_with(kSleepCommand);
+}
+
+std::uint32_t NonNegative(int ms) {
+    return static_cast<std::uint32_t>(std::max(ms, 0));
+}
+
+// A pause of a hundredth of the timeout. At least 1 ms: a zero pause would
+// spin until the deadline and flood the progress bar.
+std::uint32_t HundredthOf(int timeoutMs) {
+    return std::max<std::uint32_t>(NonNegative(timeoutMs) / 100, 1);
+}
+
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+// Removes every OPEN...CLOSE block. The closing marker is only looked for
+// after the opening one: a stray closing marker ahead of an opening one
+// stays text, instead of making the cut splice text back in over and over.
+void RemoveBlocks(std::string& text, std::string_view open, std::string_view close) {
+    for (;;) {
+        const std::size_t begin = text.find(open);
+        if (begin == std::string::npos)
+            return;
+        const std::size_t end = text.find(close, begin + open.size());
+        if (end == std::string::npos)
+            return;
+        text.erase(begin, end + close.size() - begin);
+    }
+}
+
+bool CutSuffix(std::string& text, std::string_view suffix) {
+    if (!text.ends_with(suffix))
+        return false;
+    text.resize(text.size() - suffix.size());
+    return true;
+}
+
+void StripLineBreaks(std::string& text) {
+    const std::size_t last = text.find_last_not_of("\r\n");
+    text.resize(last == std::string::npos ? 0 : last + 1);
+    text.erase(0, text.find_first_not_of("\r\n"));
+}
+
+void AdvanceProgress(ProgressIndicator* progress, int& position, int steps) {
+    if (progress == nullptr)
+        return;
+    position += steps;
+    progress->SetPosition(position);
+}
+
+}  // namespace
+
+ModemPort::ModemPort(Clock& clock) : clock_(clock) {}
+
+void ModemPort::SetPortName(std::string name) {
+    portName_ = std::move(name);
+}
+
+std::string ModemPort::PortName() const {
+    return portName_;
+}
+
+void ModemPort::SetLog(CommandLog* log) {
+    log_ = log;
+}
+
+bool ModemPort::OpenDevice() {
+    if (!device_.Open(portName_) || !device_.Configure()) {
+        openError_ = device_.LastError();
+        device_.Close();
+        return false;
+    }
+    openError_ = 0;
+    return true;
+}
+
+bool ModemPort::Open() {
+    if (!OpenDevice())
+        return false;
+    Drain();
+    return true;
+}
+
+bool ModemPort::OpenConfigured() {
+    return OpenDevice();
+}
+
+bool ModemPort::IsOpen() const {
+    return device_.IsOpen();
+}
+
+void ModemPort::Close() {
+    device_.Close();
+}
+
+bool ModemPort::InstallShortWait() {
+    return device_.InstallShortWait();
+}
+
+bool ModemPort::Reopen() {
+    device_.Close();
+    return Open();
+}
+
+bool ModemPort::Drain() {
+    InstallShortWait();
+    const std::uint64_t start = clock_.NowMs();
+    std::array<char, kDrainChunkBytes> chunk{};
+    long count = 0;
+    do {
+        device_.DiscardInput();
+        count = device_.Read(chunk.data(), chunk.size());
+    } while (count > 0 && clock_.NowMs() - start < kDrainLimitMs);
+    InstallShortWait();
+    return true;
+}
+
+// The gateway's port disappears while it restarts (reboot, firmware
+// install); keep trying until it is back or clearly is not coming back.
+bool ModemPort::ReopenUntilBack() {
+    const std::uint64_t start = clock_.NowMs();
+    while (!Reopen()) {
+        if (clock_.NowMs() - start >= kReopenLimitMs)
+            return false;
+        clock_.SleepMs(kReopenIntervalMs);
+    }
+    return true;
+}
+
+bool ModemPort::Send(const std::string& command) {
+    Drain();
+    if (IsSleep(command))
+        return true;
+    bool written = device_.WriteAll(command);
+    if (!written)
+        written = ReopenUntilBack() && device_.WriteAll(command);
+    if (log_ != nullptr)
+        log_->WriteCommand(command);
+    return written;
+}
+
+bool ModemPort::ReceiveSleep(std::uint64_t deadline, int timeoutMs, ProgressIndicator* progress,
+                             int& position, std::string& reply) {
+    const std::uint32_t step = HundredthOf(timeoutMs);
+    while (clock_.NowMs() <= deadline) {
+        clock_.SleepMs(step);
+        AdvanceProgress(progress, position, 1);
+    }
+    Drain();
+    reply.assign(kSleepCommand);
+    return true;
+}
+
+bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int timeoutMs,
+                        bool rawMode, ProgressIndicator* progress, std::string& reply) {
+    const std::uint64_t deadline = clock_.NowMs() + NonNegative(timeoutMs);
+    int position = progress != nullptr ? progress->Position() : 0;
+    if (IsSleep(command))
+        return ReceiveSleep(deadline, timeoutMs, progress, position, reply);
+    if (!InstallShortWait())
+        return false;
+
+    std::string received(maxBytes, '\0');
+    std::size_t count = 0;
+    while (clock_.NowMs() <= deadline) {
+        long got = 0;
+        if (count < maxBytes) {
+            got = device_.Read(received.data() + count, maxBytes - count);
+        } else {
+            // A full buffer reads nothing; wait as a silent read would
+            // instead of spinning until the deadline.
+            clock_.SleepMs(kShortWaitMs);
+        }
+        if (got >= 0) {
+            if (got == 0)
+                AdvanceProgress(progress, position, 1);
+            count += static_cast<std::size_t>(got);
+        } else {
+            clock_.SleepMs(HundredthOf(timeoutMs));
+            AdvanceProgress(progress, position,
+                            static_cast<int>(NonNegative(timeoutMs) / 100 / 100));
+            const bool back = Reopen();
+            InstallShortWait();
+            if (back && rawMode)
+                break;
+        }
+        const std::string_view sofar(received.data(), count);
+        if (!rawMode && (sofar.ends_with(kErrorTail) || sofar.ends_with(kOkTail)))
+            break;
+    }
+    reply.assign(UpToNul(std::string_view(received.data(), count)));
+    if (log_ != nullptr)
+        log_->WriteRawResponse(reply);
+    return true;
+}
+
+bool ModemPort::Parse(const std::string& command, const std::string& reply, std::string& payload) {
+    std::string text(UpToNul(reply));
+    RemoveBlocks(text, "<pyPrint>", "</pyPrint>");
+    RemoveBlocks(text, "<usb>", "</usb>");
+    // An OK status line after an ERROR one still counts as a failure.
+    CutSuffix(text, kOkStatus);
+    const bool outcome = !CutSuffix(text, kErrorStatus);
+    if (text.starts_with(command))
+        text.erase(0, command.size());
+    CutSuffix(text, kAckLine);
+    StripLineBreaks(text);
+    payload = std::move(text);
+    if (log_ != nullptr)
+        log_->WriteParsedResponse(payload, outcome);
+    return outcome;
+}
+
+long ModemPort::WriteRaw(const char* data, std::size_t size) {
+    return device_.WriteSome(data, size);
+}

@@ -1,0 +1,201 @@
+#include "link/PortDiscovery.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+#include "link/ModemPort.h"
+#include "link/SerialDevice.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMaxCandidates = 10;
+constexpr std::string_view kGatewayManufacturer = "WAVECOM";
+
+struct UsbId {
+    std::string_view vendor;
+    std::string_view product;
+};
+
+// Gateways whose modem reports another manufacturer string (or none), known
+// by their USB vendor and product.
+constexpr std::array kKnownGateways = {
+    UsbId{"114f", "1234"},
+};
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::ranges::equal(
+        a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+// A sysfs attribute's first line; empty when the file is missing.
+std::string ReadAttribute(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    if (line.ends_with('\r'))
+        line.pop_back();
+    return line;
+}
+
+// The USB device a tty belongs to: the first directory above the tty's
+// device that holds idVendor. None for ttys that are not on USB.
+std::optional<fs::path> FindUsbDevice(const fs::path& ttyEntry, const fs::path& sysfsRoot) {
+    std::error_code error;
+    fs::path dir = fs::canonical(ttyEntry / "device", error);
+    if (error)
+        return std::nullopt;
+    const fs::path stop = fs::weakly_canonical(sysfsRoot, error);
+    for (; !dir.empty(); dir = dir.parent_path()) {
+        if (fs::exists(dir / "idVendor", error))
+            return dir;
+        if (dir == stop || dir == dir.root_path())
+            break;
+    }
+    return std::nullopt;
+}
+
+bool IsGateway(const fs::path& usbDevice) {
+    if (EqualsIgnoringCase(ReadAttribute(usbDevice / "manufacturer"), kGatewayManufacturer))
+        return true;
+    const std::string vendor = ReadAttribute(usbDevice / "idVendor");
+    const std::string product = ReadAttribute(usbDevice / "idProduct");
+    return std::ranges::any_of(kKnownGateways, [&](const UsbId& id) {
+        return EqualsIgnoringCase(vendor, id.vendor) && EqualsIgnoringCase(product, id.product);
+    });
+}
+
+// The node's name under the device directory: udev's DEVNAME, which may
+// differ from the class entry's name, else the entry's name.
+std::string DeviceName(const fs::path& ttyEntry) {
+    std::ifstream in(ttyEntry / "uevent");
+    constexpr std::string_view kKey = "DEVNAME=";
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with(kKey) && line.size() > kKey.size())
+            return line.substr(kKey.size());
+    }
+    return ttyEntry.filename().string();
+}
+
+void SetReason(std::string* reason, std::string text) {
+    if (reason != nullptr)
+        *reason = std::move(text);
+}
+
+std::string DescribeOpenFailure(const std::string& path, int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return "Permission denied on " + path +
+                   ". Add your user to the 'dialout' group and log in again, or install a udev "
+                   "rule that gives your user access to the device.";
+        case EBUSY:
+            return path +
+                   " is busy: another program holds it open, for example ModemManager or a "
+                   "second copy of this program. Close it, or tell ModemManager to ignore the "
+                   "device (udev ENV{ID_MM_DEVICE_IGNORE}=\"1\").";
+        default:
+            return "Cannot open " + path + ": " + std::generic_category().message(error) + ".";
+    }
+}
+
+// The device paths of the gateway ttys listed in sysfs, in name order.
+std::vector<std::string> ListGatewayDevices(const DiscoveryOptions& options, std::string* reason) {
+    const fs::path classDir = fs::path(options.sysfsRoot) / "class" / "tty";
+    std::error_code error;
+    std::vector<fs::path> entries;
+    for (const fs::directory_entry& entry : fs::directory_iterator(classDir, error))
+        entries.push_back(entry.path());
+    if (error) {
+        SetReason(reason, "Cannot read the serial devices in " + classDir.string() + ": " +
+                              error.message() + ".");
+        return {};
+    }
+    std::ranges::sort(entries);
+
+    std::vector<std::string> devices;
+    for (const fs::path& entry : entries) {
+        const std::optional<fs::path> usbDevice = FindUsbDevice(entry, options.sysfsRoot);
+        if (usbDevice && IsGateway(*usbDevice))
+            devices.push_back((fs::path(options.deviceDir) / DeviceName(entry)).string());
+    }
+    if (devices.empty())
+        SetReason(reason,
+                  "No Linkhold R7 was found: no serial device of the gateway's USB modem "
+                  "is attached.");
+    return devices;
+}
+
+// Keeps the devices that open exclusively now (each closed again at once),
+// without duplicates and at most kMaxCandidates of them.
+std::vector<std::string> KeepOpenable(const std::vector<std::string>& devices,
+                                      std::string* reason) {
+    std::vector<std::string> candidates;
+    std::string failures;
+    for (const std::string& device : devices) {
+        if (candidates.size() == kMaxCandidates)
+            break;
+        if (std::ranges::find(candidates, device) != candidates.end())
+            continue;
+        SerialDevice probe;
+        if (probe.Open(device)) {
+            candidates.push_back(device);
+        } else {
+            failures +=
+                (failures.empty() ? "" : "\n") + DescribeOpenFailure(device, probe.LastError());
+        }
+    }
+    if (candidates.empty())
+        SetReason(reason, failures);
+    return candidates;
+}
+
+// A bare name typed into the chooser or given on the command line means the
+// node of that name in the device directory.
+std::string ResolveDevice(const std::string& name, const std::string& deviceDir) {
+    if (name.empty() || name.find('/') != std::string::npos)
+        return name;
+    return (fs::path(deviceDir) / name).string();
+}
+
+}  // namespace
+
+std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::string* reason) {
+    const std::vector<std::string> devices = ListGatewayDevices(options, reason);
+    if (devices.empty())
+        return {};
+    return KeepOpenable(devices, reason);
+}
+
+bool DiscoverPort(ModemPort& port, const DiscoveryOptions& options, const ProductChooser& chooser,
+                  std::string* reason) {
+    // Our own open descriptor would make the gateway look busy.
+    port.Close();
+    const std::vector<std::string> candidates =
+        options.explicitPort.empty()
+            ? FindGatewayPorts(options, reason)
+            : KeepOpenable({ResolveDevice(options.explicitPort, options.deviceDir)}, reason);
+    if (candidates.empty())
+        return false;
+
+    std::string chosen = candidates.front();
+    if (candidates.size() > 1)
+        chosen = ResolveDevice(chooser ? chooser(candidates) : std::string(), options.deviceDir);
+    port.SetPortName(chosen);
+    if (chosen.empty()) {
+        SetReason(reason, "No gateway was chosen.");
+        return false;
+    }
+    if (!port.OpenConfigured()) {
+        SetReason(reason, DescribeOpenFailure(chosen, port.LastOpenError()));
+        return false;
+    }
+    return true;
+}

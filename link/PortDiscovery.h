@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class ModemPort;
+
+// Where to look for the gateway. The roots are parameters so that a fake
+// sysfs tree and device directory can stand in for the real ones.
+struct DiscoveryOptions {
+    std::string sysfsRoot = "/sys";
+    std::string deviceDir = "/dev";
+    // A device given on the command line: no search, but the same checks.
+    std::string explicitPort;
+};
+
+// Asked when several gateways are attached: returns the chosen or typed
+// device, empty when the user dismissed the choice.
+using ProductChooser = std::function<std::string(const std::vector<std::string>& candidates)>;
+
+// The device paths of the attached gateways that can be opened exclusively
+// right now: at most 10, no duplicates, in name order. When there are none,
+// *reason (if given) says why, in words a user can act on.
+std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::string* reason);
+
+// Finds the gateway (asking the chooser when there are several), then opens
+// and configures its port without draining it. False with *reason set when no
+// gateway could be opened.
+bool DiscoverPort(ModemPort& port, const DiscoveryOptions& options, const ProductChooser& chooser,
+                  std::string* reason);

@@ -1,0 +1,163 @@
+#include "link/SerialDevice.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include <utility>
+
+namespace {
+
+// VTIME counts tenths of a second: one tenth is the short wait.
+constexpr cc_t kShortWaitTenths = 1;
+
+long RetryInterrupted(auto call) {
+    long result;
+    do {
+        result = call();
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+}  // namespace
+
+SerialDevice::SerialDevice(SerialDevice&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
+
+SerialDevice& SerialDevice::operator=(SerialDevice&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        error_ = other.error_;
+    }
+    return *this;
+}
+
+SerialDevice::~SerialDevice() {
+    Close();
+}
+
+bool SerialDevice::Fail() {
+    error_ = errno;
+    return false;
+}
+
+bool SerialDevice::Open(const std::string& path) {
+    Close();
+    // O_NONBLOCK only for the open itself, so that a port without carrier
+    // cannot hold it; reads rely on VTIME, which O_NONBLOCK would defeat.
+    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0)
+        return Fail();
+    if (!::isatty(fd_) || !Lock() || ::ioctl(fd_, TIOCEXCL) != 0) {
+        const int error = errno;
+        Close();
+        error_ = error;
+        return false;
+    }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        Close();
+        error_ = error;
+        return false;
+    }
+    return true;
+}
+
+bool SerialDevice::Lock() {
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    // Report a lock held elsewhere the way TIOCEXCL reports it.
+    if (errno == EWOULDBLOCK)
+        errno = EBUSY;
+    return false;
+}
+
+void SerialDevice::Close() {
+    if (fd_ < 0)
+        return;
+    // Another descriptor on the same terminal (a second open of a pty slave)
+    // would otherwise keep the exclusive flag and lock us out on reopen.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+bool SerialDevice::Configure() {
+    termios settings{};
+    if (::tcgetattr(fd_, &settings) != 0)
+        return Fail();
+    ::cfmakeraw(&settings);
+    settings.c_iflag &= ~(IXOFF | IXANY);
+    settings.c_cflag &= ~(CSTOPB | PARENB | CSIZE);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = kShortWaitTenths;
+    if (::cfsetispeed(&settings, B115200) != 0 || ::cfsetospeed(&settings, B115200) != 0)
+        return Fail();
+    if (::tcsetattr(fd_, TCSANOW, &settings) != 0)
+        return Fail();
+    return true;
+}
+
+bool SerialDevice::InstallShortWait() {
+    termios settings{};
+    if (::tcgetattr(fd_, &settings) != 0)
+        return Fail();
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = kShortWaitTenths;
+    if (::tcsetattr(fd_, TCSANOW, &settings) != 0)
+        return Fail();
+    return true;
+}
+
+bool SerialDevice::DiscardInput() {
+    if (::tcflush(fd_, TCIFLUSH) != 0)
+        return Fail();
+    return true;
+}
+
+long SerialDevice::Read(char* buffer, std::size_t size) {
+    const long count = RetryInterrupted([&] { return ::read(fd_, buffer, size); });
+    if (count < 0) {
+        Fail();
+        return -1;
+    }
+    if (count > 0)
+        return count;
+    pollfd line{fd_, POLLIN, 0};
+    if (RetryInterrupted([&] { return ::poll(&line, 1, 0); }) < 0) {
+        Fail();
+        return -1;
+    }
+    if (line.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        error_ = EIO;
+        return -1;
+    }
+    return 0;
+}
+
+long SerialDevice::WriteSome(const char* data, std::size_t size) {
+    const long count = RetryInterrupted([&] { return ::write(fd_, data, size); });
+    if (count < 0)
+        Fail();
+    return count;
+}
+
+bool SerialDevice::WriteAll(std::string_view data) {
+    while (!data.empty()) {
+        const long count = WriteSome(data.data(), data.size());
+        if (count <= 0) {
+            if (count == 0)
+                error_ = EIO;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}

@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "link/CommandLog.h"
+#include "link/ModemPort.h"
+#include "link/ProgressIndicator.h"
+#include "tests/link/PtyPeer.h"
+#include "tests/link/TempDir.h"
+#include "tests/support/TestClocks.h"
+
+namespace {
+
+constexpr int kTimeoutMs = 20000;
+constexpr std::size_t kReplyBytes = 100000;
+
+class RecordingProgress : public ProgressIndicator {
+public:
+    int Position() const override { return position_; }
+    void SetPosition(int position) override {
+        position_ = position;
+        if (onSet)
+            onSet();
+    }
+
+    std::function<void()> onSet;
+
+private:
+    int position_ = 0;
+};
+
+struct Exchange {
+    std::string raw;
+    std::string payload;
+    bool outcome = false;
+    std::uint64_t receiveMs = 0;
+};
+
+struct ReceiveOptions {
+    std::size_t maxBytes = kReplyBytes;
+    bool rawMode = false;
+    ProgressIndicator* progress = nullptr;
+};
+
+Exchange RunExchange(ModemPort& port, Clock& clock, const std::string& command,
+                     ReceiveOptions options = {}) {
+    Exchange result;
+    EXPECT_TRUE(port.Send(command));
+    const std::uint64_t start = clock.NowMs();
+    EXPECT_TRUE(port.Receive(command, options.maxBytes, kTimeoutMs, options.rawMode,
+                             options.progress, result.raw));
+    result.receiveMs = clock.NowMs() - start;
+    result.outcome = port.Parse(command, result.raw, result.payload);
+    return result;
+}
+
+// Points a fixed path at a (new) device, as udev does for a stable name.
+void PointLink(const std::filesystem::path& link, const std::string& target) {
+    const std::filesystem::path fresh = link.string() + ".new";
+    std::filesystem::create_symlink(target, fresh);
+    std::filesystem::rename(fresh, link);
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ModemPortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        port.SetPortName(peer.SlavePath());
+        ASSERT_TRUE(port.Open());
+    }
+
+    PtyPeer peer;
+    ScaledClock clock{100};
+    ModemPort port{clock};
+};
+
+TEST_F(ModemPortTest, StatusLinesEndTheReadAtOnce) {
+    peer.QueueReply("AT\r\n\r\nOK\r\n");
+    Exchange ok = RunExchange(port, clock, "AT\r\n");
+    EXPECT_EQ(ok.raw, "AT\r\n\r\nOK\r\n");
+    EXPECT_EQ(ok.payload, "");
+    EXPECT_TRUE(ok.outcome);
+    EXPECT_LT(ok.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+
+    peer.QueueReply("\r\nERROR\r\n");
+    Exchange error = RunExchange(port, clock, "AT+X\r\n");
+    EXPECT_FALSE(error.outcome);
+    EXPECT_EQ(error.payload, "");
+    EXPECT_LT(error.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+
+    peer.QueueReply("\r\nERROR\r\nOK\r\n");
+    EXPECT_FALSE(RunExchange(port, clock, "AT+Y\r\n").outcome);
+
+    peer.QueueReply("AT+CGMI\r\n\r\nWAVECOM\r\n\r\nOK\r\n");
+    EXPECT_EQ(RunExchange(port, clock, "AT+CGMI\r\n").payload, "WAVECOM");
+
+    // The reply ends at a NUL byte, but the status behind it still ends the read.
+    peer.QueueReply(std::string("\r\nAB\0CD\r\nOK\r\n", 13));
+    Exchange nul = RunExchange(port, clock, "AT+Z\r\n");
+    EXPECT_EQ(nul.raw, "\r\nAB");
+    EXPECT_EQ(nul.payload, "AB");
+    EXPECT_LT(nul.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+
+    EXPECT_EQ(peer.Received(), "AT\r\nAT+X\r\nAT+Y\r\nAT+CGMI\r\nAT+Z\r\n");
+}
+
+TEST_F(ModemPortTest, WithoutAStatusTheReadLastsUntilTheDeadline) {
+    peer.QueueReply("\r\n+CME ERROR: 10\r\n");
+    Exchange cme = RunExchange(port, clock, "AT+CPIN?\r\n");
+    EXPECT_GT(cme.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+    EXPECT_TRUE(cme.outcome);
+    EXPECT_EQ(cme.payload, "+CME ERROR: 10");
+
+    // Raw mode does not look for a status.
+    peer.QueueReply("\r\nOK\r\n");
+    Exchange raw = RunExchange(port, clock, "at&usbinterface=110\r\n", {.rawMode = true});
+    EXPECT_GT(raw.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+    EXPECT_EQ(raw.raw, "\r\nOK\r\n");
+}
+
+TEST_F(ModemPortTest, AFullBufferKeepsItsBytesAndDoesNotSpin) {
+    RecordingProgress progress;
+    peer.QueueReply("0123456789ABCDEFGHIJ\r\nOK\r\n");
+    Exchange full = RunExchange(port, clock, "AT+BIG\r\n", {.maxBytes = 16, .progress = &progress});
+    EXPECT_EQ(full.raw, "0123456789ABCDEF");
+    EXPECT_GT(full.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+    // One step per short wait, not one per loop turn.
+    EXPECT_LE(progress.Position(), kTimeoutMs / 100 + 2);
+}
+
+TEST_F(ModemPortTest, DrainDropsStaleInputButKeepsWrittenBytes) {
+    peer.Write("\r\nRING\r\n");
+    peer.QueueReply("\r\nOK\r\n");
+    EXPECT_EQ(RunExchange(port, clock, "AT\r\n").raw, "\r\nOK\r\n");
+
+    // Bytes not yet taken by the other side must still arrive after a drain.
+    const std::string data(2000, 'd');
+    peer.Hold();
+    EXPECT_EQ(port.WriteRaw(data.data(), data.size()), static_cast<long>(data.size()));
+    EXPECT_TRUE(port.Drain());
+    peer.Release();
+    ASSERT_TRUE(peer.WaitForReceived(4 + data.size()));
+    EXPECT_EQ(peer.Received(), "AT\r\n" + data);
+}
+
+TEST_F(ModemPortTest, DrainEndsEvenWhenTheLineNeverFallsSilent) {
+    peer.StartStreaming();
+    EXPECT_TRUE(port.Drain());
+}
+
+TEST(ModemPortSleep, PausesOnTheClockWithoutWriting) {
+    PtyPeer peer;
+    ManualClock clock;
+    ModemPort port(clock);
+    port.SetPortName(peer.SlavePath());
+    ASSERT_TRUE(port.Open());
+    RecordingProgress progress;
+    progress.SetPosition(5);
+
+    const std::uint64_t start = clock.NowMs();
+    ASSERT_TRUE(port.Send("SLEEP"));
+    std::string reply;
+    ASSERT_TRUE(port.Receive("SLEEP", kReplyBytes, kTimeoutMs, false, &progress, reply));
+    EXPECT_GE(clock.NowMs() - start, static_cast<std::uint64_t>(kTimeoutMs));
+    // One step per 200 ms of a 20 s pause.
+    EXPECT_GE(progress.Position(), 5 + 100);
+    EXPECT_LE(progress.Position(), 5 + 101);
+    std::string payload;
+    EXPECT_TRUE(port.Parse("SLEEP", reply, payload));
+    EXPECT_EQ(payload, "");
+    EXPECT_EQ(peer.Received(), "");
+
+    // A pause shorter than a hundred steps still ends.
+    ASSERT_TRUE(port.Receive("SLEEP", kReplyBytes, 50, false, nullptr, reply));
+}
+
+class VanishingPeerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        link = dir.Path() / "gateway";
+        first = std::make_unique<PtyPeer>();
+        std::filesystem::create_symlink(first->SlavePath(), link);
+    }
+
+    void ComeBack() {
+        second = std::make_unique<PtyPeer>();
+        second->QueueReply("\r\nOK\r\n");
+        PointLink(link, second->SlavePath());
+    }
+
+    TempDir dir;
+    std::filesystem::path link;
+    std::unique_ptr<PtyPeer> first;
+    std::unique_ptr<PtyPeer> second;
+};
+
+TEST_F(VanishingPeerTest, SendWaitsForTheDeviceToComeBack) {
+    ManualClock clock;
+    ModemPort port(clock);
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+    first->Vanish();
+    clock.onSleep = [&] {
+        if (clock.Sleeps() == 3)
+            ComeBack();
+    };
+
+    const std::uint64_t start = clock.NowMs();
+    ASSERT_TRUE(port.Send("AT\r\n"));
+    EXPECT_EQ(clock.NowMs() - start, 3 * ModemPort::kReopenIntervalMs);
+    ASSERT_TRUE(second->WaitForReceived(4));
+    EXPECT_EQ(second->Received(), "AT\r\n");
+    std::string reply;
+    ASSERT_TRUE(port.Receive("AT\r\n", kReplyBytes, 1000, false, nullptr, reply));
+    EXPECT_EQ(reply, "\r\nOK\r\n");
+}
+
+TEST_F(VanishingPeerTest, SendGivesUpWhenTheDeviceStaysAway) {
+    ManualClock clock;
+    ModemPort port(clock);
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+    first->Vanish();
+
+    const std::uint64_t start = clock.NowMs();
+    EXPECT_FALSE(port.Send("AT\r\n"));
+    EXPECT_GE(clock.NowMs() - start, ModemPort::kReopenLimitMs);
+    EXPECT_LE(clock.NowMs() - start, ModemPort::kReopenLimitMs + ModemPort::kReopenIntervalMs);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(VanishingPeerTest, RawReadStopsOnceTheDeviceIsBack) {
+    ScaledClock clock(10);
+    ModemPort port(clock);
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+    const std::string command = "at&usbinterface=110\r\n";
+    first->QueueReply("partial");
+    ASSERT_TRUE(port.Send(command));
+    ASSERT_TRUE(first->WaitForReceived(command.size()));
+
+    // Unplugged after the first silent read, plugged in during the pause.
+    RecordingProgress progress;
+    progress.onSet = [&] { first->Vanish(); };
+    clock.onSleep = [&] {
+        if (!second)
+            ComeBack();
+    };
+    const std::uint64_t start = clock.NowMs();
+    std::string reply;
+    ASSERT_TRUE(port.Receive(command, kReplyBytes, kTimeoutMs, true, &progress, reply));
+    EXPECT_LT(clock.NowMs() - start, static_cast<std::uint64_t>(kTimeoutMs));
+    EXPECT_EQ(reply, "partial");
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(VanishingPeerTest, ReadKeepsItsBytesUntilTheDeadlineWhileTheDeviceIsAway) {
+    ScaledClock clock(100);
+    ModemPort port(clock);
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+    first->QueueReply("\r\npartial");
+    ASSERT_TRUE(port.Send("AT\r\n"));
+    ASSERT_TRUE(first->WaitForReceived(4));
+
+    RecordingProgress progress;
+    progress.onSet = [&] { first->Vanish(); };
+    const std::uint64_t start = clock.NowMs();
+    std::string reply;
+    ASSERT_TRUE(port.Receive("AT\r\n", kReplyBytes, kTimeoutMs, false, &progress, reply));
+    EXPECT_GT(clock.NowMs() - start, static_cast<std::uint64_t>(kTimeoutMs));
+    EXPECT_EQ(reply, "\r\npartial");
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(CommandLogFile, RecordsEveryBlockByteForByte) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    TempDir dir;
+    const std::filesystem::path path = dir.Path() / "command.log";
+    std::ofstream(path) << "earlier run\n";
+
+    CommandLog log;
+    ASSERT_TRUE(log.Open(path.string()));
+    log.WriteStartBlock("Tarvel R7 Dashboard", "Version 1.0.20.0", 1700000000);
+
+    PtyPeer peer;
+    ScaledClock clock(100);
+    ModemPort port(clock);
+    port.SetPortName(peer.SlavePath());
+    ASSERT_TRUE(port.Open());
+    port.SetLog(&log);
+    peer.QueueReply("AT+CGMI\r\n\r\nWAVECOM\r\n\r\nOK\r\n");
+    RunExchange(port, clock, "AT+CGMI\r\n");
+    peer.QueueReply("\r\nERROR\r\n");
+    RunExchange(port, clock, "AT+X\r\n");
+    std::string reply;
+    std::string payload;
+    ASSERT_TRUE(port.Send("SLEEP"));
+    ASSERT_TRUE(port.Receive("SLEEP", kReplyBytes, 100, false, nullptr, reply));
+    port.Parse("SLEEP", reply, payload);
+
+    const std::string line(79, '*');
+    const std::string s = line + "\r\n";
+    const std::string expected =
+        "earlier run\n" + s +
+        "Tarvel R7 Dashboard Version 1.0.20.0 STARTED AT Tue Nov 14 22:13:20 2023\n" + s +
+        "COMMAND:\r\n" + s + "AT+CGMI\r\n\r\n" + s +  //
+        "RAW RESPONSE:\r\n" + s + "AT+CGMI\r\n\r\nWAVECOM\r\n\r\nOK\r\n\r\n" + s +
+        "PARSED RESPONSE:\r\n" + s + "WAVECOM\r\n" + s + "PARSED RESULT: TRUE\r\n" + s +
+        "COMMAND:\r\n" + s + "AT+X\r\n\r\n" + s +            //
+        "RAW RESPONSE:\r\n" + s + "\r\nERROR\r\n\r\n" + s +  //
+        "PARSED RESPONSE:\r\n" + s + "\r\n" + s + "PARSED RESULT: FALSE\r\n" + s +
+        "PARSED RESPONSE:\r\n" + s + "\r\n" + s + "PARSED RESULT: TRUE\r\n" + s;
+    // Read while the log is still open: every block is flushed.
+    EXPECT_EQ(ReadFile(path), expected);
+}
+
+}  // namespace
