@@ -12,8 +12,9 @@
 
 namespace {
 
-// VTIME counts tenths of a second: one tenth is the short wait.
-constexpr cc_t kShortWaitTenths = 1;
+// The short wait: VTIME counts tenths of a second.
+constexpr int kShortWaitMs = 100;
+constexpr cc_t kShortWaitTenths = kShortWaitMs / 100;
 
 long RetryInterrupted(auto call) {
     long result;
@@ -123,15 +124,12 @@ bool SerialDevice::DiscardInput() {
 }
 
 long SerialDevice::Read(char* buffer, std::size_t size) {
-    const long count = RetryInterrupted([&] { return ::read(fd_, buffer, size); });
-    if (count < 0) {
-        Fail();
-        return -1;
-    }
-    if (count > 0)
-        return count;
+    // poll waits with millisecond precision (VTIME overshoots by a few
+    // milliseconds per wait) and is what reports a hang-up: a hung-up
+    // terminal reads 0 bytes forever, like a quiet one.
     pollfd line{fd_, POLLIN, 0};
-    if (RetryInterrupted([&] { return ::poll(&line, 1, 0); }) < 0) {
+    const long ready = RetryInterrupted([&] { return ::poll(&line, 1, kShortWaitMs); });
+    if (ready < 0) {
         Fail();
         return -1;
     }
@@ -139,7 +137,12 @@ long SerialDevice::Read(char* buffer, std::size_t size) {
         error_ = EIO;
         return -1;
     }
-    return 0;
+    if (ready == 0)
+        return 0;
+    const long count = RetryInterrupted([&] { return ::read(fd_, buffer, size); });
+    if (count < 0)
+        Fail();
+    return count;
 }
 
 long SerialDevice::WriteSome(const char* data, std::size_t size) {

@@ -35,8 +35,7 @@ public:
     bool DiscardInput();
 
     // Bytes read (0 when the short wait passed in silence), or -1 when the
-    // device has gone away: a hung-up terminal reads 0 bytes forever, so a
-    // silent read also asks poll whether the line is still there.
+    // device has gone away (hung up, unplugged).
     long Read(char* buffer, std::size_t size);
     // Writes every byte, resuming after short writes. False when the device
     // failed.
