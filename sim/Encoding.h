@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Base64 (standard alphabet, padded) with a line break after every 76 characters, as the
+// gateway sends file contents.
+std::string EncodeBase64Lines(std::string_view bytes);
+// MD5 of the bytes as 32 lowercase hexadecimal characters.
+std::string Md5Hex(std::string_view bytes);

@@ -1,0 +1,116 @@
+#include "SimOptions.h"
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+namespace {
+
+bool ToLong(const std::string& text, long& value) {
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0';
+}
+
+bool ToDouble(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && value >= 0;
+}
+
+template <typename T>
+std::function<bool(const std::string&)> Number(T& target) {
+    return [&target](const std::string& text) {
+        long value = 0;
+        if (!ToLong(text, value) || value < 0) {
+            return false;
+        }
+        target = static_cast<T>(value);
+        return true;
+    };
+}
+
+std::function<bool(const std::string&)> Text(std::string& target) {
+    return [&target](const std::string& text) {
+        target = text;
+        return true;
+    };
+}
+
+std::function<bool(const std::string&)> Texts(std::vector<std::string>& target) {
+    return [&target](const std::string& text) {
+        target.push_back(text);
+        return !text.empty();
+    };
+}
+
+}  // namespace
+
+const char* SimUsage() {
+    return "usage: r7sim [options]\n"
+           "  --link PATH            publish the serial device at PATH\n"
+           "                         (default $XDG_RUNTIME_DIR/r7sim, or /tmp/r7sim)\n"
+           "  --transcript FILE      record every received byte\n"
+           "  --config DIR           load settings.xml, state.xml, radio.xml, discover.xml\n"
+           "                         and fs/ from DIR (missing ones from the defaults)\n"
+           "  --echo                 echo every command\n"
+           "  --no-sim               no SIM card inserted\n"
+           "  --no-radio             no mesh radio fitted\n"
+           "  --csq N                signal quality reported by AT+CSQ (default 17)\n"
+           "  --silent-after N       answer nothing after N commands\n"
+           "  --error-on TEXT        answer ERROR to commands containing TEXT (repeatable)\n"
+           "  --wrong-digest N       the first N digest answers are wrong\n"
+           "  --bad-xml TEXT         XML replies to commands containing TEXT are cut short\n"
+           "  --reply-delay MS       wait MS before every reply\n"
+           "  --vanish-on TEXT       the port goes away on the first command containing TEXT\n"
+           "  --vanish-after-bytes N the port goes away after N bytes of upload data\n"
+           "  --vanish-for MS        how long a vanished port stays away (default 3000)\n"
+           "  --oversize BYTES       pad XML replies to at least BYTES\n"
+           "  --time-scale F         multiply every delay by F\n"
+           "  --idle-timeout MS      drop a document or upload that stalls (default 2000)\n";
+}
+
+bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
+    std::map<std::string, bool*> flags = {
+        {"--echo", &options.echo}, {"--no-sim", &options.noSim}, {"--no-radio", &options.noRadio}};
+    std::map<std::string, std::function<bool(const std::string&)>> valued = {
+        {"--link", Text(options.linkPath)},
+        {"--transcript", Text(options.transcriptPath)},
+        {"--config", Text(options.configDir)},
+        {"--csq", Number(options.signal)},
+        {"--silent-after", Number(options.silentAfter)},
+        {"--error-on", Texts(options.errorOn)},
+        {"--wrong-digest", Number(options.wrongDigests)},
+        {"--bad-xml", Texts(options.badXmlOn)},
+        {"--reply-delay", Number(options.replyDelayMs)},
+        {"--vanish-on", Text(options.vanishOn)},
+        {"--vanish-after-bytes", Number(options.vanishAfterBytes)},
+        {"--vanish-for", Number(options.vanishForMs)},
+        {"--oversize", Number(options.oversize)},
+        {"--idle-timeout", Number(options.idleTimeoutMs)},
+        {"--time-scale",
+         [&options](const std::string& text) { return ToDouble(text, options.timeScale); }},
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (auto flag = flags.find(name); flag != flags.end()) {
+            *flag->second = true;
+            continue;
+        }
+        auto option = valued.find(name);
+        if (option == valued.end()) {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (i + 1 >= argc || !option->second(argv[i + 1])) {
+            error = "option " + name + " needs a valid value";
+            return false;
+        }
+        ++i;
+    }
+    if (options.linkPath.empty()) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        options.linkPath = std::string(runtime && *runtime ? runtime : "/tmp") + "/r7sim";
+    }
+    return true;
+}

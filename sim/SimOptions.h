@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// How the simulated gateway behaves, from its command line.
+struct SimOptions {
+    std::string linkPath;
+    std::string transcriptPath;
+    std::string configDir;
+    bool echo = false;
+    bool noSim = false;
+    bool noRadio = false;
+    int signal = 17;
+    // Faults on request.
+    long silentAfter = -1;              // commands answered before the gateway goes mute
+    std::vector<std::string> errorOn;   // commands containing one of these get ERROR
+    long wrongDigests = 0;              // digest answers that are wrong, from the first
+    std::vector<std::string> badXmlOn;  // replies to these commands are not well-formed
+    int replyDelayMs = 0;               // every reply waits this long
+    std::string vanishOn;               // the port goes away instead of answering this
+    long vanishAfterBytes = -1;         // ... or after this many bytes of upload data
+    int vanishForMs = 3000;             // how long a vanished port stays away
+    std::size_t oversize = 0;           // XML replies are padded to at least this size
+    double timeScale = 1.0;             // multiplies every delay
+    int idleTimeoutMs = 2000;           // a document or upload that stalls is dropped
+
+    int Scaled(int ms) const { return static_cast<int>(ms * timeScale); }
+};
+
+// False with a message when the arguments are not understood.
+bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error);
+const char* SimUsage();
