@@ -1,0 +1,91 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "SerialClient.h"
+#include "SimGateway.h"
+#include "SimTestSupport.h"
+
+using ::testing::MatchesRegex;
+
+TEST(ModemCommandTest, AnswersTheStartUpQueriesInModemForm) {
+    SimGateway sim({"--csq", "23"});
+    SerialClient client(sim.LinkPath());
+    ASSERT_TRUE(client.IsOpen());
+
+    // The empty line after "AT" is part of the same command: one answer, not two.
+    EXPECT_EQ(client.Exchange("AT\r\n\r\n"), "\r\nOK\r\n");
+    EXPECT_EQ(client.ReadFor(100), "");
+    EXPECT_EQ(client.Exchange("AT+CGMI\r\n"), "\r\nHalvard Cellular\r\n\r\nOK\r\n");
+    EXPECT_THAT(client.Exchange("AT+CGSN\r\n"), MatchesRegex("\r\n[0-9]{15}\r\n\r\nOK\r\n"));
+    EXPECT_THAT(client.Exchange("AT+CIMI\r\n"), MatchesRegex("\r\n[0-9]{15}\r\n\r\nOK\r\n"));
+    EXPECT_EQ(client.Exchange("AT+CSQ\r\n"), "\r\n+CSQ: 23,99\r\n\r\nOK\r\n");
+    EXPECT_THAT(client.Exchange("AT+CNUM\r\n"),
+                MatchesRegex("\r\n\\+CNUM: \"[^\"]*\",\"\\+[0-9]+\",[0-9]+\r\n\r\nOK\r\n"));
+    EXPECT_EQ(client.Exchange("AT+CREG?\r\n"), "\r\n+CREG: 0,1\r\n\r\nOK\r\n");
+    // Matched without regard to case, as a modem does; anything unknown is refused.
+    EXPECT_EQ(client.Exchange("at+cgmi\r\n"), "\r\nHalvard Cellular\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.Exchange("ATD5551234\r\n"), "\r\nERROR\r\n");
+    EXPECT_EQ(client.Exchange("at&usbinterface=99\r\n"), "\r\nERROR\r\n");
+
+    const auto commands = sim.ReceivedCommands();
+    ASSERT_EQ(commands.size(), 10u);
+    EXPECT_EQ(commands[0], "AT\r\n\r\n");
+    EXPECT_EQ(commands[7], "at+cgmi\r\n");
+}
+
+TEST(ModemCommandTest, WithoutSimTheSubscriberQueriesFail) {
+    SimGateway sim({"--no-sim"});
+    SerialClient client(sim.LinkPath());
+    EXPECT_EQ(client.Exchange("AT+CIMI\r\n"), "\r\nERROR\r\n");
+    EXPECT_EQ(client.Exchange("AT+CNUM\r\n"), "\r\nERROR\r\n");
+    const std::string state = XmlPart(client.Exchange(Inline(kStateQuery)));
+    EXPECT_EQ(ElementText(state, "iccid"), "");
+    EXPECT_EQ(ElementText(state, "ip_address"), "0.0.0.0");
+}
+
+TEST(ModemCommandTest, EchoRepeatsEachCommandExactlyAsReceived) {
+    SimGateway sim({"--echo"});
+    SerialClient client(sim.LinkPath());
+    EXPECT_EQ(client.Exchange("AT\r\n\r\n"), "AT\r\n\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.Exchange("AT+CGMI\r\n"), "AT+CGMI\r\n\r\nHalvard Cellular\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.Exchange("at&usbinterface=22\r\n"), "at&usbinterface=22\r\n\r\nOK\r\n");
+    const std::string reply = client.Exchange(kSettingsQuery);
+    EXPECT_EQ(reply.substr(0, kSettingsQuery.size() + 2), kSettingsQuery + "\r\n");
+}
+
+TEST(ModemCommandTest, FaultsRefuseOrSilenceCommands) {
+    SimGateway sim({"--error-on", "CGSN", "--silent-after", "3"});
+    SerialClient client(sim.LinkPath());
+    EXPECT_EQ(client.Exchange("AT+CGMI\r\n"), "\r\nHalvard Cellular\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.Exchange("AT+CGSN\r\n"), "\r\nERROR\r\n");
+    EXPECT_EQ(client.Exchange("AT\r\n"), "\r\nOK\r\n");
+    // Mute from the fourth command on, but still listening.
+    EXPECT_EQ(client.Exchange("AT\r\n", 300), "");
+    EXPECT_EQ(sim.ReceivedCommands().size(), 4u);
+}
+
+TEST(ModemCommandTest, CommandsSentBeforeTheReplyIsOutAreAnsweredInOrder) {
+    SimGateway sim({"--time-scale", "1", "--reply-delay", "150"});
+    SerialClient client(sim.LinkPath());
+    client.Write("AT+CGMI\r\n");
+    client.Write("AT+CSQ\r\n");
+    EXPECT_EQ(client.ReadUntil("\r\n+CSQ: 17,99\r\n\r\nOK\r\n"),
+              "\r\nHalvard Cellular\r\n\r\nOK\r\n\r\n+CSQ: 17,99\r\n\r\nOK\r\n");
+    EXPECT_EQ(sim.ReceivedCommands(), (std::vector<std::string>{"AT+CGMI\r\n", "AT+CSQ\r\n"}));
+}
+
+TEST(ModemCommandTest, CommandArrivingWhileALargeReplyIsWrittenIsAnsweredAfterIt) {
+    // Far more than the pseudo-terminal buffers: the gateway is still writing the first reply
+    // when the next command comes in.
+    SimGateway sim({"--oversize", "300000"});
+    SerialClient client(sim.LinkPath());
+    client.Write(Inline(kSettingsQuery));
+    client.Write("AT+CGMI\r\n");
+    const std::string both = client.ReadUntil("\r\nHalvard Cellular\r\n\r\nOK\r\n");
+    const std::size_t firstEnd = both.find("</rci_reply>\r\n\r\nOK\r\n");
+    ASSERT_NE(firstEnd, std::string::npos);
+    const std::string xml = XmlPart(both.substr(0, firstEnd + 12));
+    EXPECT_GE(xml.size(), 300000u);
+    EXPECT_TRUE(IsWellFormed(xml));
+    EXPECT_EQ(both.substr(firstEnd + 12), "\r\n\r\nOK\r\n\r\nHalvard Cellular\r\n\r\nOK\r\n");
+}
