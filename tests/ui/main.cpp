@@ -15,8 +15,11 @@ extern "C" const char* __tsan_default_suppressions() {
            "race:QRunnable::create\n";
 }
 
-// Widgets need a QApplication for the whole run, created before any test.
+// Widgets need a QApplication for the whole run, created before any test. The
+// test list is also read without a display, before CTest sets the platform.
 int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     LoadAppResources();
