@@ -144,6 +144,12 @@ bool Modem::ApplyFaults(const ReceivedRecord& record) {
     return false;
 }
 
+std::string Modem::RegistrationReply() const {
+    if (!options_.registration.empty())
+        return options_.registration;
+    return options_.noSim ? "+CREG: 0,0" : "+CREG: 0,1";
+}
+
 void Modem::HandleCommand(const ReceivedRecord& record) {
     const std::string line = WithoutLineEnds(record.bytes);
     const std::string command = Upper(line);
@@ -167,7 +173,7 @@ void Modem::HandleCommand(const ReceivedRecord& record) {
     } else if (command == "AT+CSQ") {
         Answer(record, true, "+CSQ: " + std::to_string(options_.signal) + ",99");
     } else if (command == "AT+CREG?") {
-        Answer(record, true, options_.noSim ? "+CREG: 0,0" : "+CREG: 0,1");
+        Answer(record, true, RegistrationReply());
     } else if (command == "AT+CFUN=1") {
         Answer(record, true, {}, 0, Output::Effect::Reboot);
     } else {

@@ -49,6 +49,7 @@ private:
     void InstallFirmware(const ReceivedRecord& record);
     std::string DecorateXml(const ReceivedRecord& record, std::string xml) const;
 
+    std::string RegistrationReply() const;
     void Answer(const ReceivedRecord& record, bool ok, const std::string& payload = {},
                 int workMs = 0, Output::Effect effect = Output::Effect::None);
     void Emit(std::string bytes, int delayMs, Output::Effect effect);

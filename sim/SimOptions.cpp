@@ -57,6 +57,7 @@ const char* SimUsage() {
            "  --no-sim               no SIM card inserted\n"
            "  --no-radio             no mesh radio fitted\n"
            "  --csq N                signal quality reported by AT+CSQ (default 17)\n"
+           "  --creg TEXT            payload of the AT+CREG? reply (default +CREG: 0,1)\n"
            "  --silent-after N       answer nothing after N commands\n"
            "  --error-on TEXT        answer ERROR to commands containing TEXT (repeatable)\n"
            "  --wrong-digest N       the first N digest answers are wrong\n"
@@ -78,6 +79,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         {"--transcript", Text(options.transcriptPath)},
         {"--config", Text(options.configDir)},
         {"--csq", Number(options.signal)},
+        {"--creg", Text(options.registration)},
         {"--silent-after", Number(options.silentAfter)},
         {"--error-on", Texts(options.errorOn)},
         {"--wrong-digest", Number(options.wrongDigests)},

@@ -13,6 +13,7 @@ struct SimOptions {
     bool noSim = false;
     bool noRadio = false;
     int signal = 17;
+    std::string registration;  // AT+CREG? payload; empty: derived from the SIM
     // Faults on request.
     long silentAfter = -1;              // commands answered before the gateway goes mute
     std::vector<std::string> errorOn;   // commands containing one of these get ERROR
