@@ -46,6 +46,7 @@ MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, QWidget* parent)
 
 QLineEdit* MainPage::AddField(const QString& label, QWidget* group) {
     auto* edit = new QLineEdit(group);
+    edit->setObjectName(label);
     edit->setReadOnly(true);
     auto* form = static_cast<QFormLayout*>(group->layout());
     form->addRow(label, edit);
