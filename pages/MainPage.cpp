@@ -64,6 +64,8 @@ void MainPage::BuildLayout() {
     auto* statusRow = new QWidget(this);
     statusRow->setLayout(new QFormLayout);
     status_ = AddField(QStringLiteral("Status"), statusRow);
+    // Wide enough for "Connected (/dev/ttyACM0)" and most by-id names.
+    status_->setMinimumWidth(status_->fontMetrics().averageCharWidth() * 36);
 
     auto* device = new QGroupBox(QStringLiteral("Device Information"), this);
     device->setLayout(new QFormLayout);

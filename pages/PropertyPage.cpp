@@ -54,8 +54,11 @@ void PropertyPage::SendToSheet(QEvent::Type type) {
 }
 
 void PropertyPage::ExchangeText(bool save, QLineEdit* edit, std::string& value) {
-    if (save)
+    if (save) {
         value = edit->text().toStdString();
-    else
-        edit->setText(QString::fromStdString(value));
+        return;
+    }
+    edit->setText(QString::fromStdString(value));
+    // Show the start of a value that is wider than its box.
+    edit->setCursorPosition(0);
 }
