@@ -25,10 +25,10 @@ struct UsbId {
 };
 
 // Gateways whose modem reports another manufacturer string (or none), known
-// by their USB vendor and product. The entry below is the modem maker's vendor
-// id with the product id our units were seen with; add pairs here as field
-// units turn up with other ids. A wrong pair costs little: every candidate is
-// still opened and asked to identify itself.
+// by their USB vendor and product. The entry below (the modem maker's vendor id)
+// still has to be confirmed on a unit; add pairs here as field units turn up.
+// A wrong pair costs little: a candidate must still open, and start-up then
+// asks it for its device information before showing anything.
 constexpr std::array kKnownGateways = {
     UsbId{"114f", "1234"},
 };
