@@ -67,12 +67,18 @@ TEST(SerializeForRequestTest, DeclarationWithEncodingIsDropped) {
               "<rci_request><set_setting/></rci_request>");
 }
 
-TEST(ConfigApplyTest, SendsTheEditedTreeAndReloadsTheGatewaysAnswer) {
+// A settings tree as loaded from the gateway, with the access point name edited on a page.
+struct EditedSettings : testing::Test {
+    void SetUp() override {
+        model.LoadSettingsReply(SettingsReply("old"));
+        std::string text = "edited";
+        WriteSetting({{"mobile_simple/apn", &text, nullptr, 0, nullptr, kTextSetting, {}, {}}},
+                     model.SettingsGroups());
+    }
     ConfigModel model;
-    model.LoadSettingsReply(SettingsReply("old"));
-    std::string text = "edited";
-    WriteSetting({{"mobile_simple/apn", &text, nullptr, 0, nullptr, kTextSetting, {}, {}}},
-                 model.SettingsGroups());
+};
+
+TEST_F(EditedSettings, SendsTheEditedTreeAndReloadsTheGatewaysAnswer) {
     FakeScriptRunner runner([](CommandJob& job) {
         Answer(job, job.GetCommand() == kSettingsQuery ? SettingsReply("gateway") : "OK");
     });
@@ -91,12 +97,7 @@ TEST(ConfigApplyTest, SendsTheEditedTreeAndReloadsTheGatewaysAnswer) {
     EXPECT_EQ(ReadText(model.SettingsGroups(), "mobile_simple/apn"), "gateway");
 }
 
-TEST(ConfigApplyTest, FailedQueryKeepsTheEditedTree) {
-    ConfigModel model;
-    model.LoadSettingsReply(SettingsReply("old"));
-    std::string text = "edited";
-    WriteSetting({{"mobile_simple/apn", &text, nullptr, 0, nullptr, kTextSetting, {}, {}}},
-                 model.SettingsGroups());
+TEST_F(EditedSettings, FailedQueryKeepsTheEditedTree) {
     FakeScriptRunner runner([](CommandJob& job) {
         job.SetResponse(SettingsReply("partial"));
         job.SetStatus(job.GetCommand() == kSettingsQuery ? CommandJob::kFailed
