@@ -62,9 +62,7 @@ void CommDialog::reject() {
 }
 
 void CommDialog::ShowJobText(const std::string& text) {
-    QMetaObject::invokeMethod(
-        this, [this, line = QString::fromStdString(text)] { jobLine_->setText(line); },
-        Qt::QueuedConnection);
+    calls_.Post([this, text] { jobLine_->setText(QString::fromStdString(text)); });
 }
 
 int CommDialog::Position() const {
@@ -77,8 +75,7 @@ void CommDialog::SetPosition(int position) {
 
 void CommDialog::RunWorker() {
     RunScript(port_, jobs_, *this, *this);
-    QMetaObject::invokeMethod(
-        this, [this] { Finish(); }, Qt::QueuedConnection);
+    calls_.Post([this] { Finish(); });
 }
 
 void CommDialog::CopyProgress() {

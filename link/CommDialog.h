@@ -8,6 +8,7 @@
 #include "link/CommandJob.h"
 #include "link/ProgressIndicator.h"
 #include "link/ScriptWorker.h"
+#include "link/UiCallQueue.h"
 
 class ModemPort;
 class QLabel;
@@ -19,10 +20,10 @@ class QTimer;
 // when the worker has run every job.
 //
 // Threads: the worker owns the port and the job list while it runs and reaches
-// the widgets only through queued calls. The progress position is an atomic the
-// worker moves; a timer on the user-interface thread copies it to the bar, so a
-// long pause cannot flood the event loop. RunModal joins the worker before it
-// returns, so the caller may read the jobs at once and no thread outlives them.
+// the widgets only through calls queued to the user-interface thread. The progress position is an
+// atomic the worker moves; a timer on the user-interface thread copies it to the bar, so a long
+// pause cannot flood the event loop. RunModal joins the worker before it returns, so the caller may
+// read the jobs at once and no thread outlives them.
 class CommDialog : public QDialog, private ScriptObserver, private ProgressIndicator {
     Q_OBJECT
 
@@ -51,6 +52,7 @@ private:
     QLabel* jobLine_;
     QProgressBar* progress_;
     QTimer* progressTimer_;
+    UiCallQueue calls_;
     std::atomic<int> position_{0};
     bool finished_ = false;
     std::thread worker_;
