@@ -29,12 +29,45 @@ CommandJob MakeJob(std::string command, std::string_view progress, int timeoutMs
     return job;
 }
 
-// Runs the jobs and reloads the tree from the reply of the job carrying the
+// One apply pipeline: the document goes out as a document request, an
+// optional pause lets the gateway take it into use, then the query fetches
+// what the gateway now holds.
+struct ApplyPlan {
+    std::string_view sendingText;
+    int announceMs;
+    int documentMs;
+    int settleMs;  // 0: no pause
+    std::string_view queryDocument;
+    // The reply job is recognised by its inline command or, when set, by the
+    // bare document as well.
+    bool matchBareQuery;
+    std::string_view retrievingText;
+};
+
+JobList BuildJobs(const ApplyPlan& plan, xmlDocPtr document) {
+    JobList jobs;
+    jobs.push_back(
+        MakeJob(std::string(kDocumentRequestCommand), plan.sendingText, plan.announceMs));
+    jobs.push_back(MakeJob(SerializeForRequest(document), plan.sendingText, plan.documentMs));
+    if (plan.settleMs > 0) {
+        jobs.push_back(MakeJob("SLEEP", "Waiting for new configuration to apply on the Device...",
+                               plan.settleMs));
+    }
+    jobs.push_back(MakeJob(InlineCommand(plan.queryDocument), plan.retrievingText, 20000));
+    return jobs;
+}
+
+// Runs the plan and reloads the tree from the reply of the job carrying the
 // query. A failed job reloads nothing, so the edited tree stays.
 template <typename Reload>
-void RunAndReload(ScriptRunner& runner, JobList& jobs, std::string_view query,
-                  std::string_view bareQuery, Reload&& reload) {
+ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr document,
+                    Reload&& reload) {
+    if (document == nullptr) {
+        return ApplyResult::NoDocument;
+    }
+    JobList jobs = BuildJobs(plan, document);
     runner.Run(jobs);
+    const std::string query = InlineCommand(plan.queryDocument);
     for (const CommandJob& job : jobs) {
         if (job.GetStatus() == CommandJob::kFailed) {
             continue;
@@ -44,11 +77,32 @@ void RunAndReload(ScriptRunner& runner, JobList& jobs, std::string_view query,
             break;
         }
         if (command.find(query) != std::string::npos ||
-            command.find(bareQuery) != std::string::npos) {
+            (plan.matchBareQuery && command.find(plan.queryDocument) != std::string::npos)) {
             reload(job.GetResponse());
         }
     }
+    return ApplyResult::Applied;
 }
+
+constexpr ApplyPlan kSettingsPlan = {
+    .sendingText = "Sending new configuration to the Device...",
+    .announceMs = 100,
+    .documentMs = 30000,
+    .settleMs = 20000,
+    .queryDocument = kSettingsQuery,
+    .matchBareQuery = true,
+    .retrievingText = "Retrieving new configuration from the Device...",
+};
+
+constexpr ApplyPlan kRadioPlan = {
+    .sendingText = "Sending new Meshlet configuration to the Device...",
+    .announceMs = 1000,
+    .documentMs = 35000,
+    .settleMs = 0,
+    .queryDocument = kRadioSettingsQuery,
+    .matchBareQuery = false,
+    .retrievingText = "Retrieving Meshlet configuration to the Device...",
+};
 
 }  // namespace
 
@@ -71,34 +125,11 @@ std::string SerializeForRequest(xmlDocPtr document) {
 }
 
 ApplyResult ApplyConfiguration(ScriptRunner& runner, ConfigModel& model) {
-    if (model.SettingsDocument() == nullptr) {
-        return ApplyResult::NoDocument;
-    }
-    constexpr std::string_view kSending = "Sending new configuration to the Device...";
-    JobList jobs;
-    jobs.push_back(MakeJob(std::string(kDocumentRequestCommand), kSending, 100));
-    jobs.push_back(MakeJob(SerializeForRequest(model.SettingsDocument()), kSending, 30000));
-    jobs.push_back(
-        MakeJob("SLEEP", "Waiting for new configuration to apply on the Device...", 20000));
-    jobs.push_back(MakeJob(InlineCommand(kSettingsQuery),
-                           "Retrieving new configuration from the Device...", 20000));
-    RunAndReload(runner, jobs, InlineCommand(kSettingsQuery), kSettingsQuery,
-                 [&model](const std::string& reply) { model.LoadSettingsReply(reply); });
-    return ApplyResult::Applied;
+    return RunPlan(runner, kSettingsPlan, model.SettingsDocument(),
+                   [&model](const std::string& reply) { model.LoadSettingsReply(reply); });
 }
 
 ApplyResult ApplyRadioConfiguration(ScriptRunner& runner, ConfigModel& model) {
-    if (model.RadioSettingsDocument() == nullptr) {
-        return ApplyResult::NoDocument;
-    }
-    constexpr std::string_view kSending = "Sending new Meshlet configuration to the Device...";
-    JobList jobs;
-    jobs.push_back(MakeJob(std::string(kDocumentRequestCommand), kSending, 1000));
-    jobs.push_back(MakeJob(SerializeForRequest(model.RadioSettingsDocument()), kSending, 35000));
-    jobs.push_back(MakeJob(InlineCommand(kRadioSettingsQuery),
-                           "Retrieving Meshlet configuration to the Device...", 20000));
-    const std::string query = InlineCommand(kRadioSettingsQuery);
-    RunAndReload(runner, jobs, query, query,
-                 [&model](const std::string& reply) { model.LoadRadioSettingsReply(reply); });
-    return ApplyResult::Applied;
+    return RunPlan(runner, kRadioPlan, model.RadioSettingsDocument(),
+                   [&model](const std::string& reply) { model.LoadRadioSettingsReply(reply); });
 }
