@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // One step of a script: the command to send, the progress text shown while it
@@ -9,6 +10,10 @@ class CommandJob {
 public:
     static constexpr int kFailed = 1;
     static constexpr int kSucceeded = 0;
+
+    CommandJob() = default;
+    CommandJob(std::string command, std::string text, int timeoutMs)
+        : command_(std::move(command)), text_(std::move(text)), timeoutMs_(timeoutMs) {}
 
     void SetCommand(std::string command) { command_ = std::move(command); }
     std::string GetCommand() const { return command_; }

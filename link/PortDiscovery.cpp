@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string_view>
 #include <system_error>
 
+#include "link/AsciiText.h"
 #include "link/ModemPort.h"
 #include "link/SerialDevice.h"
 
@@ -32,11 +32,6 @@ struct UsbId {
 constexpr std::array kKnownGateways = {
     UsbId{"114f", "1234"},
 };
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(
-        a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
 
 // A sysfs attribute's first line; empty when the file is missing.
 std::string ReadAttribute(const fs::path& file) {
@@ -66,12 +61,13 @@ std::optional<fs::path> FindUsbDevice(const fs::path& ttyEntry, const fs::path& 
 }
 
 bool IsGateway(const fs::path& usbDevice) {
-    if (EqualsIgnoringCase(ReadAttribute(usbDevice / "manufacturer"), kGatewayManufacturer))
+    if (EqualsIgnoringAsciiCase(ReadAttribute(usbDevice / "manufacturer"), kGatewayManufacturer))
         return true;
     const std::string vendor = ReadAttribute(usbDevice / "idVendor");
     const std::string product = ReadAttribute(usbDevice / "idProduct");
     return std::ranges::any_of(kKnownGateways, [&](const UsbId& id) {
-        return EqualsIgnoringCase(vendor, id.vendor) && EqualsIgnoringCase(product, id.product);
+        return EqualsIgnoringAsciiCase(vendor, id.vendor) &&
+               EqualsIgnoringAsciiCase(product, id.product);
     });
 }
 

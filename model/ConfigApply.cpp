@@ -21,14 +21,6 @@ std::string_view DropDeclaration(std::string_view text) {
     return text;
 }
 
-CommandJob MakeJob(std::string command, std::string_view progress, int timeoutMs) {
-    CommandJob job;
-    job.SetCommand(std::move(command));
-    job.SetText(std::string(progress));
-    job.SetTimeout(timeoutMs);
-    return job;
-}
-
 // One apply pipeline: the document goes out as a document request, an
 // optional pause lets the gateway take it into use, then the query fetches
 // what the gateway now holds.
@@ -46,14 +38,16 @@ struct ApplyPlan {
 
 JobList BuildJobs(const ApplyPlan& plan, xmlDocPtr document) {
     JobList jobs;
+    jobs.push_back(CommandJob(std::string(kDocumentRequestCommand), std::string(plan.sendingText),
+                              plan.announceMs));
     jobs.push_back(
-        MakeJob(std::string(kDocumentRequestCommand), plan.sendingText, plan.announceMs));
-    jobs.push_back(MakeJob(SerializeForRequest(document), plan.sendingText, plan.documentMs));
+        CommandJob(SerializeForRequest(document), std::string(plan.sendingText), plan.documentMs));
     if (plan.settleMs > 0) {
-        jobs.push_back(MakeJob("SLEEP", "Waiting for new configuration to apply on the Device...",
-                               plan.settleMs));
+        jobs.push_back(CommandJob(
+            "SLEEP", "Waiting for new configuration to apply on the Device...", plan.settleMs));
     }
-    jobs.push_back(MakeJob(InlineCommand(plan.queryDocument), plan.retrievingText, 20000));
+    jobs.push_back(
+        CommandJob(InlineCommand(plan.queryDocument), std::string(plan.retrievingText), 20000));
     return jobs;
 }
 

@@ -12,14 +12,6 @@ constexpr std::string_view kProgressText = "Collecting Device information...";
 constexpr int kModemQueryTimeoutMs = 500;
 constexpr int kConfigurationQueryTimeoutMs = 20000;
 
-CommandJob MakeJob(std::string command, int timeoutMs) {
-    CommandJob job;
-    job.SetCommand(std::move(command));
-    job.SetText(std::string(kProgressText));
-    job.SetTimeout(timeoutMs);
-    return job;
-}
-
 bool Contains(std::string_view text, std::string_view piece) {
     return text.find(piece) != std::string_view::npos;
 }
@@ -98,10 +90,11 @@ JobList BuildDeviceInfoScript() {
     JobList jobs;
     for (const char* query : {"AT\r\n\r\n", "AT+CGMI\r\n", "AT+CGSN\r\n", "AT+CGMR\r\n",
                               "AT+CIMI\r\n", "AT+CSQ\r\n", "AT+CNUM\r\n", "AT+CREG?\r\n"}) {
-        jobs.push_back(MakeJob(query, kModemQueryTimeoutMs));
+        jobs.emplace_back(std::string(query), std::string(kProgressText), kModemQueryTimeoutMs);
     }
     for (const std::string_view request : {kSettingsQuery, kStateQuery, kRadioSettingsQuery}) {
-        jobs.push_back(MakeJob(InlineCommand(request), kConfigurationQueryTimeoutMs));
+        jobs.push_back(CommandJob(InlineCommand(request), std::string(kProgressText),
+                                  kConfigurationQueryTimeoutMs));
     }
     return jobs;
 }

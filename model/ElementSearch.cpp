@@ -1,6 +1,6 @@
 #include "model/ElementSearch.h"
 
-#include "model/ReplyText.h"
+#include "link/AsciiText.h"
 
 namespace {
 

@@ -55,19 +55,6 @@ int LeadingInteger(std::string_view text) {
     return -value > INT_MAX ? INT_MAX : static_cast<int>(-value);
 }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 namespace {
 
 // Lead bytes of multi-byte UTF-8 sequences; C0, C1 and F5 to FF never lead.

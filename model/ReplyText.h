@@ -15,9 +15,6 @@ std::string RemoveAll(std::string_view text, std::string_view piece);
 // character; 0 when there are none. Out-of-range values saturate.
 int LeadingInteger(std::string_view text);
 
-// Equal when they differ at most in the case of ASCII letters.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 // `text` as UTF-8: valid sequences are kept, every other byte is taken as a
 // Latin-1 character, so no byte is lost or swallowed by a neighbour.
 std::string ToValidUtf8(std::string_view text);

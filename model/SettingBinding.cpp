@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "link/AsciiText.h"
 #include "model/ElementSearch.h"
 #include "model/ReplyText.h"
 #include "model/XmlString.h"

@@ -26,14 +26,6 @@ private:
     int position_ = 0;
 };
 
-CommandJob MakeJob(const std::string& command, const std::string& text, int timeoutMs) {
-    CommandJob job;
-    job.SetCommand(command);
-    job.SetText(text);
-    job.SetTimeout(timeoutMs);
-    return job;
-}
-
 TEST(RunScript, StoresEachPayloadAndStatusAndStopsAtAnEmptyCommand) {
     PtyPeer peer;
     ScaledClock clock(100);
@@ -43,9 +35,9 @@ TEST(RunScript, StoresEachPayloadAndStatusAndStopsAtAnEmptyCommand) {
     peer.QueueReply("AT+CGMI\r\n\r\nWAVECOM\r\n\r\nOK\r\n");
     peer.QueueReply("\r\nbad\r\nERROR\r\n");
 
-    JobList jobs{MakeJob("AT+CGMI\r\n", "Reading the maker...", 2000),
-                 MakeJob("SLEEP", "Waiting...", 500), MakeJob("AT+X\r\n", "Failing...", 2000),
-                 MakeJob("", "end", 0), MakeJob("AT+NEVER\r\n", "never", 2000)};
+    JobList jobs{CommandJob("AT+CGMI\r\n", "Reading the maker...", 2000),
+                 CommandJob("SLEEP", "Waiting...", 500), CommandJob("AT+X\r\n", "Failing...", 2000),
+                 CommandJob("", "end", 0), CommandJob("AT+NEVER\r\n", "never", 2000)};
     jobs[4].SetResponse("untouched");
     TextRecorder observer;
     PlainProgress progress;

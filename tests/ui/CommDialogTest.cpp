@@ -14,14 +14,6 @@
 
 namespace {
 
-CommandJob Job(std::string command, std::string text, int timeoutMs) {
-    CommandJob job;
-    job.SetCommand(std::move(command));
-    job.SetText(std::move(text));
-    job.SetTimeout(timeoutMs);
-    return job;
-}
-
 // Pauses need no gateway: the port stays closed and the manual clock lets
 // them pass at once.
 struct CommDialogTest : testing::Test {
@@ -34,8 +26,9 @@ struct CommDialogTest : testing::Test {
 }  // namespace
 
 TEST_F(CommDialogTest, RunsTheScriptAndReturnsWithEveryJobDone) {
-    JobList jobs = {Job("SLEEP", "Waiting first...", 2100), Job("SLEEP", "Waiting second...", 1050),
-                    Job("", "", 0), Job("SLEEP", "never", 5000)};
+    JobList jobs = {CommandJob("SLEEP", "Waiting first...", 2100),
+                    CommandJob("SLEEP", "Waiting second...", 1050), CommandJob("", "", 0),
+                    CommandJob("SLEEP", "never", 5000)};
     jobs[3].SetResponse("untouched");
 
     CommDialog dialog(port, jobs);
@@ -60,7 +53,7 @@ TEST_F(CommDialogTest, RunsTheScriptAndReturnsWithEveryJobDone) {
 }
 
 TEST_F(CommDialogTest, EmptyScriptOpensAndClosesAtOnce) {
-    JobList jobs = {Job("", "", 0), Job("AT\r\n", "never", 500)};
+    JobList jobs = {CommandJob("", "", 0), CommandJob("AT\r\n", "never", 500)};
     CommDialog dialog(port, jobs);
     EXPECT_EQ(dialog.findChild<QProgressBar*>(QStringLiteral("progress"))->maximum(), 0);
     dialog.RunModal();
@@ -78,7 +71,7 @@ TEST_F(CommDialogTest, UserCannotCloseItWhileTheWorkerRuns) {
         while (!release)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
-    JobList jobs = {Job("SLEEP", "Pausing...", 1000)};
+    JobList jobs = {CommandJob("SLEEP", "Pausing...", 1000)};
     CommDialog dialog(port, jobs);
     bool stayedOpen = false;
     QTimer::singleShot(0, &dialog, [&] {
