@@ -17,6 +17,17 @@ public:
     // A plain message with an OK button.
     virtual void Inform(const std::string& title, const std::string& text) = 0;
 
+    // A warning with an OK button; details is extra text shown on request (may be
+    // empty).
+    virtual void Warn(const std::string& title, const std::string& text,
+                      const std::string& details) = 0;
+
+    // The file dialogs. filter is a name filter such as "Python files (*.py)".
+    // Both return the chosen path, or empty when the user cancelled.
+    virtual std::string ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
+    virtual std::string ChooseSaveFile(const std::string& title, const std::string& proposedPath,
+                                       const std::string& filter) = 0;
+
     // Several gateways were found: the chosen or typed device name, or empty when
     // the user dismissed the choice.
     virtual std::string ChooseProduct(const std::vector<std::string>& candidates) = 0;

@@ -1,5 +1,6 @@
 #include "app/WidgetPrompter.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include "app/ProductSelectDialog.h"
@@ -18,6 +19,30 @@ void WidgetPrompter::Inform(const std::string& title, const std::string& text) {
     QMessageBox box(QMessageBox::Information, QString::fromStdString(title),
                     QString::fromStdString(text), QMessageBox::Ok);
     box.exec();
+}
+
+void WidgetPrompter::Warn(const std::string& title, const std::string& text,
+                          const std::string& details) {
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::Ok);
+    if (!details.empty())
+        box.setDetailedText(QString::fromStdString(details));
+    box.exec();
+}
+
+std::string WidgetPrompter::ChooseOpenFile(const std::string& title, const std::string& filter) {
+    return QFileDialog::getOpenFileName(nullptr, QString::fromStdString(title), QString(),
+                                        QString::fromStdString(filter))
+        .toStdString();
+}
+
+std::string WidgetPrompter::ChooseSaveFile(const std::string& title,
+                                           const std::string& proposedPath,
+                                           const std::string& filter) {
+    return QFileDialog::getSaveFileName(nullptr, QString::fromStdString(title),
+                                        QString::fromStdString(proposedPath),
+                                        QString::fromStdString(filter))
+        .toStdString();
 }
 
 std::string WidgetPrompter::ChooseProduct(const std::vector<std::string>& candidates) {

@@ -20,6 +20,9 @@ public:
     std::vector<Question> retryQuestions;
     std::vector<Question> messages;
     std::vector<std::vector<std::string>> productChoices;
+    std::vector<Question> warnings;
+    std::deque<std::string> fileAnswers;   // paths the file dialogs return; when empty: cancel
+    std::vector<std::string> fileFilters;  // the filter of every file dialog shown
 
     bool AskRetry(const std::string& title, const std::string& text,
                   const std::string& details) override {
@@ -35,8 +38,32 @@ public:
         messages.push_back({title, text, {}});
     }
 
+    void Warn(const std::string& title, const std::string& text,
+              const std::string& details) override {
+        warnings.push_back({title, text, details});
+    }
+
+    std::string ChooseOpenFile(const std::string&, const std::string& filter) override {
+        return NextFile(filter);
+    }
+
+    std::string ChooseSaveFile(const std::string&, const std::string&,
+                               const std::string& filter) override {
+        return NextFile(filter);
+    }
+
     std::string ChooseProduct(const std::vector<std::string>& candidates) override {
         productChoices.push_back(candidates);
         return productAnswer;
+    }
+
+private:
+    std::string NextFile(const std::string& filter) {
+        fileFilters.push_back(filter);
+        if (fileAnswers.empty())
+            return {};
+        std::string path = fileAnswers.front();
+        fileAnswers.pop_front();
+        return path;
     }
 };
