@@ -37,7 +37,7 @@ BLApp::BLApp(Prompter& prompter, Clock& clock)
 
 BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     LoadAppResources();
-    icon_ = QIcon(QStringLiteral(":/images/r7_icon.xpm"));
+    icon_ = AppIcon();
     OpenLog(options);
     model_.Reset();
     xmlCheckVersion(kOldestXmlLibrary);

@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/AboutBox.h"
 #include "app/ProgramTitle.h"
 #include "app/Prompter.h"
-#include "app/VersionText.h"
 #include "pages/PropertyPage.h"
 
 BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, ScriptRunner& runner,
@@ -127,6 +127,6 @@ void BLPropertySheet::RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigMode
 }
 
 void BLPropertySheet::ShowAbout() {
-    prompter_.Inform(std::string("About ") + kProgramTitle,
-                     std::string(kProgramTitle) + "\n" + GetVersionText());
+    AboutBox box(this);
+    box.exec();
 }

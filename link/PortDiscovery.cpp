@@ -1,7 +1,6 @@
 #include "link/PortDiscovery.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -9,6 +8,7 @@
 #include <system_error>
 
 #include "link/AsciiText.h"
+#include "link/GatewayIdentity.h"
 #include "link/ModemPort.h"
 #include "link/SerialDevice.h"
 
@@ -17,21 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kMaxCandidates = 10;
-constexpr std::string_view kGatewayManufacturer = "WAVECOM";
-
-struct UsbId {
-    std::string_view vendor;
-    std::string_view product;
-};
-
-// Gateways whose modem reports another manufacturer string (or none), known
-// by their USB vendor and product. The entry below (the modem maker's vendor id)
-// still has to be confirmed on a unit; add pairs here as field units turn up.
-// A wrong pair costs little: a candidate must still open, and start-up then
-// asks it for its device information before showing anything.
-constexpr std::array kKnownGateways = {
-    UsbId{"114f", "1234"},
-};
 
 // A sysfs attribute's first line; empty when the file is missing.
 std::string ReadAttribute(const fs::path& file) {
