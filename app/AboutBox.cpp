@@ -23,6 +23,15 @@ QLabel* AddLine(QVBoxLayout* lines, const QString& name, const QString& text) {
     return label;
 }
 
+void AddTextLines(QVBoxLayout* lines, const QString& notice) {
+    QLabel* name = AddLine(lines, QStringLiteral("displayName"), QString::fromUtf8(kProgramTitle));
+    QFont bold = name->font();
+    bold.setWeight(QFont::Bold);
+    name->setFont(bold);
+    AddLine(lines, QStringLiteral("version"), QString::fromStdString(GetVersionText()));
+    AddLine(lines, QStringLiteral("notice"), notice);
+}
+
 }  // namespace
 
 AboutTexts AboutTexts::FromBuild() {
@@ -32,33 +41,13 @@ AboutTexts AboutTexts::FromBuild() {
 AboutBox::AboutBox(QWidget* parent, const AboutTexts& texts, UrlOpener opener,
                    const LinkColours& colours)
     : QDialog(parent), address_(texts.webAddress), opener_(std::move(opener)) {
-    const QString title = QString::fromUtf8(kProgramTitle);
-    setWindowTitle(QStringLiteral("About %1").arg(title));
+    setWindowTitle(QStringLiteral("About %1").arg(QString::fromUtf8(kProgramTitle)));
 
     auto* icon = new QLabel;
     icon->setPixmap(AppIcon().pixmap(kIconSize, kIconSize));
-    icon->setAlignment(Qt::AlignTop);
-
     auto* lines = new QVBoxLayout;
-    QLabel* name = AddLine(lines, QStringLiteral("displayName"), title);
-    QFont bold = name->font();
-    bold.setWeight(QFont::Bold);
-    name->setFont(bold);
-    AddLine(lines, QStringLiteral("version"), QString::fromStdString(GetVersionText()));
-    AddLine(lines, QStringLiteral("notice"), texts.notice);
-
-    auto* visit = new QLabel(QStringLiteral("Visit us at"));
-    visit->setObjectName(QStringLiteral("visitLabel"));
-    auto* link = new LinkControl(colours);
-    link->setObjectName(QStringLiteral("link"));
-    link->setText(address_);
-    connect(link, &LinkControl::Activated, this, &AboutBox::OpenAddress);
-    auto* visitLine = new QHBoxLayout;
-    visitLine->addWidget(visit);
-    visitLine->addWidget(link);
-    visitLine->addStretch();
-    lines->addLayout(visitLine);
-
+    AddTextLines(lines, texts.notice);
+    AddLinkLine(lines, colours);
     auto* top = new QHBoxLayout;
     top->addWidget(icon, 0, Qt::AlignTop);
     top->addSpacing(kIconSize / 2);
@@ -72,7 +61,20 @@ AboutBox::AboutBox(QWidget* parent, const AboutTexts& texts, UrlOpener opener,
     layout->addLayout(top);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
 
+void AboutBox::AddLinkLine(QVBoxLayout* lines, const LinkColours& colours) {
+    auto* visit = new QLabel(QStringLiteral("Visit us at"));
+    visit->setObjectName(QStringLiteral("visitLabel"));
+    auto* link = new LinkControl(colours);
+    link->setObjectName(QStringLiteral("link"));
+    link->setText(address_);
+    connect(link, &LinkControl::Activated, this, &AboutBox::OpenAddress);
+    auto* line = new QHBoxLayout;
+    line->addWidget(visit);
+    line->addWidget(link);
+    line->addStretch();
+    lines->addLayout(line);
     // Without an address the line would only be a dead end for the keyboard.
     if (address_.isEmpty()) {
         for (QWidget* part : {static_cast<QWidget*>(visit), static_cast<QWidget*>(link)}) {

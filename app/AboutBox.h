@@ -7,7 +7,7 @@
 
 #include "app/LinkColours.h"
 
-class LinkControl;
+class QVBoxLayout;
 
 // The lines of the box that the build sets (R7_NOTICE_LINE, R7_WEB_ADDRESS).
 struct AboutTexts {
@@ -35,6 +35,7 @@ public:
     static void OpenWithDesktop(const QUrl& address);
 
 private:
+    void AddLinkLine(QVBoxLayout* lines, const LinkColours& colours);
     void OpenAddress();
 
     QString address_;
