@@ -50,6 +50,9 @@ SettingBinding& SettingsPage::BindNumber(std::string path, int& value, QCheckBox
 }
 
 int SettingsPage::AddControl(QWidget* control) {
+    // Hidden from the start: the sheet may show a page for a moment before its
+    // first activation, when leaving another page is refused.
+    control->hide();
     controls_.push_back(control);
     return static_cast<int>(controls_.size());
 }
@@ -68,6 +71,7 @@ SettingBinding& SettingsPage::AddRow(std::string path, unsigned kind, int contro
 }
 
 void SettingsPage::ShowWith(QWidget* widget, const QWidget* owner) {
+    widget->hide();
     followers_.emplace_back(widget, owner);
 }
 
@@ -84,6 +88,7 @@ GroupFrame* SettingsPage::AddFrame(const QString& title, QGridLayout*& grid) {
 }
 
 void SettingsPage::ShowFrameWith(GroupFrame* frame, const QWidget* owner) {
+    frame->ShowFrame(false);
     frames_.emplace_back(frame, owner);
 }
 
