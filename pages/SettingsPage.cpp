@@ -130,6 +130,10 @@ void SettingsPage::HideAll() {
 }
 
 void SettingsPage::ReadSettings() {
+    // Without a tree (the last reload did not parse) the page keeps what it
+    // holds.
+    if (!model_.SettingsGroups())
+        return;
     for (const SettingBinding& row : table_) {
         if (row.kind == kOnOffSetting && row.number)
             *row.number = kUnknownSwitch;
