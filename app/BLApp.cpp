@@ -12,7 +12,10 @@
 #include "app/StartOptions.h"
 #include "app/VersionText.h"
 #include "model/DeviceInfoCollection.h"
+#include "pages/CellPage.h"
 #include "pages/MainPage.h"
+#include "pages/SerialSettings.h"
+#include "pages/SkyvanePage.h"
 #include "transfer/PythonPage.h"
 
 namespace {
@@ -97,6 +100,9 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     // remote management, radio (only while the gateway has one), serial port,
     // Python, firmware update, utilities.
     sheet.AddPage(mainPage.release());
+    sheet.AddPage(new CellPage(model_));
+    sheet.AddPage(new SkyvanePage(model_, prompter_));
+    sheet.AddPage(new SerialSettings(model_));
     sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
 }
 
