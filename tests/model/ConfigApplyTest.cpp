@@ -82,7 +82,7 @@ TEST_F(EditedSettings, SendsTheEditedTreeAndReloadsTheGatewaysAnswer) {
     FakeScriptRunner runner([](CommandJob& job) {
         Answer(job, job.GetCommand() == kSettingsQuery ? SettingsReply("gateway") : "OK");
     });
-    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::Applied);
+    EXPECT_TRUE(ApplyConfiguration(runner, model).sent);
 
     const JobList& jobs = runner.Ran();
     ASSERT_EQ(jobs.size(), 4u);
@@ -113,7 +113,7 @@ TEST(ConfigApplyTest, RadioTreeIsSentWithoutWaiting) {
     FakeScriptRunner runner([](CommandJob& job) {
         Answer(job, job.GetCommand() == kRadioQuery ? RadioReply("5678") : "OK");
     });
-    EXPECT_EQ(ApplyRadioConfiguration(runner, model), ApplyResult::Applied);
+    EXPECT_TRUE(ApplyRadioConfiguration(runner, model).sent);
 
     const JobList& jobs = runner.Ran();
     ASSERT_EQ(jobs.size(), 3u);
@@ -130,12 +130,12 @@ TEST(ConfigApplyTest, RadioTreeIsSentWithoutWaiting) {
 TEST(ConfigApplyTest, NothingIsSentWithoutADocument) {
     ConfigModel model;
     FakeScriptRunner runner([](CommandJob& job) { ADD_FAILURE() << job.GetCommand(); });
-    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::NoDocument);
-    EXPECT_EQ(ApplyRadioConfiguration(runner, model), ApplyResult::NoDocument);
+    EXPECT_FALSE(ApplyConfiguration(runner, model).sent);
+    EXPECT_FALSE(ApplyRadioConfiguration(runner, model).sent);
 
     model.LoadSettingsReply(SettingsReply("x"));
     model.LoadSettingsReply("not xml");  // the last reload did not parse
-    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::NoDocument);
+    EXPECT_FALSE(ApplyConfiguration(runner, model).sent);
     EXPECT_TRUE(runner.Ran().empty());
 }
 

@@ -29,7 +29,8 @@ protected:
                 Answer(job, reply->second);
             }
         });
-        return CollectDeviceInfo(runner, model, info);
+        result = CollectDeviceInfo(runner, model, info);
+        return result.complete;
     }
 
     std::map<std::string, std::string> replies = {
@@ -52,6 +53,7 @@ protected:
     };
     ConfigModel model;
     DeviceInfo info;
+    CollectionResult result;
 };
 
 TEST_F(DeviceInfoCollectionTest, ScriptHasTheElevenQueries) {
@@ -134,7 +136,7 @@ TEST_F(DeviceInfoCollectionTest, EmptyCommandEndsTheScript) {
     for (CommandJob& job : jobs) {
         Answer(job, "+CSQ: 20,0");
     }
-    EXPECT_TRUE(ReadDeviceInfoResults(jobs, model, info));
+    EXPECT_TRUE(ReadDeviceInfoResults(jobs, model, info).complete);
     EXPECT_EQ(info.signal, 20);
     EXPECT_EQ(model.RadioSettingsDocument(), nullptr);
 }
