@@ -60,11 +60,20 @@ TEST(SerializeForRequestTest, CutMarkupIsCopiedToItsEnd) {
     EXPECT_EQ(RequoteMarkup("<"), "<");
 }
 
-TEST(SerializeForRequestTest, DeclarationWithEncodingIsDropped) {
+// Only the serialiser's plain declaration goes; one naming an encoding tells
+// the gateway how to read the bytes and stays as written, line feed included.
+TEST(SerializeForRequestTest, DeclarationNamingAnEncodingStays) {
     ConfigModel model;
-    model.LoadSettingsReply("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><query_setting/></r>");
+    model.LoadSettingsReply(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"1\"><query_setting/></r>");
     EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
-              "<rci_request><set_setting/></rci_request>");
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rci_request a='1'><set_setting/>"
+              "</rci_request>");
+    model.LoadSettingsReply(
+        "<r><query_setting><!-- <?xml version=\"1.0\"?>\n --></query_setting></r>");
+    EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
+              "<rci_request><set_setting><!-- <?xml version='1.0'?>\n --></set_setting>"
+              "</rci_request>");
 }
 
 // A settings tree as loaded from the gateway, with the access point name edited on a page.

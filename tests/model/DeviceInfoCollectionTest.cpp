@@ -142,3 +142,21 @@ TEST_F(DeviceInfoCollectionTest, EmptyCommandEndsTheScript) {
 }
 
 }  // namespace
+
+// A reply that came but could not be read does not stop the collection; it is
+// handed back for the user. A radio query that got no answer is no such reply.
+TEST_F(DeviceInfoCollectionTest, UnreadableRepliesAreHandedBack) {
+    replies[kSettingsCommand] = "<rci_reply><query_setting></rci_reply>";
+    replies[kRadioCommand] = "<rci_reply><do_command>";
+    ASSERT_TRUE(Collect());
+    ASSERT_EQ(result.unread.size(), 2u);
+    EXPECT_EQ(result.unread[0].document, "device settings");
+    EXPECT_NE(result.unread[0].reason.find("mismatch"), std::string::npos);
+    EXPECT_EQ(result.unread[1].document, "radio settings");
+    EXPECT_NE(model.StateGroups(), nullptr);
+
+    replies.erase(kRadioCommand);
+    replies[kSettingsCommand] = "<rci_reply><query_setting/></rci_reply>";
+    ASSERT_TRUE(Collect());
+    EXPECT_TRUE(result.unread.empty());
+}
