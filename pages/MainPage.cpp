@@ -120,13 +120,14 @@ void MainPage::BuildLayout() {
     right->addWidget(mobile);
     right->addWidget(connection);
     auto* left = new QVBoxLayout;
-    left->addWidget(statusRow);
     left->addWidget(device);
     left->addStretch();
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addLayout(right, 1);
     auto* page = new QVBoxLayout(this);
+    // The status spans the page, so that a long by-id port name has room.
+    page->addWidget(statusRow);
     page->addLayout(columns);
     page->addStretch();
     page->addLayout(buttonRow);

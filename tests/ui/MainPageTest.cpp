@@ -162,7 +162,9 @@ TEST(MainPageLayoutTest, LongValuesShowWholeAtTheDefaultSize) {
     const std::string iccid = "89441000001234567890";
     model.LoadStateReply("<r><query_state><mobile_stats><iccid>" + iccid +
                          "</iccid></mobile_stats></query_state></r>");
-    const std::string port = "/dev/serial/by-id/usb-Linkhold_R7_Gateway_0123456789ABCDEF-if00";
+    const std::string port =
+        "/dev/serial/by-id/usb-Linkhold_R7_Gateway_0123456789ABCDEF0123456789ABCDEF"
+        "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF-if00";
     DeviceInfo& info = page->Info();
     info.statusText = "Connected (" + port + ")";
     info.imsi = "310260123456789";
@@ -182,7 +184,7 @@ TEST(MainPageLayoutTest, LongValuesShowWholeAtTheDefaultSize) {
     auto* status = page->findChild<ValueField*>("Status");
     const QString shown = status->text();
     EXPECT_LE(status->fontMetrics().horizontalAdvance(shown), status->TextWidth());
-    EXPECT_TRUE(shown.startsWith("Connected (/dev/")) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith("Connected (/dev/serial/by-id/")) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith("-if00)")) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
     EXPECT_EQ(status->toolTip().toStdString(), info.statusText);
