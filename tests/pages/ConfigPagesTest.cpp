@@ -87,7 +87,7 @@ struct ConfigPagesTest : testing::Test {
         std::string reason;
         ASSERT_TRUE(DiscoverPort(port, options, {}, &reason)) << reason;
         DeviceInfo info;
-        ASSERT_TRUE(CollectDeviceInfo(runner, model, info));
+        ASSERT_TRUE(CollectDeviceInfo(runner, model, info).complete);
         commandsAtStart = gateway->ReceivedCommands().size();
         sheet = std::make_unique<BLPropertySheet>("Tarvel R7 Dashboard", model, runner, prompter);
         sheet->AddPage(mobile = new CellPage(model));
