@@ -33,6 +33,7 @@ BLApp::BLApp(Prompter& prompter, Clock& clock)
     : prompter_(prompter),
       port_(clock),
       runner_(port_),
+      uploader_(port_, clock),
       runSheet_([](BLPropertySheet& sheet) { sheet.exec(); }) {}
 
 BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
