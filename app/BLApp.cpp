@@ -13,6 +13,7 @@
 #include "app/VersionText.h"
 #include "model/DeviceInfoCollection.h"
 #include "pages/MainPage.h"
+#include "pages/MeshletPage.h"
 
 namespace {
 
@@ -96,6 +97,8 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     // remote management, radio (only while the gateway has one), serial port,
     // Python, firmware update, utilities.
     sheet.AddPage(mainPage.release());
+    if (model_.RadioPresent())
+        sheet.AddPage(new MeshletPage(model_, runner_, uploader_, prompter_));
 }
 
 void BLApp::ShutDown() {

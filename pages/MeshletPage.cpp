@@ -17,6 +17,7 @@
 #include "model/ConfigModel.h"
 #include "model/PowerLevel.h"
 #include "model/RadioSettingsCheck.h"
+#include "transfer/RadioFirmwareUpdate.h"
 
 namespace {
 
@@ -41,13 +42,13 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& name, bool editable) {
 
 }  // namespace
 
-MeshletPage::MeshletPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter,
-                         VerifiedUploadStep upload, QWidget* parent)
+MeshletPage::MeshletPage(ConfigModel& model, ScriptRunner& runner, UploadRunner& uploader,
+                         Prompter& prompter, QWidget* parent)
     : PropertyPage(QStringLiteral("Meshlet"), parent),
       model_(model),
       runner_(runner),
+      uploader_(uploader),
       prompter_(prompter),
-      upload_(std::move(upload)),
       powerLevels_(SplitChoices(kPowerLevelChoices)),
       productType_(kGatewayProduct),
       powerLevel_(powerLevels_.front()) {
@@ -240,29 +241,9 @@ void MeshletPage::Browse() {
 
 void MeshletPage::UpdateFirmware() {
     UpdateData(true);
-    const RadioFirmwareResult result = UpdateRadioFirmware(runner_, model_, firmwarePath_, upload_);
-    ReportFirmwareResult(result);
-    if (result.outcome == RadioFirmwareOutcome::Updated)
+    const RadioFirmwareResult result =
+        UpdateRadioFirmware(runner_, uploader_, prompter_, model_, firmwarePath_);
+    if (result.outcome == RadioFirmwareOutcome::Installed)
         ReadBothTrees();
     UpdateData(false);
-}
-
-void MeshletPage::ReportFirmwareResult(const RadioFirmwareResult& result) {
-    switch (result.outcome) {
-        case RadioFirmwareOutcome::NoFileChosen:
-            prompter_.Warn("Please enter a Filename",
-                           "You must select the firmware file to update.", {});
-            break;
-        case RadioFirmwareOutcome::FileUnreadable:
-            prompter_.Warn("Please enter a correct Filename",
-                           "Unable to open the firmware file to update.", {});
-            break;
-        case RadioFirmwareOutcome::NameRefused:
-            prompter_.Warn("Please enter a correct Filename",
-                           "The firmware file cannot be sent to the device. " + result.reason, {});
-            break;
-        case RadioFirmwareOutcome::NotVerified:
-        case RadioFirmwareOutcome::Updated:
-            break;
-    }
 }

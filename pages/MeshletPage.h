@@ -5,7 +5,6 @@
 
 #include "model/SettingBinding.h"
 #include "pages/PropertyPage.h"
-#include "transfer/RadioFirmwareUpdate.h"
 
 class ConfigModel;
 class Prompter;
@@ -13,6 +12,7 @@ class QComboBox;
 class QGridLayout;
 class QLineEdit;
 class ScriptRunner;
+class UploadRunner;
 enum class RadioField;
 
 // "Meshlet": the gateway's own mesh radio. Shows its identity from the state,
@@ -22,8 +22,8 @@ class MeshletPage : public PropertyPage {
     Q_OBJECT
 
 public:
-    MeshletPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter,
-                VerifiedUploadStep upload, QWidget* parent = nullptr);
+    MeshletPage(ConfigModel& model, ScriptRunner& runner, UploadRunner& uploader,
+                Prompter& prompter, QWidget* parent = nullptr);
 
     // The two buttons of the firmware group.
     void Browse();
@@ -41,12 +41,11 @@ private:
     void ReadBothTrees();
     void ShowPowerLevel(const std::string& shown);
     QLineEdit* FieldFor(RadioField field) const;
-    void ReportFirmwareResult(const RadioFirmwareResult& result);
 
     ConfigModel& model_;
     ScriptRunner& runner_;
+    UploadRunner& uploader_;
     Prompter& prompter_;
-    VerifiedUploadStep upload_;
     std::vector<std::string> powerLevels_;
 
     std::string extendedAddress_;

@@ -1,10 +1,10 @@
 #include "transfer/RadioFirmwareUpdate.h"
 
-#include <filesystem>
-#include <fstream>
-
+#include "app/Prompter.h"
 #include "model/RequestDocuments.h"
 #include "model/StrayAmpersands.h"
+#include "transfer/FileNames.h"
+#include "transfer/VerifiedUpload.h"
 
 namespace {
 
@@ -12,30 +12,7 @@ namespace {
 constexpr int kInstallTimeoutMs = 180000;
 constexpr int kQueryTimeoutMs = 20000;
 
-bool IsReadableFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error) && std::ifstream(path).is_open();
-}
-
-// Empty when the name can go into the gateway's commands, else why not. The
-// digest query carries it in double quotes and the upload announces it bare.
-std::string NameProblem(const std::string& name) {
-    if (name.empty()) {
-        return "The path names no file.";
-    }
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"') {
-            return "The file name \"" + name + "\" holds a double quote.";
-        }
-        if (byte < 0x20 || byte == 0x7f) {
-            return "The file name holds a control character.";
-        }
-    }
-    return {};
-}
-
-JobList InstallJobs(const std::string& fileName) {
+JobList InstallJobs(std::string_view fileName) {
     return {
         CommandJob(InlineCommand(FillFileName(kRadioFirmwareUpdate, fileName)),
                    "Updating firmware on the Meshlet radio...", kInstallTimeoutMs),
@@ -68,30 +45,23 @@ void ReloadTrees(const JobList& jobs, ConfigModel& model, RadioFirmwareResult& r
 
 }  // namespace
 
-std::string RadioFirmwareFileName(const std::string& localPath) {
-    const std::size_t slash = localPath.rfind('/');
-    return slash == std::string::npos ? localPath : localPath.substr(slash + 1);
-}
-
-RadioFirmwareResult UpdateRadioFirmware(ScriptRunner& runner, ConfigModel& model,
-                                        const std::string& localPath,
-                                        const VerifiedUploadStep& upload) {
+RadioFirmwareResult UpdateRadioFirmware(ScriptRunner& runner, UploadRunner& uploader,
+                                        Prompter& prompter, ConfigModel& model,
+                                        const std::string& localPath) {
+    RadioFirmwareResult result;
     if (localPath.empty()) {
-        return {RadioFirmwareOutcome::NoFileChosen, {}};
+        prompter.Warn("Please enter a Filename", "You must select the firmware file to update.",
+                      {});
+        return result;
     }
-    if (!IsReadableFile(localPath)) {
-        return {RadioFirmwareOutcome::FileUnreadable, {}};
+    if (RunVerifiedUpload(runner, uploader, prompter, localPath, UploadTarget::RadioFile,
+                          "Unable to open the firmware file to update.") !=
+        UploadVerdict::Verified) {
+        return result;
     }
-    const std::string fileName = RadioFirmwareFileName(localPath);
-    if (std::string problem = NameProblem(fileName); !problem.empty()) {
-        return {RadioFirmwareOutcome::NameRefused, std::move(problem)};
-    }
-    if (!upload(localPath, fileName)) {
-        return {RadioFirmwareOutcome::NotVerified, {}};
-    }
-    JobList jobs = InstallJobs(fileName);
+    JobList jobs = InstallJobs(LocalFileName(localPath));
     runner.Run(jobs);
-    RadioFirmwareResult result{RadioFirmwareOutcome::Updated, {}};
+    result.outcome = RadioFirmwareOutcome::Installed;
     ReloadTrees(jobs, model, result);
     return result;
 }

@@ -7,10 +7,12 @@
 
 #include "app/BLPropertySheet.h"
 #include "model/ConfigModel.h"
+#include "model/FileDigest.h"
 #include "pages/MeshletPage.h"
 #include "tests/link/TempDir.h"
 #include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
+#include "transfer/UploadRunner.h"
 
 namespace {
 
@@ -38,6 +40,19 @@ const std::string kRadioFields =
     "<scan_channels>0x7fff</scan_channels><scan_duration>3</scan_duration>"
     "<power_level>2</power_level>";
 
+// Takes every upload; the gateway then reports the digest of `stored`, or of
+// the uploaded file when empty.
+struct FakeUploader : UploadRunner {
+    std::vector<std::pair<std::string, UploadTarget>> uploads;
+    std::string stored;
+
+    UploadOutcome Upload(const std::string& localPath, UploadTarget target) override {
+        uploads.emplace_back(localPath, target);
+        stored = DigestFile(localPath).value_or("");
+        return UploadOutcome::Sent;
+    }
+};
+
 // A page that is not the radio page, to be active while the radio page is not.
 class OtherPage : public PropertyPage {
 public:
@@ -49,13 +64,8 @@ struct MeshletPageTest : testing::Test {
     RecordingRunner runner;
     FakePrompter prompter;
     BLPropertySheet sheet{"Tarvel R7 Dashboard", model, runner, prompter};
-    std::vector<std::pair<std::string, std::string>> uploads;
-    bool uploadVerified = true;
-    MeshletPage* page = new MeshletPage(model, runner, prompter,
-                                        [this](const std::string& path, const std::string& name) {
-                                            uploads.emplace_back(path, name);
-                                            return uploadVerified;
-                                        });
+    FakeUploader uploader;
+    MeshletPage* page = new MeshletPage(model, runner, uploader, prompter);
 
     MeshletPageTest() {
         sheet.AddPage(page);
@@ -178,7 +188,7 @@ TEST_F(MeshletPageTest, PowerLevelListMatchesWholeEntriesAndKeepsUnknownValues) 
     EXPECT_EQ(Power()->currentText(), "Low (1)");
 
     model.LoadRadioSettingsReply(RadioReply("<node_id>a</node_id><power_level>7</power_level>"));
-    MeshletPage* fresh = new MeshletPage(model, runner, prompter, {});
+    MeshletPage* fresh = new MeshletPage(model, runner, uploader, prompter);
     sheet.AddPage(fresh);
     sheet.SetActivePage(2);
     auto* power = fresh->findChild<QComboBox*>("powerLevel");
@@ -217,7 +227,12 @@ TEST_F(MeshletPageTest, FirmwareUpdateUploadsInstallsAndReadsBothTreesAgain) {
     EXPECT_EQ(Edit("firmwarePath")->text().toStdString(), path);
     EXPECT_EQ(prompter.fileFilters.at(0), "*.ebl (*)");
 
-    runner.answer = [](JobList& jobs) {
+    runner.answer = [this](JobList& jobs) {
+        if (jobs.size() == 1) {  // the digest query
+            jobs[0].SetResponse("\r\n" + uploader.stored + "\r\n");
+            jobs[0].SetStatus(CommandJob::kSucceeded);
+            return;
+        }
         // The install times out; the two reads still run.
         jobs.at(1).SetResponse(StateReply("R&D 2.1&amp;3 &lt;b&gt;"));
         jobs.at(1).SetStatus(CommandJob::kSucceeded);
@@ -226,10 +241,12 @@ TEST_F(MeshletPageTest, FirmwareUpdateUploadsInstallsAndReadsBothTreesAgain) {
     };
     page->findChild<QPushButton*>("update")->click();
 
-    ASSERT_EQ(uploads.size(), 1u);
-    EXPECT_EQ(uploads[0], std::make_pair(path, std::string("radio.ebl")));
-    ASSERT_EQ(runner.scripts.size(), 1u);
-    const JobList& jobs = runner.scripts[0];
+    ASSERT_EQ(uploader.uploads.size(), 1u);
+    EXPECT_EQ(uploader.uploads[0], std::make_pair(path, UploadTarget::RadioFile));
+    ASSERT_EQ(runner.scripts.size(), 2u);
+    EXPECT_EQ(runner.scripts[0].at(0).GetCommand(),
+              "at&usbinterface=41,\"/WEB/mesh/radio.ebl\"\r\n");
+    const JobList& jobs = runner.scripts[1];
     ASSERT_EQ(jobs.size(), 3u);
     EXPECT_EQ(jobs[0].GetCommand(),
               "at&usbinterface=20,\"<rci_request version='1.1'><do_command target='zigbee'>"
@@ -251,28 +268,29 @@ TEST_F(MeshletPageTest, FirmwareUpdateRefusesMissingFilesAndStopsWhenNotVerified
     TempDir dir;
     Edit("firmwarePath")->setText(QString::fromStdString((dir.Path() / "none.ebl").string()));
     page->UpdateFirmware();
-    Edit("firmwarePath")->setText(QString::fromStdString(dir.Path().string()));
-    page->UpdateFirmware();
     const std::string quoted = (dir.Path() / "a\"b.ebl").string();
     std::ofstream(quoted) << "x";
     Edit("firmwarePath")->setText(QString::fromStdString(quoted));
     page->UpdateFirmware();
 
-    ASSERT_EQ(prompter.warnings.size(), 4u);
+    ASSERT_EQ(prompter.warnings.size(), 3u);
     EXPECT_EQ(prompter.warnings[0].title, "Please enter a Filename");
     EXPECT_EQ(prompter.warnings[0].text, "You must select the firmware file to update.");
-    for (int i : {1, 2}) {
-        EXPECT_EQ(prompter.warnings[i].title, "Please enter a correct Filename");
-        EXPECT_EQ(prompter.warnings[i].text, "Unable to open the firmware file to update.");
-    }
-    EXPECT_NE(prompter.warnings[3].text.find("double quote"), std::string::npos);
-    EXPECT_TRUE(uploads.empty());
+    EXPECT_EQ(prompter.warnings[1].title, "Please enter a correct Filename");
+    EXPECT_EQ(prompter.warnings[1].text, "Unable to open the firmware file to update.");
+    EXPECT_EQ(prompter.warnings[2].title, "Please enter a correct Filename");
+    EXPECT_TRUE(uploader.uploads.empty());
 
+    // The gateway's digest differs; the user cancels: nothing is installed.
     const std::string good = (dir.Path() / "radio.ebl").string();
     std::ofstream(good) << "x";
     Edit("firmwarePath")->setText(QString::fromStdString(good));
-    uploadVerified = false;
+    runner.answer = [](JobList& jobs) {
+        jobs[0].SetResponse("0123");
+        jobs[0].SetStatus(CommandJob::kSucceeded);
+    };
     page->UpdateFirmware();
-    EXPECT_EQ(uploads.size(), 1u);
-    EXPECT_TRUE(runner.scripts.empty()) << "a cancelled upload installs nothing";
+    EXPECT_EQ(uploader.uploads.size(), 1u);
+    EXPECT_EQ(prompter.retryQuestions.size(), 1u);
+    ASSERT_EQ(runner.scripts.size(), 1u) << "only the digest query";
 }
