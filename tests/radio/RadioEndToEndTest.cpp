@@ -82,6 +82,10 @@ TEST_F(RadioStartUpTest, MeshletPageOnlyWithARadio) {
                                              titles.contains("Mobile") +
                                              titles.contains("Remote Management"));
 
+    if (titles.contains("Serial Port")) {
+        EXPECT_EQ(titles.indexOf("Serial Port"), titles.indexOf("Meshlet") + 1);
+    }
+
     SimGateway withoutRadio({"--no-radio"});
     Start(withoutRadio, [&](BLPropertySheet& sheet) { titles = Titles(sheet); });
     EXPECT_FALSE(titles.contains("Meshlet"));
