@@ -24,6 +24,8 @@ namespace {
 // The gateway's own radio is always the gateway's product, whatever the
 // documents say.
 constexpr char kGatewayProduct[] = "R7 Gateway";
+// "0x" and sixteen numerals, with room for two more.
+constexpr int kPanIdLength = 20;
 
 SettingBinding TextRow(std::string path, std::string* target) {
     SettingBinding row;
@@ -100,7 +102,13 @@ void MeshletPage::BuildLayout() {
     extendedPanIdEdit_ = AddSetting(
         grid, QStringLiteral("Extended PAN ID (ID):"), QStringLiteral("extendedPanId"),
         QStringLiteral("8 hex bytes (Setting to 0 allows a random extended PAN ID to be used)"));
-    extendedPanIdEdit_->setMaxLength(20);
+    extendedPanIdEdit_->setMaxLength(kPanIdLength);
+    // Wide enough for a whole PAN ID with its prefix; the other settings are
+    // shorter and share the column.
+    const QFontMetrics metrics = extendedPanIdEdit_->fontMetrics();
+    extendedPanIdEdit_->setMinimumWidth(
+        metrics.horizontalAdvance(QString(kPanIdLength, QLatin1Char('0'))) +
+        metrics.averageCharWidth() * 2);
     nodeIdEdit_ =
         AddSetting(grid, QStringLiteral("Node Identifier (NI): "), QStringLiteral("nodeId"), {});
     discoverTimeoutEdit_ =
