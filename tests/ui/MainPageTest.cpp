@@ -5,6 +5,7 @@
 #include "model/ConfigModel.h"
 #include "pages/IpAddressEdit.h"
 #include "pages/MainPage.h"
+#include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
 
 namespace {
@@ -22,7 +23,8 @@ std::string StateReply(const std::string& product, const std::string& ipAddress)
 struct MainPageTest : testing::Test {
     ConfigModel model;
     RecordingRunner runner;
-    MainPage page{model, runner};
+    FakePrompter prompter;
+    MainPage page{model, runner, prompter};
 
     // Shows the page for a product and signal value, as the sheet would on
     // activation; returns the lit bars.
