@@ -13,6 +13,7 @@
 
 #include "app/BLPropertySheet.h"
 #include "app/Prompter.h"
+#include "app/UnreadReport.h"
 #include "model/ChoiceList.h"
 #include "model/ConfigModel.h"
 #include "model/PowerLevel.h"
@@ -251,6 +252,7 @@ void MeshletPage::UpdateFirmware() {
     UpdateData(true);
     const RadioFirmwareResult result =
         UpdateRadioFirmware(runner_, uploader_, prompter_, model_, firmwarePath_);
+    ReportUnreadReplies(prompter_, result.unread);
     if (result.outcome == RadioFirmwareOutcome::Installed)
         ReadBothTrees();
     UpdateData(false);

@@ -34,11 +34,10 @@ void ReloadTrees(const JobList& jobs, ConfigModel& model, RadioFirmwareResult& r
             break;
         }
         if (command.find(stateQuery) != std::string::npos) {
-            model.LoadStateReply(RemoveStrayAmpersands(job.GetResponse()));
-            result.stateReloaded = true;
+            NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(job.GetResponse())),
+                       result.unread);
         } else if (command.find(radioQuery) != std::string::npos) {
-            model.LoadRadioSettingsReply(job.GetResponse());
-            result.radioReloaded = true;
+            NoteUnread(model.LoadRadioSettingsReply(job.GetResponse()), result.unread);
         }
     }
 }

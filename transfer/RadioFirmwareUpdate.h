@@ -4,6 +4,7 @@
 
 #include "link/ScriptRunner.h"
 #include "model/ConfigModel.h"
+#include "model/ReplyLoad.h"
 #include "transfer/UploadRunner.h"
 
 class Prompter;
@@ -15,9 +16,9 @@ enum class RadioFirmwareOutcome {
 
 struct RadioFirmwareResult {
     RadioFirmwareOutcome outcome = RadioFirmwareOutcome::NotSent;
-    // Which trees were read again: a tree whose query failed keeps its values.
-    bool stateReloaded = false;
-    bool radioReloaded = false;
+    // Replies to the two queries that could not be read; their trees keep
+    // their values, as do trees whose query failed.
+    UnreadReplies unread;
 };
 
 // Updates the mesh radio's firmware from a local file: uploads it to

@@ -294,3 +294,25 @@ TEST_F(MeshletPageTest, FirmwareUpdateRefusesMissingFilesAndStopsWhenNotVerified
     EXPECT_EQ(prompter.retryQuestions.size(), 1u);
     ASSERT_EQ(runner.scripts.size(), 1u) << "only the digest query";
 }
+
+TEST_F(MeshletPageTest, UnreadableReplyAfterFirmwareUpdateIsReportedAndValuesStay) {
+    Show(kRadioFields);
+    TempDir dir;
+    const std::string path = (dir.Path() / "radio.ebl").string();
+    std::ofstream(path) << "radio image";
+    Edit("firmwarePath")->setText(QString::fromStdString(path));
+    runner.answer = [this](JobList& jobs) {
+        for (CommandJob& job : jobs) {
+            job.SetResponse(jobs.size() == 1 ? uploader.stored : "<rci_reply><query_setting>");
+            job.SetStatus(CommandJob::kSucceeded);
+        }
+        if (jobs.size() == 3)
+            jobs[1].SetResponse(StateReply("2165"));
+    };
+    page->UpdateFirmware();
+    EXPECT_EQ(Edit("firmwareVersion")->text(), "2165");
+    EXPECT_EQ(Edit("nodeId")->text(), "R7 gateway");
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
+    EXPECT_NE(prompter.warnings[0].text.find("radio settings"), std::string::npos);
+}
