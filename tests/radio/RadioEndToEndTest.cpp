@@ -45,6 +45,21 @@ TEST_F(RadioEndToEndTest, DiscoveryListsTheSimulatedNodesOnce) {
     EXPECT_EQ(nodes[2].nodeType, "End Node");
 }
 
+TEST_F(RadioEndToEndTest, DiscoveryListsTheNodesTheSimulatorWasGiven) {
+    TempDir config;
+    std::ofstream(config.Path() / "discover.xml")
+        << "<discover><device><node_id>lone</node_id><ext_addr>ab!</ext_addr></device>"
+           "<device><ext_addr>AB!</ext_addr></device></discover>";
+    SimGateway gateway({"--config", config.Path().string()});
+    Open(gateway);
+    WorkerScriptRunner runner(port);
+    const std::vector<DiscoveredNode> nodes = DiscoverNodes(runner);
+    ASSERT_EQ(nodes.size(), 1u);
+    EXPECT_EQ(nodes[0].nodeId, "lone");
+    EXPECT_EQ(nodes[0].nodeType, "Coordinator");
+    EXPECT_EQ(nodes[0].productType, "Gateway");
+}
+
 namespace {
 
 // The dashboard's start-up against the simulated gateway, time twenty times
