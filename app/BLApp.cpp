@@ -15,6 +15,7 @@
 #include "model/DeviceInfoCollection.h"
 #include "pages/MainPage.h"
 #include "pages/MeshletPage.h"
+#include "transfer/PythonPage.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     sheet.AddPage(mainPage.release());
     if (model_.RadioPresent())
         sheet.AddPage(new MeshletPage(model_, runner_, uploader_, prompter_));
+    sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
 }
 
 void BLApp::ShutDown() {
