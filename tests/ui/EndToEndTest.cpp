@@ -232,8 +232,8 @@ TEST_F(EndToEndTest, Latin1SettingsMakeTheRoundTrip) {
     // The first reply was plain ASCII, so read as UTF-8: no declaration.
     EXPECT_TRUE(documents[0].starts_with("<rci_request")) << documents[0];
     EXPECT_NE(documents[0].find("<apn>caf&#xE9;</apn>"), std::string::npos);
-    EXPECT_TRUE(documents[1].starts_with(
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rci_request"))
+    EXPECT_TRUE(
+        documents[1].starts_with("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rci_request"))
         << documents[1];
     EXPECT_NE(documents[1].find("<apn>caf\xe9</apn>"), std::string::npos);
     EXPECT_EQ(apnShown, QString::fromUtf8("caf\xc3\xa9"));
