@@ -15,6 +15,7 @@
 #include "model/DeviceInfoCollection.h"
 #include "pages/CellPage.h"
 #include "pages/MainPage.h"
+#include "pages/MeshletPage.h"
 #include "pages/SerialSettings.h"
 #include "pages/SkyvanePage.h"
 #include "transfer/PythonPage.h"
@@ -107,6 +108,8 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     sheet.AddPage(mainPage.release());
     sheet.AddPage(new CellPage(model_));
     sheet.AddPage(new SkyvanePage(model_, prompter_));
+    if (model_.RadioPresent())
+        sheet.AddPage(new MeshletPage(model_, runner_, uploader_, prompter_));
     sheet.AddPage(new SerialSettings(model_));
     sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
 }

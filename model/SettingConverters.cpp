@@ -89,27 +89,6 @@ std::string AddressForStorage(const std::string& shown, const std::string& store
     return std::string(kAddressScheme) + shown;
 }
 
-std::vector<std::string> SplitChoices(std::string_view choices) {
-    std::vector<std::string> entries;
-    while (true) {
-        const std::size_t end = choices.find('\n');
-        entries.emplace_back(choices.substr(0, end));
-        if (end == std::string_view::npos) {
-            return entries;
-        }
-        choices.remove_prefix(end + 1);
-    }
-}
-
-int FindChoice(const std::vector<std::string>& entries, std::string_view value) {
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (EqualsIgnoringAsciiCase(entries[i], value)) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 TimeoutFields DecodeTimeout(int seconds) {
     if (seconds < 0) {
         return {};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ChoiceList.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,13 +31,6 @@ std::string AddressForDisplay(const std::string& stored);
 // text is still what AddressForDisplay made of it, a typed text starting with
 // "en://" as typed, any other text with "en://" in front ("" gives "en://").
 std::string AddressForStorage(const std::string& shown, const std::string& stored);
-
-// Drop-down lists filled from a choices text.
-
-// The entries of a choices text, split at each line feed.
-std::vector<std::string> SplitChoices(std::string_view choices);
-// The entry equal to `value` as a whole, ignoring ASCII case; -1 for none.
-int FindChoice(const std::vector<std::string>& entries, std::string_view value);
 
 // Remote management timeouts: seconds as stored, hours/minutes/seconds as
 // shown. A negative stored value switches the timeout off.
