@@ -13,6 +13,7 @@
 #include "app/VersionText.h"
 #include "model/DeviceInfoCollection.h"
 #include "pages/MainPage.h"
+#include "transfer/UtilsPage.h"
 
 namespace {
 
@@ -95,6 +96,7 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     // remote management, radio (only while the gateway has one), serial port,
     // Python, firmware update, utilities.
     sheet.AddPage(mainPage.release());
+    sheet.AddPage(new UtilsPage(model_, runner_, prompter_));
 }
 
 void BLApp::ShutDown() {
