@@ -13,6 +13,7 @@
 #include "app/VersionText.h"
 #include "model/DeviceInfoCollection.h"
 #include "pages/MainPage.h"
+#include "transfer/FirmwarePage.h"
 #include "transfer/PythonPage.h"
 #include "transfer/UtilsPage.h"
 
@@ -99,6 +100,7 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     // Python, firmware update, utilities.
     sheet.AddPage(mainPage.release());
     sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
+    sheet.AddPage(new FirmwarePage(model_, runner_, uploader_, prompter_));
     sheet.AddPage(new UtilsPage(model_, runner_, prompter_));
 }
 
