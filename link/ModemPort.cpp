@@ -180,7 +180,9 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
     int position = progress != nullptr ? progress->Position() : 0;
     if (IsSleep(command))
         return ReceiveSleep(deadline, timeoutMs, progress, position, reply);
-    if (!InstallShortWait())
+    // A port that went away before the read began (the gateway restarting
+    // right after its answer) is a failed read like any later one.
+    if (!InstallShortWait() && !device_.Lost())
         return false;
 
     std::string received(maxBytes, '\0');
@@ -199,12 +201,14 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
                 AdvanceProgress(progress, position, 1);
             count += static_cast<std::size_t>(got);
         } else {
-            clock_.SleepMs(HundredthOf(timeoutMs));
-            AdvanceProgress(progress, position,
-                            static_cast<int>(NonNegative(timeoutMs) / 100 / 100));
-            const bool back = Reopen();
-            InstallShortWait();
-            if (back && rawMode)
+            // One reopen attempt per failed read until the deadline. The pause
+            // is a hundredth of the timeout, but at most the reopen interval,
+            // so that a five-minute install wait notices the restarted
+            // gateway within a second.
+            const std::uint32_t pause = std::min(HundredthOf(timeoutMs), kReopenIntervalMs);
+            clock_.SleepMs(pause);
+            AdvanceProgress(progress, position, static_cast<int>(pause / 100));
+            if (Reopen() && rawMode)
                 break;
         }
         const std::string_view sofar(received.data(), count);

@@ -48,8 +48,10 @@ public:
 
     // Collects the reply to the command just sent until it ends in an OK or
     // ERROR status (unless rawMode) or timeoutMs has passed since entry. The
-    // reply holds at most maxBytes and is cut at a NUL byte. False only when the
-    // read policy cannot be installed.
+    // reply holds at most maxBytes and is cut at a NUL byte. Every failed read
+    // (a closed port included) is followed by one reopen attempt; in rawMode a
+    // successful reopen ends the read, because the gateway has restarted.
+    // False only when the read policy cannot be installed.
     bool Receive(const std::string& command, std::size_t maxBytes, int timeoutMs, bool rawMode,
                  ProgressIndicator* progress, std::string& reply);
 

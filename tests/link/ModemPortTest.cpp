@@ -268,6 +268,33 @@ TEST_F(VanishingPeerTest, RawReadStopsOnceTheDeviceIsBack) {
     EXPECT_TRUE(port.IsOpen());
 }
 
+TEST_F(VanishingPeerTest, LongRawReadEndsWithinASecondOfTheDeviceComingBack) {
+    ScaledClock clock(10);
+    ModemPort port(clock);
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+    const std::string command = "at&usbinterface=110\r\n";
+    ASSERT_TRUE(port.Send(command));
+    ASSERT_TRUE(first->WaitForReceived(command.size()));
+
+    // Away for five seconds of a five-minute install wait: many reads fail
+    // and many reopen attempts fail before the device is back.
+    first->Vanish();
+    const std::uint64_t start = clock.NowMs();
+    std::uint64_t backAt = 0;
+    clock.onSleep = [&] {
+        if (!second && clock.NowMs() - start >= 5000) {
+            ComeBack();
+            backAt = clock.NowMs();
+        }
+    };
+    std::string reply;
+    ASSERT_TRUE(port.Receive(command, kReplyBytes, 300000, true, nullptr, reply));
+    ASSERT_NE(backAt, 0u);
+    EXPECT_LT(clock.NowMs() - backAt, 1500u);
+    EXPECT_TRUE(port.IsOpen());
+}
+
 TEST_F(VanishingPeerTest, ReadKeepsItsBytesUntilTheDeadlineWhileTheDeviceIsAway) {
     ScaledClock clock(100);
     ModemPort port(clock);
