@@ -10,6 +10,7 @@
 #include "app/ProgramTitle.h"
 #include "app/Prompter.h"
 #include "app/StartOptions.h"
+#include "app/UnreadReport.h"
 #include "app/VersionText.h"
 #include "model/DeviceInfoCollection.h"
 #include "pages/MainPage.h"
@@ -55,7 +56,7 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
         return Outcome::NoGateway;
 
     BLPropertySheet sheet(QString::fromUtf8(kProgramTitle), model_, runner_, prompter_);
-    auto mainPage = std::make_unique<MainPage>(model_, runner_);
+    auto mainPage = std::make_unique<MainPage>(model_, runner_, prompter_);
     mainPage->Info().statusText = "Connected (" + port_.PortName() + ")";
     if (!CollectWithRetry(mainPage->Info()))
         return Outcome::NoDeviceInfo;
@@ -87,10 +88,14 @@ bool BLApp::FindGateway(const StartOptions& options) {
 }
 
 bool BLApp::CollectWithRetry(DeviceInfo& info) {
-    while (!CollectDeviceInfo(runner_, model_, info)) {
+    CollectionResult result;
+    while (!(result = CollectDeviceInfo(runner_, model_, info)).complete) {
         if (!prompter_.AskRetry(kUndetectedTitle, kSilentText, {}))
             return false;
     }
+    // The pages that do not need an unreadable document stay usable, so the
+    // sheet still opens after the warning.
+    ReportUnreadReplies(prompter_, result.unread);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "model/DeviceInfoCollection.h"
 #include "pages/IpAddressEdit.h"
@@ -29,10 +30,11 @@ SettingBinding TextRow(std::string path, std::string* target) {
 
 }  // namespace
 
-MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, QWidget* parent)
+MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter, QWidget* parent)
     : PropertyPage(QStringLiteral("Device Information"), parent),
       model_(model),
       runner_(runner),
+      prompter_(prompter),
       litLamp_(QStringLiteral(":/images/lamp_lit.xpm")),
       unlitLamp_(QStringLiteral(":/images/lamp_unlit.xpm")) {
     table_ = {
@@ -136,8 +138,9 @@ void MainPage::OnSetActive() {
 
 void MainPage::Refresh() {
     // A failed collection leaves what it could read; the page shows that as is.
-    CollectDeviceInfo(runner_, model_, info_);
+    const CollectionResult result = CollectDeviceInfo(runner_, model_, info_);
     ShowValues();
+    ReportUnreadReplies(prompter_, result.unread);
 }
 
 void MainPage::ShowValues() {

@@ -9,6 +9,7 @@
 
 class ConfigModel;
 class IpAddressEdit;
+class Prompter;
 class QLabel;
 class QLineEdit;
 class ScriptRunner;
@@ -21,12 +22,14 @@ class MainPage : public PropertyPage {
 public:
     static constexpr int kSignalBars = 5;
 
-    MainPage(ConfigModel& model, ScriptRunner& runner, QWidget* parent = nullptr);
+    MainPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter,
+             QWidget* parent = nullptr);
 
     // Filled by start-up and by the collection.
     DeviceInfo& Info() { return info_; }
 
-    // Runs the device information collection again and shows its results.
+    // Runs the device information collection again and shows its results;
+    // configuration replies that could not be read are reported.
     void Refresh();
 
     // Lamp state as shown; bars count from 1 (leftmost).
@@ -49,6 +52,7 @@ private:
 
     ConfigModel& model_;
     ScriptRunner& runner_;
+    Prompter& prompter_;
     DeviceInfo info_;
     std::string iccid_;
     std::string product_;

@@ -24,7 +24,7 @@ struct Collection {
         opened = DiscoverPort(port, options, {}, &reason);
     }
 
-    bool Collect() { return CollectDeviceInfo(runner, model, info); }
+    bool Collect() { return CollectDeviceInfo(runner, model, info).complete; }
 
     ScaledClock clock;
     ModemPort port;

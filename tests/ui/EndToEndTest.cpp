@@ -163,3 +163,78 @@ TEST_F(EndToEndTest, SilentGatewayAsksToRetryAndCancelEndsWithoutTheSheet) {
               "and connected to USB.");
     EXPECT_FALSE(sheetShown);
 }
+
+// Every way a configuration reply can come back unreadable gets the same box,
+// naming the document, and the sheet opens afterwards all the same.
+TEST_F(EndToEndTest, UnreadableRepliesAreReportedAndTheSheetStillOpens) {
+    const struct {
+        const char* fault;
+        const char* document;
+        const char* reason;
+    } kCases[] = {
+        {"mismatch:<query_setting></query_setting>", "device settings", "mismatch"},
+        {"cut:<query_setting></query_setting>", "device settings", "end"},
+        {"dtd:<query_setting></query_setting>", "device settings", "DTD"},
+        {"deep:<query_setting></query_setting>", "device settings", "depth"},
+        {"binary:query_state", "device state", "(line"},
+        {"echo:<query_setting></query_setting>", "device settings", "Extra content"},
+    };
+    for (const auto& [fault, document, reason] : kCases) {
+        SCOPED_TRACE(fault);
+        SimGateway gateway({"--spoil", fault});
+        FakePrompter prompter;
+        BLApp app{prompter, clock};
+        bool sheetShown = false;
+        app.SetSheetRunner([&](BLPropertySheet&) {
+            sheetShown = true;
+            EXPECT_EQ(prompter.warnings.size(), 1u) << "the box comes before the sheet";
+        });
+
+        EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::SheetClosed);
+        EXPECT_TRUE(sheetShown);
+        ASSERT_EQ(prompter.warnings.size(), 1u);
+        const FakePrompter::Question& box = prompter.warnings[0];
+        EXPECT_EQ(box.title, "Configuration not read");
+        EXPECT_EQ(box.text, std::string("The ") + document +
+                                " sent by the device could not be read. The previous values "
+                                "are kept.");
+        EXPECT_TRUE(box.details.starts_with(std::string(document) + ": ")) << box.details;
+        EXPECT_NE(box.details.find(reason), std::string::npos) << box.details;
+    }
+}
+
+// A gateway that writes ISO-8859-1 without saying so: what the user types goes
+// out, comes back in Latin-1, is shown as typed and goes out again as the same
+// bytes, now with a declaration naming the encoding.
+TEST_F(EndToEndTest, Latin1SettingsMakeTheRoundTrip) {
+    SimGateway gateway({"--spoil", "latin1:query_setting"});
+    std::vector<std::string> documents;
+    QString apnShown;
+    app.SetSheetRunner([&](BLPropertySheet& sheet) {
+        auto* page = new MobileTestPage(app.Model());
+        sheet.AddPage(page);
+        sheet.show();
+        ASSERT_TRUE(sheet.SetActivePage(1));
+        for (const char* band : {"5", "6"}) {
+            page->apnEdit_->setText(QString::fromUtf8("caf\xc3\xa9"));
+            page->bandEdit_->setText(band);
+            page->SetModified(true);
+            ASSERT_TRUE(sheet.ApplyPages());
+            const std::vector<std::string> commands = gateway.ReceivedCommands();
+            documents.push_back(commands[commands.size() - 2]);
+        }
+        apnShown = page->apnEdit_->text();
+    });
+
+    app.InitInstance(Options(gateway));
+    EXPECT_TRUE(prompter.warnings.empty());
+    ASSERT_EQ(documents.size(), 2u);
+    // The first reply was plain ASCII, so read as UTF-8: no declaration.
+    EXPECT_TRUE(documents[0].starts_with("<rci_request")) << documents[0];
+    EXPECT_NE(documents[0].find("<apn>caf&#xE9;</apn>"), std::string::npos);
+    EXPECT_TRUE(
+        documents[1].starts_with("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rci_request"))
+        << documents[1];
+    EXPECT_NE(documents[1].find("<apn>caf\xe9</apn>"), std::string::npos);
+    EXPECT_EQ(apnShown, QString::fromUtf8("caf\xc3\xa9"));
+}

@@ -5,6 +5,7 @@
 #include "model/ConfigModel.h"
 #include "pages/IpAddressEdit.h"
 #include "pages/MainPage.h"
+#include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
 
 namespace {
@@ -22,7 +23,8 @@ std::string StateReply(const std::string& product, const std::string& ipAddress)
 struct MainPageTest : testing::Test {
     ConfigModel model;
     RecordingRunner runner;
-    MainPage page{model, runner};
+    FakePrompter prompter;
+    MainPage page{model, runner, prompter};
 
     // Shows the page for a product and signal value, as the sheet would on
     // activation; returns the lit bars.
@@ -118,4 +120,30 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     EXPECT_FALSE(page.SignalLampShown(4));
     EXPECT_TRUE(page.SignalLampLit(3));
     EXPECT_FALSE(page.LinkLampLit());
+    EXPECT_TRUE(prompter.warnings.empty());
+}
+
+// A state reply that cannot be read is reported; the page keeps the values it
+// showed.
+TEST_F(MainPageTest, RefreshReportsAStateReplyThatCannotBeRead) {
+    model.LoadStateReply(StateReply("R7 LTE", "10.1.2.3"));
+    page.Activate();
+    runner.answer = [](JobList& jobs) {
+        for (CommandJob& job : jobs) {
+            job.SetStatus(CommandJob::kSucceeded);
+            job.SetResponse("<rci_reply><query_state>\n<device_info></query_state>");
+        }
+    };
+    page.Refresh();
+
+    EXPECT_EQ(Field("Product"), "R7 LTE");
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The device settings, the device state and the radio settings sent by the device "
+              "could not be read. The previous values are kept.");
+    EXPECT_NE(prompter.warnings[0].details.find("device state: Opening and ending tag mismatch: "
+                                                "device_info line 2 and query_state (line 2)"),
+              std::string::npos)
+        << prompter.warnings[0].details;
 }

@@ -126,6 +126,27 @@ TEST_F(PropertySheetTest, ApplyIsEnabledWhileAPageIsModifiedAndKeepsTheSheetOpen
     EXPECT_EQ(runner.scripts.size(), 1u);
 }
 
+// The reloaded tree that cannot be read is reported after the apply.
+TEST_F(PropertySheetTest, ApplyReportsAReloadThatCannotBeRead) {
+    runner.answer = [](JobList& jobs) {
+        for (CommandJob& job : jobs) {
+            job.SetStatus(CommandJob::kSucceeded);
+            job.SetResponse("<rci_reply><query_setting>");
+        }
+    };
+    QEvent settings(WM_APPLY_CONFIGURATION);
+    QCoreApplication::sendEvent(&sheet, &settings);
+
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The device settings sent by the device could not be read. The previous values "
+              "are kept.");
+    EXPECT_TRUE(prompter.warnings[0].details.starts_with("device settings: Premature end of data"))
+        << prompter.warnings[0].details;
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
 TEST_F(PropertySheetTest, CancelClosesWithoutApplying) {
     sheet.show();
     first->SetModified(true);
