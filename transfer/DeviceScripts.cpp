@@ -10,21 +10,23 @@ constexpr char kRebootCommand[] = "at+CFUN=1\r\n";
 constexpr char kRebootingText[] = "Rebooting device...";
 constexpr int kRebootMs = 10000;
 
-Reload LoadSettings(ConfigModel& model, const std::string& reply) {
-    model.LoadSettingsReply(reply);
-    return model.SettingsDocument() != nullptr ? Reload::Loaded : Reload::Unreadable;
+ReplyRoute SettingsRoute(ConfigModel& model, UnreadReplies& unread) {
+    return {kSettingsQuery, [&model, &unread](const std::string& reply) {
+                NoteUnread(model.LoadSettingsReply(reply), unread);
+            }};
 }
 
-Reload LoadState(ConfigModel& model, const std::string& reply) {
-    // The gateway does not escape '&' in the free text of its state (a network
-    // called AT&T): read it as start-up does, or the whole state is lost.
-    model.LoadStateReply(RemoveAll(reply, "&"));
-    return model.StateDocument() != nullptr ? Reload::Loaded : Reload::Unreadable;
+ReplyRoute StateRoute(ConfigModel& model, UnreadReplies& unread) {
+    return {kStateQuery, [&model, &unread](const std::string& reply) {
+                // The gateway does not escape '&' in the free text of its state (a network
+                // called AT&T): read it as start-up does, or the whole state is lost.
+                NoteUnread(model.LoadStateReply(RemoveAll(reply, "&")), unread);
+            }};
 }
 
 }  // namespace
 
-FactoryResetResult RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model) {
+UnreadReplies RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model) {
     constexpr char kCollecting[] = "Collecting device information after factory reset...";
     JobList jobs = {
         CommandJob(InlineCommand(kFactoryDefaults), "Restoring factory defaults...", 10000),
@@ -33,18 +35,13 @@ FactoryResetResult RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& mod
         CommandJob(InlineCommand(kStateQuery), kCollecting, 20000),
     };
     runner.Run(jobs);
-    FactoryResetResult result;
-    RouteReplies(
-        jobs, {
-                  {kSettingsQuery,
-                   [&](const std::string& reply) { result.settings = LoadSettings(model, reply); }},
-                  {kStateQuery,
-                   [&](const std::string& reply) { result.state = LoadState(model, reply); }},
-              });
-    return result;
+    UnreadReplies unread;
+    RouteReplies(jobs, {SettingsRoute(model, unread), StateRoute(model, unread)});
+    return unread;
 }
 
-Reload RestoreConfiguration(ScriptRunner& runner, ConfigModel& model, const std::string& request) {
+UnreadReplies RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
+                                   const std::string& request) {
     constexpr char kSending[] = "Sending new configuration to the Device...";
     JobList jobs = {
         CommandJob(std::string(kDocumentRequestCommand), kSending, 100),
@@ -56,11 +53,9 @@ Reload RestoreConfiguration(ScriptRunner& runner, ConfigModel& model, const std:
     runner.Run(jobs);
     // The reply to the configuration itself is not examined: the gateway is
     // rebooted either way, and the settings query tells what it now holds.
-    Reload settings = Reload::NotRun;
-    RouteReplies(jobs, {{kSettingsQuery, [&](const std::string& reply) {
-                             settings = LoadSettings(model, reply);
-                         }}});
-    return settings;
+    UnreadReplies unread;
+    RouteReplies(jobs, {SettingsRoute(model, unread)});
+    return unread;
 }
 
 void RebootDevice(ScriptRunner& runner) {
@@ -81,8 +76,6 @@ InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model) {
     runner.Run(jobs);
     InstallResult result;
     result.installed = jobs[0].GetStatus() == CommandJob::kSucceeded;
-    RouteReplies(
-        jobs,
-        {{kStateQuery, [&](const std::string& reply) { result.state = LoadState(model, reply); }}});
+    RouteReplies(jobs, {StateRoute(model, result.unread)});
     return result;
 }

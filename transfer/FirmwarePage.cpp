@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/Prompter.h"
+#include "app/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "transfer/DeviceScripts.h"
 #include "transfer/VerifiedUpload.h"
@@ -123,6 +124,7 @@ void FirmwarePage::Update() {
         return;
     const InstallResult result = InstallFirmware(runner_, model_);
     ShowState();
+    ReportUnreadReplies(prompter_, result.unread);
     if (!result.installed)
         prompter_.Warn("Error", "Firmware Upgrade failed.", {});
 }

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/Prompter.h"
+#include "app/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "transfer/ConfigBackup.h"
 #include "transfer/DeviceScripts.h"
@@ -106,7 +107,7 @@ bool UtilsPage::DoDataExchange(bool save) {
 }
 
 void UtilsPage::RestoreFactoryDefaults() {
-    ::RestoreFactoryDefaults(runner_, model_);
+    ReportUnreadReplies(prompter_, ::RestoreFactoryDefaults(runner_, model_));
 }
 
 void UtilsPage::Backup() {
@@ -137,7 +138,7 @@ void UtilsPage::RestoreFromFile() {
         Report(prompter_, file.problem, file.details);
         return;
     }
-    RestoreConfiguration(runner_, model_, file.request);
+    ReportUnreadReplies(prompter_, RestoreConfiguration(runner_, model_, file.request));
 }
 
 void UtilsPage::Reboot() {

@@ -99,7 +99,16 @@ TEST_F(ConfigBackupTest, RestoreUsesThePathInTheBoxTypedOrBrowsed) {
               "<?xml version=\"1.0\"?>\n<rci_request version=\"1.1\"><set_setting>"
               "<g><pw>a\"b</pw></g></set_setting></rci_request>\n");
     TypePath(typed);
+    // The settings read back after the restore are broken.
+    runner.answer = [](JobList& jobs) {
+        for (CommandJob& job : jobs) {
+            job.SetResponse("<rci_reply><query_setting>");
+            job.SetStatus(CommandJob::kSucceeded);
+        }
+    };
     page.RestoreFromFile();
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
     ASSERT_EQ(runner.scripts.size(), 1u);
     EXPECT_EQ(runner.scripts[0][1].GetCommand(),
               "<rci_request version='1.1'><set_setting><g><pw>a&quot;b</pw></g></set_setting>"
@@ -114,6 +123,17 @@ TEST_F(ConfigBackupTest, RestoreUsesThePathInTheBoxTypedOrBrowsed) {
     page.RestoreFromFile();
     ASSERT_EQ(runner.scripts.size(), 2u);
     EXPECT_EQ(runner.scripts[1][1].GetCommand(), "<rci_request version='2'/>");
+}
+
+TEST_F(ConfigBackupTest, RestoreOfAFileNamingItsEncodingKeepsItsDeclaration) {
+    TypePath(Write("latin1.cfg",
+                   "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rci_request version=\"1.1\">"
+                   "<set_setting><g><name>caf\xe9 \"x\"</name></g></set_setting></rci_request>\n"));
+    page.RestoreFromFile();
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    EXPECT_EQ(runner.scripts[0][1].GetCommand(),
+              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rci_request version='1.1'>"
+              "<set_setting><g><name>caf\xe9 &quot;x&quot;</name></g></set_setting></rci_request>");
 }
 
 TEST_F(ConfigBackupTest, BackupWithoutSettingsSaysSoAndWritesNothing) {

@@ -42,7 +42,7 @@ struct DeviceScriptsTest : testing::Test {
 TEST_F(DeviceScriptsTest, FactoryResetRunsFourJobsAndReloadsBothDocuments) {
     FakeScriptRunner runner(Gateway(SettingsReply("factory"), StateReply("1.1")));
 
-    const FactoryResetResult result = RestoreFactoryDefaults(runner, model);
+    const UnreadReplies unread = RestoreFactoryDefaults(runner, model);
 
     const std::string collecting = "Collecting device information after factory reset...";
     EXPECT_EQ(Specs(runner.Ran()),
@@ -54,24 +54,22 @@ TEST_F(DeviceScriptsTest, FactoryResetRunsFourJobsAndReloadsBothDocuments) {
                   {kSettingsQueryCommand, collecting, 20000},
                   {kStateQueryCommand, collecting, 20000},
               }));
-    EXPECT_EQ(result.settings, Reload::Loaded);
-    EXPECT_EQ(result.state, Reload::Loaded);
+    EXPECT_TRUE(unread.empty());
     EXPECT_EQ(Apn(), "factory");
     EXPECT_EQ(Firmware(), "1.1");
 }
 
 TEST_F(DeviceScriptsTest, FactoryResetWithAFailedSettingsQueryStillLoadsTheState) {
     FakeScriptRunner failedSettings(Gateway("", StateReply("1.1")));
-    FactoryResetResult result = RestoreFactoryDefaults(failedSettings, model);
-    EXPECT_EQ(result.settings, Reload::NotRun);
-    EXPECT_EQ(result.state, Reload::Loaded);
+    EXPECT_TRUE(RestoreFactoryDefaults(failedSettings, model).empty());
     EXPECT_EQ(Apn(), "mine") << "a failed query keeps the previous settings";
     EXPECT_EQ(Firmware(), "1.1");
 
     FakeScriptRunner brokenState(Gateway(SettingsReply("factory"), "<rci_reply><query_state>"));
-    result = RestoreFactoryDefaults(brokenState, model);
-    EXPECT_EQ(result.settings, Reload::Loaded);
-    EXPECT_EQ(result.state, Reload::Unreadable);
+    const UnreadReplies unread = RestoreFactoryDefaults(brokenState, model);
+    EXPECT_EQ(Apn(), "factory");
+    ASSERT_EQ(unread.size(), 1u);
+    EXPECT_EQ(unread[0].document, "device state");
 }
 
 TEST_F(DeviceScriptsTest, RebootSendsOneCommandAndReadsNothingAgain) {
@@ -94,7 +92,7 @@ TEST_F(DeviceScriptsTest, RestoreSendsTheTextRebootsAndReloadsTheSettings) {
     });
     const std::string request = "<rci_request version='1.1'><set_setting/></rci_request>";
 
-    EXPECT_EQ(RestoreConfiguration(runner, model, request), Reload::Loaded);
+    EXPECT_TRUE(RestoreConfiguration(runner, model, request).empty());
 
     const std::string sending = "Sending new configuration to the Device...";
     EXPECT_EQ(Specs(runner.Ran()),
@@ -125,5 +123,5 @@ TEST_F(DeviceScriptsTest, InstallReportsAnErrorAfterReloadingTheState) {
                   {kStateQueryCommand, retrieving, 40000},
               }));
     EXPECT_FALSE(result.installed);
-    EXPECT_EQ(result.state, Reload::Loaded);
+    EXPECT_TRUE(result.unread.empty());
 }

@@ -20,7 +20,7 @@ struct LinkedGateway {
         : sim(std::move(simArgs)), clock(20), port(clock), runner(port) {
         port.SetPortName(sim.LinkPath());
         DeviceInfo info;
-        ready = port.Open() && CollectDeviceInfo(runner, model, info);
+        ready = port.Open() && CollectDeviceInfo(runner, model, info).complete;
     }
 
     // The commands the gateway received from the given one on.
