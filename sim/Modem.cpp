@@ -175,11 +175,28 @@ bool Modem::ApplyFaults(const ReceivedRecord& record) {
         Emit({}, 0, Output::Effect::Vanish);
         return true;
     }
+    if (Contains(record.bytes, options_.endlessOn)) {
+        StreamEndlessly(record);
+        return true;
+    }
     if (Contains(record.bytes, options_.errorOn)) {
         Answer(record, false);
         return true;
     }
     return false;
+}
+
+// A program on the gateway that keeps printing: line after line, never a status, until the
+// next command.
+void Modem::StreamEndlessly(const ReceivedRecord& record) {
+    if (options_.echo) {
+        Emit(record.bytes, 0, Output::Effect::None);
+    }
+    std::string lines;
+    for (int i = 0; i < 64; ++i) {
+        lines += "\r\n+STREAM: " + std::to_string(i) + " 0123456789ABCDEF";
+    }
+    Emit(std::move(lines), options_.Scaled(options_.replyDelayMs), Output::Effect::Endless);
 }
 
 std::string Modem::RegistrationReply() const {
@@ -329,8 +346,10 @@ int Modem::RestartDelayMs(const SimOptions& options, Output::Effect effect) {
         case Output::Effect::Install:
             return options.Scaled(kInstallMs);
         case Output::Effect::Vanish:
+            return options.vanishForGood ? kNever : options.Scaled(options.vanishForMs);
         case Output::Effect::None:
+        case Output::Effect::Endless:
             break;
     }
-    return options.Scaled(options.vanishForMs);
+    return 0;
 }

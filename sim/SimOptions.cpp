@@ -94,14 +94,19 @@ const char* SimUsage() {
            "  --vanish-on TEXT       the port goes away on the first command containing TEXT\n"
            "  --vanish-after-bytes N the port goes away after N bytes of upload data\n"
            "  --vanish-for MS        how long a vanished port stays away (default 3000)\n"
+           "  --vanish-for-good      a vanished port never comes back\n"
+           "  --endless-on TEXT      the reply to commands containing TEXT streams on without\n"
+           "                         a status until the next command (repeatable)\n"
            "  --oversize BYTES       pad XML replies to at least BYTES\n"
            "  --time-scale F         multiply every delay by F\n"
            "  --idle-timeout MS      drop a document or upload that stalls (default 2000)\n";
 }
 
 bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
-    std::map<std::string, bool*> flags = {
-        {"--echo", &options.echo}, {"--no-sim", &options.noSim}, {"--no-radio", &options.noRadio}};
+    std::map<std::string, bool*> flags = {{"--echo", &options.echo},
+                                          {"--no-sim", &options.noSim},
+                                          {"--no-radio", &options.noRadio},
+                                          {"--vanish-for-good", &options.vanishForGood}};
     std::map<std::string, std::function<bool(const std::string&)>> valued = {
         {"--link", Text(options.linkPath)},
         {"--transcript", Text(options.transcriptPath)},
@@ -117,6 +122,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         {"--vanish-on", Text(options.vanishOn)},
         {"--vanish-after-bytes", Number(options.vanishAfterBytes)},
         {"--vanish-for", Number(options.vanishForMs)},
+        {"--endless-on", Texts(options.endlessOn)},
         {"--oversize", Number(options.oversize)},
         {"--idle-timeout", Number(options.idleTimeoutMs)},
         {"--time-scale",

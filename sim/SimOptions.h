@@ -39,9 +39,12 @@ struct SimOptions {
     std::string vanishOn;               // the port goes away instead of answering this
     long vanishAfterBytes = -1;         // ... or after this many bytes of upload data
     int vanishForMs = 3000;             // how long a vanished port stays away
+    bool vanishForGood = false;         // ... or it never comes back
     std::size_t oversize = 0;           // XML replies are padded to at least this size
     double timeScale = 1.0;             // multiplies every delay
     int idleTimeoutMs = 2000;           // a document or upload that stalls is dropped
+    // Replies to commands containing one of these stream on without a status.
+    std::vector<std::string> endlessOn;
 
     int Scaled(int ms) const { return static_cast<int>(ms * timeScale); }
 };

@@ -107,3 +107,18 @@ TEST(DeviceInfoEndToEnd, GatewayThatIgnoresConfigurationQueriesFails) {
     EXPECT_EQ(collection.info.manufacturer, "Halvard Cellular");
     EXPECT_EQ(collection.model.SettingsGroups(), nullptr);
 }
+
+TEST(DeviceInfoEndToEnd, AReplyThatNeverEndsFailsItsQueryAndTheNextOnesStillWork) {
+    SimGateway gateway({"--endless-on", "AT+CGMI"});
+    Collection collection(gateway);
+    ASSERT_TRUE(collection.opened);
+    JobList jobs{CommandJob("AT+CGMI\r\n", "Maker...", 500),
+                 CommandJob("AT+CGSN\r\n", "Serial...", 500)};
+
+    collection.runner.Run(jobs);
+
+    EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kFailed);
+    EXPECT_EQ(jobs[0].GetResponse(), "");
+    EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kSucceeded);
+    EXPECT_NE(jobs[1].GetResponse().find("356938035643809"), std::string::npos);
+}

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
 
 #include "app/BLApp.h"
 #include "app/BLPropertySheet.h"
@@ -64,6 +71,38 @@ private:
     BindingTable table_;
     std::string apn_;
     std::string band_;
+};
+
+constexpr char kSilentText[] =
+    "Unable to communicate with the device. Please verify that the device is powered and "
+    "connected to USB.";
+
+// A person who presses Cancel in the progress dialog whenever it offers one, and
+// notes what the dialog said then.
+class CancelPresser {
+public:
+    CancelPresser() {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { PressIfOffered(); });
+        timer_.start();
+    }
+
+    int presses = 0;
+    QString waitingText;
+
+private:
+    void PressIfOffered() {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* cancel = window->findChild<QPushButton*>(QStringLiteral("cancel"));
+            if (cancel == nullptr || !cancel->isVisible() || !cancel->isEnabled())
+                continue;
+            waitingText = window->findChild<QLabel*>(QStringLiteral("portLine"))->text();
+            ++presses;
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    }
+
+    QTimer timer_;
 };
 
 // The dashboard's start-up against the simulated gateway. Time runs twenty
@@ -237,4 +276,61 @@ TEST_F(EndToEndTest, Latin1SettingsMakeTheRoundTrip) {
         << documents[1];
     EXPECT_NE(documents[1].find("<apn>caf\xe9</apn>"), std::string::npos);
     EXPECT_EQ(apnShown, QString::fromUtf8("caf\xc3\xa9"));
+}
+
+TEST_F(EndToEndTest, GatewayGoneForGoodIsCancelledFromTheDialogAndEndsAtTheWarning) {
+    SimGateway gateway({"--vanish-on", "AT+CGMI", "--vanish-for-good"});
+    prompter.retryAnswers = {true};
+    CancelPresser user;
+    bool sheetShown = false;
+    app.SetSheetRunner([&](BLPropertySheet&) { sheetShown = true; });
+
+    EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::NoDeviceInfo);
+
+    // Cancelled in the first collection and again in the retried one.
+    EXPECT_GE(user.presses, 2);
+    EXPECT_EQ(user.waitingText.toStdString(),
+              "Waiting for the R7 to come back on " + gateway.LinkPath() + "...");
+    ASSERT_EQ(prompter.retryQuestions.size(), 2u);
+    for (const FakePrompter::Question& question : prompter.retryQuestions)
+        EXPECT_EQ(question.text, kSilentText);
+    EXPECT_FALSE(sheetShown);
+}
+
+TEST_F(EndToEndTest, GatewayStillSilentAfterRetryIsAskedAboutAgain) {
+    QTemporaryDir dir;
+    const std::string link = dir.filePath(QStringLiteral("r7")).toStdString();
+    auto gateway = std::make_unique<SimGateway>(
+        std::vector<std::string>{"--link", link, "--silent-after", "0"});
+    // On the second question the silent gateway is replaced by one that answers
+    // (a new pseudo-terminal behind the same name).
+    struct ReplacingPrompter : FakePrompter {
+        std::function<void()> onSecondQuestion;
+        bool AskRetry(const std::string& title, const std::string& text,
+                      const std::string& details) override {
+            if (retryQuestions.size() == 1)
+                onSecondQuestion();
+            return FakePrompter::AskRetry(title, text, details);
+        }
+    } replacingPrompter;
+    replacingPrompter.retryAnswers = {true, true};
+    replacingPrompter.onSecondQuestion = [&] {
+        gateway.reset();
+        gateway = std::make_unique<SimGateway>(std::vector<std::string>{"--link", link});
+    };
+    BLApp retryingApp{replacingPrompter, clock};
+    std::size_t questionsBeforeSheet = 0;
+    int sheetRuns = 0;
+    retryingApp.SetSheetRunner([&](BLPropertySheet&) {
+        questionsBeforeSheet = replacingPrompter.retryQuestions.size();
+        ++sheetRuns;
+    });
+
+    StartOptions options;
+    options.discovery.explicitPort = link;
+    EXPECT_EQ(retryingApp.InitInstance(options), BLApp::Outcome::SheetClosed);
+    EXPECT_EQ(questionsBeforeSheet, 2u);
+    EXPECT_EQ(sheetRuns, 1);
+    for (const FakePrompter::Question& question : replacingPrompter.retryQuestions)
+        EXPECT_EQ(question.text, kSilentText);
 }
