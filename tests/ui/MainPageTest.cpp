@@ -2,9 +2,11 @@
 
 #include <QLineEdit>
 
+#include "app/BLPropertySheet.h"
 #include "model/ConfigModel.h"
 #include "pages/IpAddressEdit.h"
 #include "pages/MainPage.h"
+#include "pages/ValueField.h"
 #include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
 
@@ -146,4 +148,50 @@ TEST_F(MainPageTest, RefreshReportsAStateReplyThatCannotBeRead) {
                                                 "device_info line 2 and query_state (line 2)"),
               std::string::npos)
         << prompter.warnings[0].details;
+}
+
+// At the sheet's default size the longest identity values show whole, and a
+// port name too long for the status field is elided in the middle.
+TEST(MainPageLayoutTest, LongValuesShowWholeAtTheDefaultSize) {
+    ConfigModel model;
+    RecordingRunner runner;
+    FakePrompter prompter;
+    BLPropertySheet sheet("Tarvel R7 Dashboard", model, runner, prompter);
+    auto* page = new MainPage(model, runner, prompter);
+    sheet.AddPage(page);
+    const std::string iccid = "89441000001234567890";
+    model.LoadStateReply("<r><query_state><mobile_stats><iccid>" + iccid +
+                         "</iccid></mobile_stats></query_state></r>");
+    const std::string port =
+        "/dev/serial/by-id/usb-Linkhold_R7_Gateway_0123456789ABCDEF0123456789ABCDEF"
+        "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF-if00";
+    DeviceInfo& info = page->Info();
+    info.statusText = "Connected (" + port + ")";
+    info.imsi = "310260123456789";
+    info.serialNumber = "356938035643809";
+    info.revision = "HC7350 R07.12.3 2019/04/11 BUILD-4711 EU";
+    ASSERT_EQ(info.revision.size(), 40u);
+    sheet.show();
+
+    for (const auto& [label, value] : {std::pair{"IMSI", info.imsi}, std::pair{"ICCID", iccid},
+                                       std::pair{"Modem Serial Number", info.serialNumber},
+                                       std::pair{"Modem Revision", info.revision}}) {
+        SCOPED_TRACE(label);
+        auto* field = page->findChild<ValueField*>(label);
+        EXPECT_EQ(field->text().toStdString(), value);
+        EXPECT_GE(field->TextWidth(), field->fontMetrics().horizontalAdvance(field->text()));
+    }
+    auto* status = page->findChild<ValueField*>("Status");
+    const QString shown = status->text();
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(shown), status->TextWidth());
+    EXPECT_TRUE(shown.startsWith("Connected (/dev/serial/by-id/")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("-if00)")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026)));
+    EXPECT_EQ(status->toolTip().toStdString(), info.statusText);
+
+    // A name that fits: whole, and no tooltip.
+    info.statusText = "Connected (/dev/ttyACM0)";
+    page->UpdateData(false);
+    EXPECT_EQ(status->text().toStdString(), info.statusText);
+    EXPECT_TRUE(status->toolTip().isEmpty());
 }
