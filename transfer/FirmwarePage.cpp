@@ -68,6 +68,9 @@ void FirmwarePage::BuildLayout() {
 
     auto* update = new QPushButton(QStringLiteral("Update"), group);
     update->setObjectName(QStringLiteral("update"));
+    // Enter belongs to the sheet's OK: it must not start an update again.
+    update->setAutoDefault(false);
+    browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &FirmwarePage::Browse);
     connect(update, &QPushButton::clicked, this, &FirmwarePage::Update);
 

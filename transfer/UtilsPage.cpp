@@ -18,6 +18,9 @@ namespace {
 QPushButton* AddButton(const QString& caption, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
+    // Enter belongs to the sheet's OK: a focused button must not turn it into
+    // a factory reset or a reboot.
+    button->setAutoDefault(false);
     return button;
 }
 
