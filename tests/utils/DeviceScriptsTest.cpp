@@ -104,24 +104,3 @@ TEST_F(DeviceScriptsTest, RestoreSendsTheTextRebootsAndReloadsTheSettings) {
               }));
     EXPECT_EQ(Apn(), "restored");
 }
-
-TEST_F(DeviceScriptsTest, InstallReportsAnErrorAfterReloadingTheState) {
-    FakeScriptRunner runner([gateway = Gateway("", StateReply("1.0"))](CommandJob& job) {
-        gateway(job);
-        if (job.GetCommand().find("=110") != std::string::npos)
-            job.SetStatus(CommandJob::kFailed);
-    });
-
-    const InstallResult result = InstallFirmware(runner, model);
-
-    const std::string retrieving = "Retrieving new settings from the Device...";
-    EXPECT_EQ(Specs(runner.Ran()),
-              (std::vector<JobSpec>{
-                  {"at&usbinterface=110\r\n", "The device is now upgrading to the new firmware....",
-                   300000},
-                  {"at\r\n", retrieving, 1000},
-                  {kStateQueryCommand, retrieving, 40000},
-              }));
-    EXPECT_FALSE(result.installed);
-    EXPECT_TRUE(result.unread.empty());
-}

@@ -127,7 +127,13 @@ TEST(FirmwarePageTest, RefusedInstallIsReportedAfterTheStateWasReadAgain) {
 
     Update(page, image);
 
-    EXPECT_EQ(Specs(runner.Ran()).size(), 3u) << "install, at, state query";
+    const std::string retrieving = "Retrieving new settings from the Device...";
+    EXPECT_EQ(Specs(runner.Ran()),
+              (std::vector<JobSpec>{
+                  {kInstall, "The device is now upgrading to the new firmware....", 300000},
+                  {"at\r\n", retrieving, 1000},
+                  {kStateQueryCommand, retrieving, 40000},
+              }));
     ASSERT_EQ(prompter.warnings.size(), 1u);
     EXPECT_EQ(prompter.warnings[0].title, "Error");
     EXPECT_EQ(prompter.warnings[0].text, "Firmware Upgrade failed.");
