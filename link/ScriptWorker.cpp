@@ -46,5 +46,7 @@ void RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
         job.SetResponse(std::move(payload));
         job.SetStatus(outcome ? CommandJob::kSucceeded : CommandJob::kFailed);
     }
+    // Given up for this script only: whoever uses the port next tries again.
     port.SetWaitListener(nullptr);
+    port.ClearGiveUp();
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "link/CommandLog.h"
 #include "link/ModemPort.h"
@@ -182,6 +183,48 @@ TEST_F(ModemPortTest, DrainEndsEvenWhenTheLineNeverFallsSilent) {
     EXPECT_TRUE(port.Drain());
 }
 
+TEST(ModemPortLine, APortFoundInTheDefaultLineModePassesEveryByteUnchanged) {
+    PtyPeer peer(PtyPeer::LineMode::Default);
+    ScaledClock clock(100);
+    ModemPort port(clock);
+    port.SetPortName(peer.SlavePath());
+    ASSERT_TRUE(port.Open());
+
+    // Lone CR and LF, the interrupt, flow control, erase and end-of-file
+    // characters and bytes with the high bit set, both ways.
+    const std::string command = "AT\r\x03\x11\x13\x7f\x04\xff\n\r\n";
+    const std::string reply = "\r\n\x03\x13\x11\x7f\x04\xe9\rX\nY\r\n\r\nOK\r\n";
+    peer.QueueReply(reply);
+    ASSERT_TRUE(port.Send(command));
+    std::string received;
+    ASSERT_TRUE(port.Receive(command, kReplyBytes, kTimeoutMs, false, nullptr, received));
+    EXPECT_EQ(received, reply);
+    EXPECT_EQ(peer.Received(), command) << "nothing altered, nothing echoed";
+}
+
+TEST(ModemPortLine, ACommandLongerThanTheLineTakesReachesASlowPeerWhole) {
+    PtyPeer peer;
+    ScaledClock clock(100);
+    ModemPort port(clock);
+    port.SetPortName(peer.SlavePath());
+    ASSERT_TRUE(port.Open());
+
+    std::string document = "<rci_request version=\"1.1\"><set_setting>";
+    while (document.size() < 300000)
+        document += "<apn>internet.linkhold.example</apn>";
+    document += "</set_setting></rci_request>";
+    peer.Hold();
+    std::thread slowReader([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        peer.Release();
+    });
+    const bool sent = port.Send(document);
+    slowReader.join();
+    ASSERT_TRUE(sent);
+    ASSERT_TRUE(peer.WaitForReceived(document.size()));
+    EXPECT_TRUE(peer.Received() == document);
+}
+
 TEST(ModemPortSleep, PausesOnTheClockWithoutWriting) {
     PtyPeer peer;
     ManualClock clock;
@@ -307,7 +350,7 @@ TEST_F(VanishingPeerTest, RawReadStopsOnceTheDeviceIsBack) {
 }
 
 TEST_F(VanishingPeerTest, LongRawReadEndsWithinASecondOfTheDeviceComingBack) {
-    ScaledClock clock(10);
+    ScaledClock clock(4);
     ModemPort port(clock);
     port.SetPortName(link.string());
     ASSERT_TRUE(port.Open());
@@ -331,7 +374,8 @@ TEST_F(VanishingPeerTest, LongRawReadEndsWithinASecondOfTheDeviceComingBack) {
     ASSERT_TRUE(port.Receive(command, kReplyBytes, 300000, true, nullptr, reply));
     ASSERT_NE(backAt, 0u);
     // At most a second of pause, plus the reopen's drain, which waits 100 ms
-    // of real time for silence: a second on this clock.
+    // of real time for silence (400 ms on this clock), plus room for a busy
+    // machine. A pause of a hundredth of the timeout would last 3 s.
     EXPECT_LT(clock.NowMs() - backAt, 2500u);
     EXPECT_TRUE(port.IsOpen());
 }
