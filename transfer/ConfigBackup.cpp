@@ -99,10 +99,13 @@ bool StoreInto(OwnedFd& file, const std::string& data, const std::string& target
 // past it, so a device node that never ends cannot exhaust memory. Returns 0
 // or the errno of the failure.
 int ReadCapped(const std::string& path, std::size_t limit, std::string& content) {
-    OwnedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting, so that a named pipe nobody writes to reads as
+    // empty instead of hanging the window.
+    OwnedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.Get() < 0) {
         return errno;
     }
+    ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
     char chunk[64 * 1024];
     while (content.size() <= limit) {
         const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);

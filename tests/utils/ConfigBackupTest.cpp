@@ -52,6 +52,7 @@ struct ConfigBackupTest : testing::Test {
 
 TEST_F(ConfigBackupTest, RestoreRefusesWhatIsNotAConfigurationAndSaysWhy) {
     fs::create_directory(dir.Path() / "folder.cfg");
+    ::mkfifo((dir.Path() / "pipe.cfg").c_str(), 0600);
     const std::string huge = Write("huge.cfg", "");
     fs::resize_file(huge, kMaxXmlInputBytes + 1);
     struct Case {
@@ -67,6 +68,7 @@ TEST_F(ConfigBackupTest, RestoreRefusesWhatIsNotAConfigurationAndSaysWhy) {
         {huge, badName, "too large"},
         {Write("text.cfg", "apn=internet\n"), badName, "not well-formed XML"},
         {Write("empty.cfg", ""), badName, "not well-formed XML"},
+        {(dir.Path() / "pipe.cfg").string(), badName, "not well-formed XML"},
         {Write("dtd.cfg",
                "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\">"
                "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><rci_request>&b;</rci_request>"),
