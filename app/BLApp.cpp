@@ -18,7 +18,9 @@
 #include "pages/MeshletPage.h"
 #include "pages/SerialSettings.h"
 #include "pages/SkyvanePage.h"
+#include "transfer/FirmwarePage.h"
 #include "transfer/PythonPage.h"
+#include "transfer/UtilsPage.h"
 
 namespace {
 
@@ -112,6 +114,8 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
         sheet.AddPage(new MeshletPage(model_, runner_, uploader_, prompter_));
     sheet.AddPage(new SerialSettings(model_));
     sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
+    sheet.AddPage(new FirmwarePage(model_, runner_, uploader_, prompter_));
+    sheet.AddPage(new UtilsPage(model_, runner_, prompter_));
 }
 
 void BLApp::ShutDown() {
