@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo test sanitize clean
+.PHONY: deps build demo test sanitize fuzz clean
 
 deps:
 	@scripts/install-deps
@@ -26,5 +26,14 @@ sanitize: deps
 	@cmake --build $(BUILD)-tsan -j $(JOBS)
 	@cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -L threads
 
+# Every fuzz target (or those named in FUZZ_TARGETS) for FUZZ_SECONDS each; clang only.
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS ?=
+fuzz: deps
+	@cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DR7_FUZZ=ON \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_targets
+	@scripts/fuzz $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz
