@@ -106,7 +106,9 @@ std::string SerializeForRequest(xmlDocPtr document) {
     }
     xmlChar* dumped = nullptr;
     int size = 0;
-    xmlDocDumpMemory(document, &dumped, &size);
+    // Always UTF-8: the declaration naming another encoding is dropped below,
+    // and the gateway reads a document without one as UTF-8.
+    xmlDocDumpMemoryEnc(document, &dumped, &size, "UTF-8");
     const XmlString owner(dumped);
     if (dumped == nullptr || size <= 0) {
         return {};

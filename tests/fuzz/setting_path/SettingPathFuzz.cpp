@@ -43,8 +43,14 @@ struct Rows {
             }
             texts.emplace_back();
             numbers.push_back(-1);
-            table.push_back({std::string(line.substr(1)), &texts.back(), &numbers.back(), 0,
-                             nullptr, KindOf(line.front()), {}, {}});
+            table.push_back({std::string(line.substr(1)),
+                             &texts.back(),
+                             &numbers.back(),
+                             0,
+                             nullptr,
+                             KindOf(line.front()),
+                             {},
+                             {}});
         }
     }
 

@@ -16,8 +16,7 @@ namespace {
 void Announce(InputFramer& framer, const std::string& command, std::size_t& uploadLength) {
     const std::size_t length = command.find("=17,");
     if (length != std::string::npos) {
-        std::from_chars(command.data() + length + 4, command.data() + command.size(),
-                        uploadLength);
+        std::from_chars(command.data() + length + 4, command.data() + command.size(), uploadLength);
         uploadLength %= 100000;
     } else if (command.find("=22") != std::string::npos) {
         framer.ExpectDocument();
