@@ -36,7 +36,8 @@ tsan: deps
 # Every fuzz target (or those named in FUZZ_TARGETS) for FUZZ_SECONDS each; clang only.
 FUZZ_SECONDS ?= 30
 FUZZ_TARGETS ?=
-fuzz: deps
+fuzz:
+	@scripts/install-deps fuzz
 	@cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DR7_FUZZ=ON \
 		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_targets
