@@ -11,6 +11,15 @@ namespace {
 // complaints stay in the parser context instead of reaching the terminal.
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
+void IgnoreMessage(void*, const char*, ...) {}
+
+// Encoding and I/O errors bypass the parser context and go to the generic
+// handler, which prints to the terminal. The handler belongs to the calling
+// thread, so it is set on every parse.
+void SilenceGenericErrors() {
+    xmlSetGenericErrorFunc(nullptr, IgnoreMessage);
+}
+
 // A file that cannot be read or is larger than the cap reads as false. Reading
 // stops at the cap, so a device node that never ends cannot exhaust memory.
 bool ReadCappedFile(const std::string& path, std::string& content) {
@@ -30,6 +39,7 @@ XmlDocument ParseXmlText(std::string_view text, const char* name) {
         return nullptr;
     }
     static_assert(kMaxXmlInputBytes <= std::numeric_limits<int>::max());
+    SilenceGenericErrors();
     XmlDocument document(
         xmlReadMemory(text.data(), static_cast<int>(text.size()), name, nullptr, kParseOptions));
     // Even unexpanded, a declared entity can be referenced many times and blow
