@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo test package sanitize clean
+.PHONY: deps build demo test package sanitize asan tsan fuzz clean
 
 deps:
 	@scripts/install-deps
@@ -21,14 +21,31 @@ test: build
 package: build
 	@cmake --build $(BUILD) --target package
 
-# ASan+UBSan over every test, TSan over the threaded ones.
-sanitize: deps
+# ASan+UBSan over every test, TSan over the threaded ones. A sanitizer report fails the test
+# that caused it: every check aborts (-fno-sanitize-recover), leaks included.
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 TSAN_OPTIONS=halt_on_error=1
+sanitize: asan tsan
+
+asan: deps
 	@cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DR7_SANITIZE=address >/dev/null
 	@cmake --build $(BUILD)-asan -j $(JOBS)
-	@cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD)-asan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+tsan: deps
 	@cmake -S . -B $(BUILD)-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DR7_SANITIZE=thread >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS)
-	@cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -L threads
+	@cd $(BUILD)-tsan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -L threads
+
+# Every fuzz target (or those named in FUZZ_TARGETS) for FUZZ_SECONDS each; clang only.
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS ?=
+fuzz:
+	@scripts/install-deps fuzz
+	@cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DR7_FUZZ=ON \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_targets
+	@scripts/fuzz $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz

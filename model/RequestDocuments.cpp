@@ -1,10 +1,6 @@
 #include "model/RequestDocuments.h"
 
-namespace {
-
-// Characters that would end the attribute value or the command line, or start
-// markup, go as references.
-std::string EscapeAttributeValue(std::string_view value) {
+std::string EscapeMarkupValue(std::string_view value) {
     std::string escaped;
     for (const char c : value) {
         switch (c) {
@@ -39,8 +35,6 @@ std::string EscapeAttributeValue(std::string_view value) {
     return escaped;
 }
 
-}  // namespace
-
 std::string InlineCommand(std::string_view document) {
     std::string command = "at&usbinterface=20,\"";
     command.append(document);
@@ -52,7 +46,7 @@ std::string FillFileName(std::string_view document, std::string_view fileName) {
     std::string filled(document);
     const std::size_t marker = filled.find("%s");
     if (marker != std::string::npos) {
-        filled.replace(marker, 2, EscapeAttributeValue(fileName));
+        filled.replace(marker, 2, EscapeMarkupValue(fileName));
     }
     return filled;
 }

@@ -52,6 +52,10 @@ inline constexpr std::string_view kDocumentRequestCommand = "at&usbinterface=22\
 // at&usbinterface=20,"<document>"\r\n
 std::string InlineCommand(std::string_view document);
 
+// `value` with every character that would end an attribute value or the
+// command line, or start markup, as a reference; fit for text content too.
+std::string EscapeMarkupValue(std::string_view value);
+
 // The document with its "%s" replaced by the file name, escaped so that any
 // name stays one attribute value on one command line.
 std::string FillFileName(std::string_view document, std::string_view fileName);

@@ -1,5 +1,7 @@
 #include "model/RequestQuoting.h"
 
+#include "model/RequestDocuments.h"
+
 namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
@@ -53,13 +55,24 @@ std::size_t CopyTag(std::string_view markup, std::size_t at, std::string& out) {
     return at;
 }
 
+// A CDATA section becomes the text it holds, escaped: inside the section a
+// double quote could only become a single quote, which would change the value
+// sent back. A section cut short is taken up to the end of the markup.
+std::size_t CopyCdataAsText(std::string_view markup, std::size_t at, std::string& out) {
+    constexpr std::string_view kOpen = "<![CDATA[";
+    constexpr std::string_view kClose = "]]>";
+    const std::size_t close = markup.find(kClose, at + kOpen.size());
+    out.append(EscapeMarkupValue(Span(markup, at + kOpen.size(), close)));
+    return close == kNone ? markup.size() : close + kClose.size();
+}
+
 std::size_t CopyMarkup(std::string_view markup, std::size_t at, std::string& out) {
     const std::string_view rest = markup.substr(at);
     if (rest.starts_with("<!--")) {
         return CopyVerbatim(markup, at, "<!--", "-->", out);
     }
     if (rest.starts_with("<![CDATA[")) {
-        return CopyVerbatim(markup, at, "<![CDATA[", "]]>", out);
+        return CopyCdataAsText(markup, at, out);
     }
     if (rest.starts_with("<?")) {
         return CopyVerbatim(markup, at, "<?", "?>", out);

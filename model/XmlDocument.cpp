@@ -13,6 +13,15 @@ namespace {
 // complaints stay in the parser context instead of reaching the terminal.
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
+void IgnoreMessage(void*, const char*, ...) {}
+
+// Encoding and I/O errors bypass the parser context and go to the generic
+// handler, which prints to the terminal. The handler belongs to the calling
+// thread, so it is set on every parse.
+void SilenceGenericErrors() {
+    xmlSetGenericErrorFunc(nullptr, IgnoreMessage);
+}
+
 struct ParserContextFree {
     void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
 };
@@ -49,6 +58,7 @@ XmlDocument Read(std::string_view text, const char* name, const char* encoding,
         return nullptr;
     }
     context->_private = &reason;
+    SilenceGenericErrors();
     context->sax->serror = KeepFirstError;
     static_assert(kMaxXmlInputBytes <= std::numeric_limits<int>::max());
     XmlDocument document(xmlCtxtReadMemory(

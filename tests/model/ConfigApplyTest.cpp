@@ -47,7 +47,7 @@ TEST(SerializeForRequestTest, QuotesAreMadeSafeForTheGateway) {
         "</query_setting></rci_reply>");
     EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
               "<rci_request version='1.1' note='it&apos;s &quot;x&quot;'><set_setting>\n"
-              "<g a='1'><pw>say &quot;hi&quot; it's</pw><!-- 'c' --><![CDATA['d']]><?pi 'e'?></g>\n"
+              "<g a='1'><pw>say &quot;hi&quot; it's</pw><!-- 'c' -->&quot;d&quot;<?pi 'e'?></g>\n"
               "</set_setting></rci_request>");
     EXPECT_EQ(SerializeForRequest(nullptr), "");
 }

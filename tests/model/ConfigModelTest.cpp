@@ -153,6 +153,17 @@ TEST(ConfigModelTest, OversizedInputIsRefused) {
     EXPECT_EQ(model.SettingsDocument(), nullptr);
 }
 
+// The dashboard's terminal is no place for the parser's complaints about a reply.
+TEST(ConfigModelTest, BytesWrongForTheDeclaredEncodingLoadNothingSilently) {
+    ConfigModel model;
+    testing::internal::CaptureStderr();
+    model.LoadSettingsReply(
+        "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r><query_setting>\x82\xff"
+        "</query_setting></r>");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(model.SettingsDocument(), nullptr);
+}
+
 TEST(ConfigModelTest, ParsesLocalFilesWithTheSameRules) {
     const std::string path = testing::TempDir() + "model_backup.xml";
     std::ofstream(path) << kSettings;

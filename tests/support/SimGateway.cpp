@@ -1,5 +1,7 @@
 #include "SimGateway.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -115,6 +117,11 @@ void SimGateway::Stop() {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         pid_ = -1;
+        // Asked to stop, the simulator ends cleanly; anything else (a sanitizer report, a
+        // crash, a hang) is a fault of the run, even when the test itself saw nothing.
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            ADD_FAILURE() << "r7sim did not end cleanly (wait status " << status << ")";
+        }
     }
     if (output_ >= 0) {
         ::close(output_);
