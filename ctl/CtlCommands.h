@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ctl/CtlEnvironment.h"
+#include "ctl/CtlOptions.h"
+
+// One run of one r7ctl command: the options, where to write, and the words
+// after the command's name.
+struct CtlCall {
+    const CtlOptions& options;
+    CtlEnvironment& environment;
+    std::vector<std::string> args;
+};
+
+// Each returns an ExitStatus.
+int RunInfo(CtlCall& call);
+int RunGet(CtlCall& call);
+int RunSet(CtlCall& call);
