@@ -13,6 +13,7 @@
 #include "app/VersionText.h"
 #include "model/DeviceInfoCollection.h"
 #include "pages/MainPage.h"
+#include "transfer/PythonPage.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ BLApp::BLApp(Prompter& prompter, Clock& clock)
     : prompter_(prompter),
       port_(clock),
       runner_(port_),
+      uploader_(port_, clock),
       runSheet_([](BLPropertySheet& sheet) { sheet.exec(); }) {}
 
 BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
@@ -95,6 +97,7 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     // remote management, radio (only while the gateway has one), serial port,
     // Python, firmware update, utilities.
     sheet.AddPage(mainPage.release());
+    sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
 }
 
 void BLApp::ShutDown() {

@@ -9,6 +9,7 @@
 #include "link/DialogScriptRunner.h"
 #include "link/ModemPort.h"
 #include "model/ConfigModel.h"
+#include "transfer/DialogUploadRunner.h"
 
 class BLPropertySheet;
 class MainPage;
@@ -51,6 +52,7 @@ private:
     Prompter& prompter_;
     ModemPort port_;
     DialogScriptRunner runner_;
+    DialogUploadRunner uploader_;
     CommandLog log_;
     ConfigModel model_;
     QIcon icon_;

@@ -101,7 +101,7 @@ TEST_F(EndToEndTest, StartUpShowsTheGatewayAndApplySendsTheWholeDocument) {
     std::size_t commandsAtStart = 0;
     QString apnShown, bandShown, status, product;
     app.SetSheetRunner([&](BLPropertySheet& sheet) {
-        ASSERT_EQ(sheet.PageCount(), 1);
+        ASSERT_GE(sheet.PageCount(), 1);
         auto* main = static_cast<MainPage*>(sheet.Page(0));
         EXPECT_EQ(main->Title(), "Device Information");
         commandsAtStart = gateway.ReceivedCommands().size();

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <fstream>
+
+#include "app/BLPropertySheet.h"
+#include "model/ConfigModel.h"
+#include "model/FileDigest.h"
+#include "tests/link/TempDir.h"
+#include "tests/ui/FakePrompter.h"
+#include "tests/ui/RecordingRunner.h"
+#include "transfer/PythonPage.h"
+
+namespace {
+
+constexpr char kSettingsReply[] =
+    "<rci_reply version='1.1'><query_setting><python><state>off</state>"
+    "<command>blink.py</command></python></query_setting></rci_reply>";
+
+constexpr char kListReply[] =
+    "<rci_reply><do_command target='file_system'><ls dir='/WEB/python'>"
+    "<file name='blink.py' size='45'/><file name='a_very_long_program.py' size='1200'/>"
+    "<file name='my program.py' size='9'/></ls></do_command></rci_reply>";
+
+struct RecordingUploads : UploadRunner {
+    std::vector<std::string> paths;
+    UploadOutcome Upload(const std::string& localPath, UploadTarget) override {
+        paths.push_back(localPath);
+        return UploadOutcome::Sent;
+    }
+};
+
+struct PythonPageTest : testing::Test {
+    ConfigModel model;
+    RecordingRunner runner;
+    RecordingUploads uploader;
+    FakePrompter prompter;
+    BLPropertySheet sheet{"Tarvel R7 Dashboard", model, runner, prompter};
+    PythonPage* page = new PythonPage(model, runner, uploader, prompter);
+    std::string digestAnswer;
+
+    PythonPageTest() {
+        model.LoadSettingsReply(kSettingsReply);
+        runner.answer = [this](JobList& jobs) {
+            for (CommandJob& job : jobs) {
+                const std::string command = job.GetCommand();
+                job.SetResponse(command.find("<ls ") != std::string::npos   ? kListReply
+                                : command.starts_with("at&usbinterface=41") ? digestAnswer
+                                                                            : "");
+                job.SetStatus(CommandJob::kSucceeded);
+            }
+        };
+        sheet.AddPage(page);
+        sheet.show();
+    }
+
+    QListWidget* Files() { return page->findChild<QListWidget*>("files"); }
+    QPushButton* Button(const char* caption) { return page->findChild<QPushButton*>(caption); }
+};
+
+}  // namespace
+
+TEST_F(PythonPageTest, ListShowsWholeNamesAndButtonsUseThem) {
+    QListWidget* files = Files();
+    ASSERT_EQ(files->count(), 3);
+    EXPECT_EQ(files->item(0)->text().toStdString(), "blink.py                  45      ");
+    EXPECT_EQ(files->item(1)->text().toStdString(), "a_very_long_program.py    1200    ");
+    EXPECT_EQ(files->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(files->font().fixedPitch(), true);
+
+    files->item(1)->setCheckState(Qt::Checked);
+    files->item(2)->setCheckState(Qt::Checked);
+    const std::size_t scriptsBefore = runner.scripts.size();
+    Button("Delete")->click();
+    ASSERT_EQ(runner.scripts.size(), scriptsBefore + 1);
+    const JobList& batch = runner.scripts.back();
+    ASSERT_EQ(batch.size(), 4u);
+    EXPECT_NE(batch[0].GetCommand().find("rm name='/WEB/python/a_very_long_program.py'"),
+              std::string::npos);
+    EXPECT_NE(batch[1].GetCommand().find("rm name='/WEB/python/my program.py'"), std::string::npos);
+    // Refreshed: nothing checked any more.
+    EXPECT_EQ(Files()->item(1)->checkState(), Qt::Unchecked);
+}
+
+TEST_F(PythonPageTest, AutoStartEditsMarkModifiedAndApplyFromTheActivePage) {
+    auto* enable = page->findChild<QCheckBox*>("enable");
+    auto* command = page->findChild<QLineEdit*>("commandLine");
+    EXPECT_TRUE(enable->isVisibleTo(page));
+    EXPECT_FALSE(enable->isChecked());
+    EXPECT_EQ(command->text(), "blink.py");
+    EXPECT_FALSE(page->IsModified());
+
+    command->end(false);
+    QTest::keyClicks(command, " --fast");
+    EXPECT_TRUE(page->IsModified());
+    enable->click();
+    EXPECT_TRUE(page->IsModified());
+    runner.scripts.clear();
+    ASSERT_TRUE(sheet.ApplyPages());
+
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    bool sent = false;
+    for (const CommandJob& job : runner.scripts[0])
+        sent |= job.GetCommand().find("<state>on</state><command>blink.py --fast</command>") !=
+                std::string::npos;
+    EXPECT_TRUE(sent);
+    EXPECT_FALSE(page->IsModified());
+}
+
+TEST_F(PythonPageTest, ControlsOfMissingSettingsStayHidden) {
+    model.LoadSettingsReply(
+        "<rci_reply><query_setting><python><state>on</state></python>"
+        "</query_setting></rci_reply>");
+    PythonPage other(model, runner, uploader, prompter);
+    other.Activate();
+    EXPECT_TRUE(other.findChild<QCheckBox*>("enable")->isVisibleTo(&other));
+    EXPECT_FALSE(other.findChild<QLineEdit*>("commandLine")->isVisibleTo(&other));
+}
+
+TEST_F(PythonPageTest, UploadUsesTheTypedPathAndRefreshesTheList) {
+    TempDir dir;
+    const std::string path = (dir.Path() / "typed.py").string();
+    std::ofstream(path) << "print('typed')\n";
+    digestAnswer = *DigestFile(path);
+    auto* command = page->findChild<QLineEdit*>("commandLine");
+    command->end(false);
+    QTest::keyClicks(command, "x");
+    Files()->item(0)->setCheckState(Qt::Checked);
+    page->findChild<QLineEdit*>("uploadFile")->setText(QString::fromStdString(path));
+
+    Button("Upload")->click();
+
+    EXPECT_EQ(uploader.paths, std::vector<std::string>{path});
+    EXPECT_TRUE(prompter.retryQuestions.empty());
+    EXPECT_EQ(Files()->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(command->text(), "blink.pyx");  // the unsaved edit survives the refresh
+
+    prompter.fileAnswers = {"/home/user/chosen.py"};
+    Button("Browse...")->click();
+    EXPECT_EQ(page->findChild<QLineEdit*>("uploadFile")->text(), "/home/user/chosen.py");
+    EXPECT_EQ(command->text(), "blink.pyx");
+}

@@ -1,0 +1,70 @@
+#include "transfer/UploadDialog.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+UploadDialog::UploadDialog(ModemPort& port, Clock& clock, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      port_(port),
+      clock_(clock),
+      status_(new QLineEdit(this)),
+      progress_(new QProgressBar(this)) {
+    setWindowTitle(QStringLiteral("Uploading..."));
+    setModal(true);
+
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setReadOnly(true);
+    status_->setEnabled(false);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(status_);
+    layout->addWidget(progress_);
+    setMinimumWidth(400);
+}
+
+void UploadDialog::SetUploadFile(const std::string& localPath, bool firmwareImage, bool radioFile) {
+    localPath_ = localPath;
+    target_ = UploadTargetFor(firmwareImage, radioFile);
+    status_->setText(QString::fromStdString(localPath));
+}
+
+UploadOutcome UploadDialog::RunModal() {
+    finished_ = false;
+    progress_->setValue(0);
+    worker_ = std::thread([this] {
+        const UploadOutcome outcome = RunUpload(port_, clock_, localPath_, target_, *this);
+        calls_.Post([this, outcome] {
+            outcome_ = outcome;
+            Finish();
+        });
+    });
+    exec();
+    worker_.join();
+    return outcome_;
+}
+
+void UploadDialog::reject() {
+    if (finished_)
+        QDialog::reject();
+}
+
+void UploadDialog::SetProgressRange(int maximum) {
+    calls_.Post([this, maximum] {
+        progress_->setRange(0, maximum);
+        progress_->setValue(0);
+    });
+}
+
+void UploadDialog::StepProgress() {
+    calls_.Post(
+        [this] { progress_->setValue(std::min(progress_->value() + 1, progress_->maximum())); });
+}
+
+void UploadDialog::Finish() {
+    finished_ = true;
+    accept();
+}

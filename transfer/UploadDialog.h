@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <thread>
+
+#include "link/UiCallQueue.h"
+#include "transfer/UploadWorker.h"
+
+class Clock;
+class ModemPort;
+class QLineEdit;
+class QProgressBar;
+
+// The "Uploading..." dialog: shows the local path above a progress bar while a
+// worker thread runs RunUpload. No buttons and no close box; Escape and close
+// requests are ignored, so only the worker ends it.
+//
+// Threads: the worker owns the port while it runs and reaches the widgets only
+// through calls queued to the user-interface thread. RunModal joins the worker
+// before it returns, so no thread outlives the dialog.
+class UploadDialog : public QDialog, private UploadObserver {
+    Q_OBJECT
+
+public:
+    UploadDialog(ModemPort& port, Clock& clock, QWidget* parent = nullptr);
+
+    // The file to send and where it goes (the firmware image flag wins). Call
+    // before each RunModal.
+    void SetUploadFile(const std::string& localPath, bool firmwareImage, bool radioFile);
+
+    // Shows the dialog, uploads the file and returns when the worker is done.
+    UploadOutcome RunModal();
+
+    void reject() override;
+
+private:
+    void SetProgressRange(int maximum) override;
+    void StepProgress() override;
+    void Finish();
+
+    ModemPort& port_;
+    Clock& clock_;
+    std::string localPath_;
+    UploadTarget target_ = UploadTarget::PythonProgram;
+    QLineEdit* status_;
+    QProgressBar* progress_;
+    UiCallQueue calls_;
+    bool finished_ = false;
+    UploadOutcome outcome_ = UploadOutcome::NotSent;
+    std::thread worker_;
+};

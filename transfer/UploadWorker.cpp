@@ -1,0 +1,148 @@
+#include "transfer/UploadWorker.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+#include "link/Clock.h"
+#include "link/ModemPort.h"
+#include "transfer/FileNames.h"
+
+namespace {
+
+// Replies to the announcing steps are a status line, perhaps behind an echo.
+constexpr std::size_t kStepReplyBytes = 100;
+
+struct UploadStep {
+    std::string command;
+    int timeoutMs;
+};
+
+std::string Command(std::string_view argument) {
+    std::string command = "AT&USBINTERFACE=";
+    command.append(argument);
+    command.append("\r\n");
+    return command;
+}
+
+std::vector<UploadStep> AnnouncingSteps(std::uint64_t length, const std::string& remotePath) {
+    const std::string size = std::to_string(length);
+    return {{Command("17," + size), 500},
+            {Command("3," + size), 250},
+            {Command("16,\"" + remotePath + "\""), 250},
+            {Command("9," + remotePath), 250},
+            {Command("5"), 4000}};
+}
+
+// Send, Receive and Parse as every exchange of the link does; the outcome is
+// false only for an ERROR status (silence counts as going on).
+bool Exchange(ModemPort& port, const UploadStep& step) {
+    port.Send(step.command);
+    std::string reply;
+    port.Receive(step.command, kStepReplyBytes, step.timeoutMs, false, nullptr, reply);
+    std::string payload;
+    return port.Parse(step.command, reply, payload);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::string bytes;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxUploadBytes)
+        return std::nullopt;
+    bytes.resize(static_cast<std::size_t>(size));
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (file.gcount() != static_cast<std::streamsize>(bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+UploadTarget UploadTargetFor(bool firmwareImage, bool radioFile) {
+    if (firmwareImage)
+        return UploadTarget::FirmwareImage;
+    return radioFile ? UploadTarget::RadioFile : UploadTarget::PythonProgram;
+}
+
+std::string RemotePath(std::string_view localPath, UploadTarget target) {
+    switch (target) {
+        case UploadTarget::FirmwareImage:
+            return "/fw/updatefw.dwl";
+        case UploadTarget::RadioFile:
+            return "/WEB/mesh/" + std::string(LocalFileName(localPath));
+        case UploadTarget::PythonProgram:
+            break;
+    }
+    return "/WEB/python/" + std::string(LocalFileName(localPath));
+}
+
+int ClosingTimeoutMs(std::uint64_t length) {
+    return static_cast<int>((length / 20000 + 1) * 1000);
+}
+
+int UploadProgressRange(std::uint64_t length) {
+    return static_cast<int>(std::min<std::uint64_t>(length, kMaxUploadBytes) / kUploadBlockBytes +
+                            5);
+}
+
+UploadFileCheck CheckUploadFile(const std::string& localPath, UploadTarget target) {
+    if (target != UploadTarget::FirmwareImage && FileNameProblem(LocalFileName(localPath)))
+        return UploadFileCheck::UnsafeName;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(localPath, error) || !std::ifstream(localPath))
+        return UploadFileCheck::CannotOpen;
+    const std::uintmax_t size = std::filesystem::file_size(localPath, error);
+    if (error)
+        return UploadFileCheck::CannotOpen;
+    return size > kMaxUploadBytes ? UploadFileCheck::TooLarge : UploadFileCheck::Ok;
+}
+
+bool SendFileData(std::string_view data, const RawWrite& write, Clock& clock,
+                  UploadObserver& observer) {
+    std::size_t sent = 0;
+    std::size_t blockEnd = std::min(data.size(), kUploadBlockBytes);
+    int idleWrites = 0;
+    do {
+        const std::size_t size = blockEnd - sent;
+        const long taken = write(data.data() + sent, size);
+        if (taken < 0)
+            return false;
+        observer.StepProgress();
+        clock.SleepMs(kBlockPauseMs);
+        sent += std::min(static_cast<std::size_t>(taken), size);
+        idleWrites = (taken == 0 && size > 0) ? idleWrites + 1 : 0;
+        if (idleWrites >= kMaxIdleWrites)
+            return false;
+        if (sent == blockEnd)
+            blockEnd = std::min(data.size(), blockEnd + kUploadBlockBytes);
+    } while (sent < data.size());
+    return true;
+}
+
+UploadOutcome RunUpload(ModemPort& port, Clock& clock, const std::string& localPath,
+                        UploadTarget target, UploadObserver& observer) {
+    if (CheckUploadFile(localPath, target) != UploadFileCheck::Ok)
+        return UploadOutcome::NotSent;
+    const std::optional<std::string> data = ReadWholeFile(localPath);
+    if (!data)
+        return UploadOutcome::NotSent;
+
+    const std::uint64_t length = data->size();
+    for (const UploadStep& step : AnnouncingSteps(length, RemotePath(localPath, target))) {
+        if (!Exchange(port, step))
+            return UploadOutcome::Refused;
+    }
+    observer.SetProgressRange(UploadProgressRange(length));
+    const RawWrite write = [&port](const char* bytes, std::size_t size) {
+        return port.WriteRaw(bytes, size);
+    };
+    const bool complete = SendFileData(*data, write, clock, observer);
+    Exchange(port, {Command("18," + std::to_string(length)), ClosingTimeoutMs(length)});
+    return complete ? UploadOutcome::Sent : UploadOutcome::Cut;
+}
