@@ -34,6 +34,15 @@ constexpr CommandEntry kCommands[] = {
      "Sends the settings to the gateway and prints the value it kept for each; exits 1 when any "
      "differs from what was asked.",
      1, kMany, RunSet},
+    {"python ls", "python ls [--json]", "Lists the Python programs stored on the gateway.", 0, 0,
+     RunPythonList},
+    {"python get", "python get NAME [DEST]",
+     "Downloads a program into DEST (default: NAME in the current directory) and checks its "
+     "digest.",
+     1, 2, RunPythonGet},
+    {"python put", "python put FILE",
+     "Uploads a program to /WEB/python and checks the stored file's digest.", 1, 1, RunPythonPut},
+    {"python rm", "python rm NAME", "Removes a program from the gateway.", 1, 1, RunPythonRemove},
 };
 
 constexpr std::string_view kCommonOptions =

@@ -18,3 +18,7 @@ struct CtlCall {
 int RunInfo(CtlCall& call);
 int RunGet(CtlCall& call);
 int RunSet(CtlCall& call);
+int RunPythonList(CtlCall& call);
+int RunPythonGet(CtlCall& call);
+int RunPythonPut(CtlCall& call);
+int RunPythonRemove(CtlCall& call);

@@ -12,7 +12,9 @@ GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& enviro
       environment_(environment),
       port_(*environment.clock),
       progress_(environment.progress),
-      runner_(port_, progress_) {
+      runner_(port_, progress_),
+      uploader_(port_, *environment.clock, progress_),
+      prompter_(environment.err, options.retries, options.interactive) {
     if (!options.logPath.empty() && log_.Open(options.logPath)) {
         log_.WriteStartBlock("r7ctl", R7_VERSION, std::time(nullptr));
         port_.SetLog(&log_);

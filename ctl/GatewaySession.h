@@ -1,7 +1,9 @@
 #pragma once
 
 #include "ctl/ConsoleProgress.h"
+#include "ctl/ConsolePrompter.h"
 #include "ctl/ConsoleScriptRunner.h"
+#include "ctl/ConsoleUploadRunner.h"
 #include "ctl/CtlEnvironment.h"
 #include "ctl/CtlOptions.h"
 #include "link/CommandLog.h"
@@ -27,6 +29,8 @@ public:
     bool Collect(DeviceInfo& info);
 
     ScriptRunner& Runner() { return runner_; }
+    UploadRunner& Uploader() { return uploader_; }
+    ConsolePrompter& Questions() { return prompter_; }
     ConfigModel& Model() { return model_; }
     ModemPort& Port() { return port_; }
 
@@ -39,5 +43,7 @@ private:
     CommandLog log_;
     ConsoleProgress progress_;
     ConsoleScriptRunner runner_;
+    ConsoleUploadRunner uploader_;
+    ConsolePrompter prompter_;
     ConfigModel model_;
 };

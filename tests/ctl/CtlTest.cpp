@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -7,8 +9,14 @@
 #include "ctl/Ctl.h"
 #include "ctl/ExitStatus.h"
 #include "ctl/SettingPath.h"
+#include "link/ModemPort.h"
+#include "link/PortDiscovery.h"
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
+#include "tests/support/WorkerScriptRunner.h"
+#include "tests/support/WorkerUploadRunner.h"
+#include "tests/ui/FakePrompter.h"
+#include "transfer/PythonFiles.h"
 
 namespace {
 
@@ -127,4 +135,72 @@ TEST(CtlGateway, SetOfAnUnknownPathSendsNothing) {
     EXPECT_EQ(run.status, kExitRefused);
     for (const std::string& command : gateway.ReceivedCommands())
         EXPECT_EQ(command.find("set_setting"), std::string::npos);
+}
+
+namespace {
+
+std::string WriteProgram(const SimGateway& gateway, const std::string& name,
+                         const std::string& text) {
+    const std::string path = gateway.Directory() + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+TEST(CtlPython, PutListGetAndRemoveRoundTrip) {
+    SimGateway gateway;
+    const std::string program = WriteProgram(gateway, "meter.py", "print('meter')\n");
+    ASSERT_EQ(CtlOn(gateway, {"python", "put", program}).status, kExitSuccess);
+    EXPECT_NE(CtlOn(gateway, {"python", "ls"}).out.find("meter.py\t15\n"), std::string::npos);
+
+    const std::string copy = gateway.Directory() + "/copy.py";
+    ASSERT_EQ(CtlOn(gateway, {"python", "get", "meter.py", copy}).status, kExitSuccess);
+    EXPECT_EQ(ReadFile(copy), "print('meter')\n");
+
+    ASSERT_EQ(CtlOn(gateway, {"python", "rm", "meter.py"}).status, kExitSuccess);
+    EXPECT_EQ(CtlOn(gateway, {"python", "ls"}).out.find("meter.py"), std::string::npos);
+    EXPECT_EQ(CtlOn(gateway, {"python", "rm", "meter.py"}).status, kExitRefused);
+    EXPECT_EQ(CtlOn(gateway, {"python", "get", "meter.py"}).status, kExitRefused);
+}
+
+TEST(CtlPython, DigestMismatchRetriesThenFailsWithoutAPrompt) {
+    SimGateway once({"--wrong-digest", "1"});
+    const std::string program = WriteProgram(once, "a.py", "x = 1\n");
+    const CtlRun retried = CtlOn(once, {"python", "put", program});
+    EXPECT_EQ(retried.status, kExitSuccess) << retried.err;
+    EXPECT_NE(retried.err.find("did not correctly transfer"), std::string::npos);
+
+    SimGateway always({"--wrong-digest", "5"});
+    const std::string other = WriteProgram(always, "b.py", "x = 2\n");
+    EXPECT_EQ(CtlOn(always, {"python", "put", other, "--retries", "3"}).status, kExitRefused);
+    int uploads = 0;
+    for (const std::string& command : always.ReceivedCommands())
+        uploads += command.starts_with("AT&USBINTERFACE=17");
+    EXPECT_EQ(uploads, 3);
+}
+
+TEST(CtlPython, PutSendsTheSameBytesAsThePythonPageScript) {
+    SimGateway byCtl;
+    ASSERT_EQ(CtlOn(byCtl, {"python", "put", WriteProgram(byCtl, "same.py", "y = 3\n")}).status,
+              kExitSuccess);
+
+    SimGateway byPage;
+    ScaledClock clock(50);
+    ModemPort port(clock);
+    DiscoveryOptions options;
+    options.explicitPort = byPage.LinkPath();
+    ASSERT_TRUE(DiscoverPort(port, options, {}, nullptr));
+    WorkerScriptRunner runner(port);
+    WorkerUploadRunner uploader(port, clock);
+    FakePrompter prompter;
+    EXPECT_TRUE(
+        UploadPythonProgram(runner, uploader, prompter, WriteProgram(byPage, "same.py", "y = 3\n"))
+            .verified);
+    EXPECT_EQ(byCtl.ReceivedBytes(), byPage.ReceivedBytes());
 }
