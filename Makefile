@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo test sanitize clean
+.PHONY: deps build demo test package sanitize clean
 
 deps:
 	@scripts/install-deps
@@ -16,6 +16,10 @@ demo: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package (r7dashboard_VERSION_ARCH.deb) in $(BUILD).
+package: build
+	@cmake --build $(BUILD) --target package
 
 # ASan+UBSan over every test, TSan over the threaded ones.
 sanitize: deps

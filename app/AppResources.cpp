@@ -5,3 +5,7 @@
 void LoadAppResources() {
     Q_INIT_RESOURCE(r7resources);
 }
+
+QIcon AppIcon() {
+    return QIcon(QStringLiteral(":/images/r7_icon.xpm"));
+}

@@ -10,10 +10,17 @@
 #include "app/ProgramTitle.h"
 #include "app/Prompter.h"
 #include "app/StartOptions.h"
+#include "app/UnreadReport.h"
 #include "app/VersionText.h"
 #include "model/DeviceInfoCollection.h"
+#include "pages/CellPage.h"
 #include "pages/MainPage.h"
+#include "pages/MeshletPage.h"
+#include "pages/SerialSettings.h"
+#include "pages/SkyvanePage.h"
+#include "transfer/FirmwarePage.h"
 #include "transfer/PythonPage.h"
+#include "transfer/UtilsPage.h"
 
 namespace {
 
@@ -39,7 +46,7 @@ BLApp::BLApp(Prompter& prompter, Clock& clock)
 
 BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     LoadAppResources();
-    icon_ = QIcon(QStringLiteral(":/images/r7_icon.xpm"));
+    icon_ = AppIcon();
     OpenLog(options);
     model_.Reset();
     xmlCheckVersion(kOldestXmlLibrary);
@@ -53,7 +60,7 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
         return Outcome::NoGateway;
 
     BLPropertySheet sheet(QString::fromUtf8(kProgramTitle), model_, runner_, prompter_);
-    auto mainPage = std::make_unique<MainPage>(model_, runner_);
+    auto mainPage = std::make_unique<MainPage>(model_, runner_, prompter_);
     mainPage->Info().statusText = "Connected (" + port_.PortName() + ")";
     if (!CollectWithRetry(mainPage->Info()))
         return Outcome::NoDeviceInfo;
@@ -85,10 +92,14 @@ bool BLApp::FindGateway(const StartOptions& options) {
 }
 
 bool BLApp::CollectWithRetry(DeviceInfo& info) {
-    while (!CollectDeviceInfo(runner_, model_, info)) {
+    CollectionResult result;
+    while (!(result = CollectDeviceInfo(runner_, model_, info)).complete) {
         if (!prompter_.AskRetry(kUndetectedTitle, kSilentText, {}))
             return false;
     }
+    // The pages that do not need an unreadable document stay usable, so the
+    // sheet still opens after the warning.
+    ReportUnreadReplies(prompter_, result.unread);
     return true;
 }
 
@@ -97,7 +108,14 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     // remote management, radio (only while the gateway has one), serial port,
     // Python, firmware update, utilities.
     sheet.AddPage(mainPage.release());
+    sheet.AddPage(new CellPage(model_));
+    sheet.AddPage(new SkyvanePage(model_, prompter_));
+    if (model_.RadioPresent())
+        sheet.AddPage(new MeshletPage(model_, runner_, uploader_, prompter_));
+    sheet.AddPage(new SerialSettings(model_));
     sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
+    sheet.AddPage(new FirmwarePage(model_, runner_, uploader_, prompter_));
+    sheet.AddPage(new UtilsPage(model_, runner_, prompter_));
 }
 
 void BLApp::ShutDown() {

@@ -7,9 +7,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/AboutBox.h"
 #include "app/ProgramTitle.h"
 #include "app/Prompter.h"
-#include "app/VersionText.h"
+#include "app/UnreadReport.h"
 #include "pages/PropertyPage.h"
 
 BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, ScriptRunner& runner,
@@ -120,13 +121,15 @@ bool BLPropertySheet::event(QEvent* event) {
 void BLPropertySheet::RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigModel&)) {
     // Without a document read from the gateway there is nothing to send back;
     // sending nothing silently would look like a successful apply.
-    if (pipeline(runner_, model_) == ApplyResult::NoDocument)
+    const ApplyResult result = pipeline(runner_, model_);
+    ReportUnreadReplies(prompter_, result.unread);
+    if (!result.sent)
         prompter_.Inform(kProgramTitle,
                          "No configuration has been read from the device, so there is nothing "
                          "to apply. Press Refresh on the Device Information page and try again.");
 }
 
 void BLPropertySheet::ShowAbout() {
-    prompter_.Inform(std::string("About ") + kProgramTitle,
-                     std::string(kProgramTitle) + "\n" + GetVersionText());
+    AboutBox box(this);
+    box.exec();
 }

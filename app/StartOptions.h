@@ -7,6 +7,8 @@
 
 // What the command line asks of start-up.
 struct StartOptions {
+    bool showHelp = false;     // print the usage and end, before any window
+    bool showVersion = false;  // print the version and end, before any window
     bool debugLog = false;
     std::string logPath = "command.log";
     DiscoveryOptions discovery;
@@ -14,7 +16,11 @@ struct StartOptions {
 
 // Reads the arguments after the program name. "/debug" anywhere in them (also
 // inside a longer argument, case-sensitive) turns the command log on;
-// "--port DEVICE" or "--port=DEVICE" names the gateway's device. False with
+// "--port DEVICE" or "--port=DEVICE" names the gateway's device; "--help"
+// (or "-h") and "--version" ask for the usage or the version. False with
 // *error set for a malformed line.
 bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& options,
                       std::string* error);
+
+// What --help prints.
+const char* UsageText();

@@ -4,21 +4,35 @@
 #include <vector>
 
 #include "app/BLApp.h"
+#include "app/ProgramTitle.h"
 #include "app/StartOptions.h"
+#include "app/VersionText.h"
 #include "app/WidgetPrompter.h"
 
 int main(int argc, char* argv[]) {
+    // Read before the toolkit starts, so that --help and --version work
+    // without a display. Toolkit options such as -platform are ignored here.
+    StartOptions options;
+    std::string error;
+    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options, &error)) {
+        std::fprintf(stderr, "r7dashboard: %s\n%s", error.c_str(), UsageText());
+        return 2;
+    }
+    if (options.showHelp || options.showVersion) {
+        if (options.showHelp)
+            std::fputs(UsageText(), stdout);
+        else
+            std::printf("%s %s\n", kProgramTitle, GetVersionText().c_str());
+        return 0;
+    }
+
     QApplication app(argc, argv);
+    // Ties the windows to the installed desktop entry (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("r7dashboard"));
     // Start-up shows message boxes before the sheet exists; closing the last of
     // them must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    StartOptions options;
-    std::string error;
-    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options, &error)) {
-        std::fprintf(stderr, "r7dashboard: %s\n", error.c_str());
-        return 2;
-    }
     WidgetPrompter prompter;
     BLApp application(prompter);
     application.InitInstance(options);

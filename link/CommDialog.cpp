@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -14,6 +15,14 @@ namespace {
 // enough events for a script that runs for minutes.
 constexpr int kProgressRefreshMs = 100;
 
+QString CommunicatingText(const QString& portName) {
+    return QStringLiteral("Communicating with the R7 on %1, please wait...").arg(portName);
+}
+
+QString WaitingText(const QString& portName) {
+    return QStringLiteral("Waiting for the R7 to come back on %1...").arg(portName);
+}
+
 }  // namespace
 
 CommDialog::CommDialog(ModemPort& port, JobList& jobs, QWidget* parent)
@@ -23,13 +32,14 @@ CommDialog::CommDialog(ModemPort& port, JobList& jobs, QWidget* parent)
       portLine_(new QLabel(this)),
       jobLine_(new QLabel(this)),
       progress_(new QProgressBar(this)),
-      progressTimer_(new QTimer(this)) {
+      cancel_(new QPushButton(QStringLiteral("Cancel"), this)),
+      progressTimer_(new QTimer(this)),
+      portName_(QString::fromStdString(port_.PortName())) {
     setWindowTitle(QStringLiteral("Communicating..."));
     setModal(true);
 
     portLine_->setObjectName(QStringLiteral("portLine"));
-    portLine_->setText(QStringLiteral("Communicating with the R7 on %1, please wait...")
-                           .arg(QString::fromStdString(port_.PortName())));
+    portLine_->setText(CommunicatingText(portName_));
     jobLine_->setObjectName(QStringLiteral("jobLine"));
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setRange(0, ProgressRange(jobs_));
@@ -40,6 +50,12 @@ CommDialog::CommDialog(ModemPort& port, JobList& jobs, QWidget* parent)
     layout->addWidget(portLine_);
     layout->addWidget(jobLine_);
     layout->addWidget(progress_);
+    // Only Escape and a click may cancel: Enter stays ignored.
+    cancel_->setObjectName(QStringLiteral("cancel"));
+    cancel_->setAutoDefault(false);
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, this, &CommDialog::CancelWait);
+    layout->addWidget(cancel_, 0, Qt::AlignRight);
     setMinimumWidth(400);
 
     progressTimer_->setInterval(kProgressRefreshMs);
@@ -59,6 +75,8 @@ void CommDialog::RunModal() {
 void CommDialog::reject() {
     if (finished_)
         QDialog::reject();
+    else if (waiting_)
+        CancelWait();
 }
 
 void CommDialog::ShowJobText(const std::string& text) {
@@ -71,6 +89,24 @@ int CommDialog::Position() const {
 
 void CommDialog::SetPosition(int position) {
     position_.store(position);
+}
+
+void CommDialog::WaitingForPort(bool waiting) {
+    calls_.Post([this, waiting] { ShowWait(waiting); });
+}
+
+void CommDialog::ShowWait(bool waiting) {
+    waiting_ = waiting;
+    portLine_->setText(waiting ? WaitingText(portName_) : CommunicatingText(portName_));
+    cancel_->setEnabled(true);
+    cancel_->setVisible(waiting);
+}
+
+void CommDialog::CancelWait() {
+    if (!waiting_)
+        return;
+    port_.CancelWait();
+    cancel_->setEnabled(false);
 }
 
 void CommDialog::RunWorker() {

@@ -13,11 +13,14 @@
 class ModemPort;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QTimer;
 
 // The "Communicating..." dialog: runs a script on a worker thread while the user
-// interface waits in the dialog's modal loop. The user cannot end it; it closes
-// when the worker has run every job.
+// interface waits in the dialog's modal loop. It closes when the worker has run
+// every job. The user cannot end it, except while the link waits for the
+// gateway's port to come back: then Cancel (or Escape) ends the wait, and with
+// it the script, whose remaining jobs fail.
 //
 // Threads: the worker owns the port and the job list while it runs and reaches
 // the widgets only through calls queued to the user-interface thread. The progress position is an
@@ -34,16 +37,19 @@ public:
     void RunModal();
 
     // Escape and the window's close request end up here; ignored while the
-    // worker runs.
+    // worker runs, except that they cancel a wait for the port.
     void reject() override;
 
 private:
     void ShowJobText(const std::string& text) override;
+    void WaitingForPort(bool waiting) override;
     int Position() const override;
     void SetPosition(int position) override;
 
     void RunWorker();
     void CopyProgress();
+    void ShowWait(bool waiting);
+    void CancelWait();
     void Finish();
 
     ModemPort& port_;
@@ -51,9 +57,12 @@ private:
     QLabel* portLine_;
     QLabel* jobLine_;
     QProgressBar* progress_;
+    QPushButton* cancel_;
     QTimer* progressTimer_;
     UiCallQueue calls_;
+    QString portName_;
     std::atomic<int> position_{0};
+    bool waiting_ = false;
     bool finished_ = false;
     std::thread worker_;
 };

@@ -1,6 +1,7 @@
 #include "link/CommandLog.h"
 
 #include <array>
+#include <string>
 
 namespace {
 
@@ -72,6 +73,15 @@ void CommandLog::WriteParsedResponse(std::string_view payload, bool outcome) {
         return;
     AppendBlock(file_.get(), "PARSED RESPONSE:\r\n", payload);
     Append(file_.get(), outcome ? "PARSED RESULT: TRUE\r\n" : "PARSED RESULT: FALSE\r\n");
+    Append(file_.get(), kSeparator);
+    std::fflush(file_.get());
+}
+
+void CommandLog::WriteCutShort(std::size_t bufferBytes) {
+    if (!IsOpen())
+        return;
+    Append(file_.get(), "RESPONSE CUT SHORT: the reply filled its " + std::to_string(bufferBytes) +
+                            "-byte buffer without a final OK or ERROR\r\n");
     Append(file_.get(), kSeparator);
     std::fflush(file_.get());
 }

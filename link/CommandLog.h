@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -19,6 +20,8 @@ public:
     void WriteCommand(std::string_view command);
     void WriteRawResponse(std::string_view reply);
     void WriteParsedResponse(std::string_view payload, bool outcome);
+    // After the raw reply: it filled its whole buffer without a status.
+    void WriteCutShort(std::size_t bufferBytes);
 
 private:
     struct FileCloser {

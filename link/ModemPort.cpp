@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "link/CommandLog.h"
+#include "link/PortWaitListener.h"
 #include "link/ProgressIndicator.h"
 
 namespace {
@@ -17,6 +18,8 @@ constexpr std::string_view kErrorStatus = "ERROR\r\n";
 constexpr std::string_view kAckLine = "\r\n\x06\r\n";
 constexpr std::size_t kDrainChunkBytes = 1024;
 constexpr std::uint32_t kShortWaitMs = 100;
+// How soon a wait for the port notices the user's Cancel.
+constexpr std::uint32_t kCancelCheckMs = 100;
 
 bool IsSleep(std::string_view command) {
     return command.starts_with(kSleepCommand);
@@ -87,6 +90,54 @@ void ModemPort::SetLog(CommandLog* log) {
     log_ = log;
 }
 
+void ModemPort::SetWaitListener(PortWaitListener* listener) {
+    waitListener_ = listener;
+}
+
+void ModemPort::CancelWait() {
+    cancelled_.store(true);
+}
+
+bool ModemPort::Cancelled() const {
+    return cancelled_.load();
+}
+
+bool ModemPort::GaveUp() const {
+    return gaveUp_ || Cancelled();
+}
+
+void ModemPort::ClearGiveUp() {
+    gaveUp_ = false;
+    cancelled_.store(false);
+}
+
+// The listener hears once that the link waits for the port, and once that
+// the wait is over.
+void ModemPort::ShowWait() {
+    if (waitShown_ || waitListener_ == nullptr)
+        return;
+    waitShown_ = true;
+    waitListener_->WaitingForPort(true);
+}
+
+void ModemPort::EndWait() {
+    if (!waitShown_)
+        return;
+    waitShown_ = false;
+    waitListener_->WaitingForPort(false);
+}
+
+// Sleeps in short slices so that a Cancel ends the wait at once. False when
+// cancelled.
+bool ModemPort::PauseUnlessCancelled(std::uint32_t ms) {
+    while (ms > 0 && !Cancelled()) {
+        const std::uint32_t slice = std::min(ms, kCancelCheckMs);
+        clock_.SleepMs(slice);
+        ms -= slice;
+    }
+    return !Cancelled();
+}
+
 bool ModemPort::OpenDevice() {
     if (!device_.Open(portName_) || !device_.Configure()) {
         openError_ = device_.LastError();
@@ -142,12 +193,16 @@ bool ModemPort::Drain() {
 // install); keep trying until it is back or clearly is not coming back.
 bool ModemPort::ReopenUntilBack() {
     const std::uint64_t start = clock_.NowMs();
-    while (!Reopen()) {
-        if (clock_.NowMs() - start >= kReopenLimitMs)
-            return false;
-        clock_.SleepMs(kReopenIntervalMs);
+    bool back = false;
+    while (!(back = Reopen())) {
+        ShowWait();
+        if (clock_.NowMs() - start >= kReopenLimitMs || !PauseUnlessCancelled(kReopenIntervalMs)) {
+            gaveUp_ = true;
+            break;
+        }
     }
-    return true;
+    EndWait();
+    return back;
 }
 
 bool ModemPort::Send(const std::string& command) {
@@ -174,18 +229,39 @@ bool ModemPort::ReceiveSleep(std::uint64_t deadline, int timeoutMs, ProgressIndi
     return true;
 }
 
+// After a failed read: pauses, then tries one reopen. True when the port is
+// back.
+bool ModemPort::ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress, int& position) {
+    // The pause is a hundredth of the timeout, but at most the reopen
+    // interval, so that a five-minute install wait notices the restarted
+    // gateway within a second.
+    const std::uint32_t pause = std::min(HundredthOf(timeoutMs), kReopenIntervalMs);
+    if (!PauseUnlessCancelled(pause))
+        return false;
+    AdvanceProgress(progress, position, static_cast<int>(pause / 100));
+    if (!Reopen()) {
+        ShowWait();
+        return false;
+    }
+    EndWait();
+    return true;
+}
+
 bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int timeoutMs,
                         bool rawMode, ProgressIndicator* progress, std::string& reply) {
     const std::uint64_t deadline = clock_.NowMs() + NonNegative(timeoutMs);
     int position = progress != nullptr ? progress->Position() : 0;
     if (IsSleep(command))
         return ReceiveSleep(deadline, timeoutMs, progress, position, reply);
-    if (!InstallShortWait())
+    // A port that went away before the read began (the gateway restarting
+    // right after its answer) is a failed read like any later one.
+    if (!InstallShortWait() && !device_.Lost())
         return false;
 
     std::string received(maxBytes, '\0');
     std::size_t count = 0;
-    while (clock_.NowMs() <= deadline) {
+    bool cutShort = false;
+    while (clock_.NowMs() <= deadline && !Cancelled()) {
         long got = 0;
         if (count < maxBytes) {
             got = device_.Read(received.data() + count, maxBytes - count);
@@ -194,27 +270,34 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
             // instead of spinning until the deadline.
             clock_.SleepMs(kShortWaitMs);
         }
-        if (got >= 0) {
-            if (got == 0)
-                AdvanceProgress(progress, position, 1);
-            count += static_cast<std::size_t>(got);
-        } else {
-            clock_.SleepMs(HundredthOf(timeoutMs));
-            AdvanceProgress(progress, position,
-                            static_cast<int>(NonNegative(timeoutMs) / 100 / 100));
-            const bool back = Reopen();
-            InstallShortWait();
-            if (back && rawMode)
+        if (got < 0) {
+            if (ReopenAfterFailedRead(timeoutMs, progress, position) && rawMode)
                 break;
+            continue;
         }
+        if (got == 0)
+            AdvanceProgress(progress, position, 1);
+        count += static_cast<std::size_t>(got);
+        if (rawMode)
+            continue;
         const std::string_view sofar(received.data(), count);
-        if (!rawMode && (sofar.ends_with(kErrorTail) || sofar.ends_with(kOkTail)))
+        if (sofar.ends_with(kErrorTail) || sofar.ends_with(kOkTail))
             break;
+        // No status can follow once the buffer is full: the reply was cut
+        // short, and whatever it holds is not the answer.
+        if (count == maxBytes) {
+            cutShort = true;
+            break;
+        }
     }
+    EndWait();
     reply.assign(UpToNul(std::string_view(received.data(), count)));
-    if (log_ != nullptr)
+    if (log_ != nullptr) {
         log_->WriteRawResponse(reply);
-    return true;
+        if (cutShort)
+            log_->WriteCutShort(maxBytes);
+    }
+    return !cutShort && !Cancelled();
 }
 
 bool ModemPort::Parse(const std::string& command, const std::string& reply, std::string& payload) {

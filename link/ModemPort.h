@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,12 +9,14 @@
 #include "link/SerialDevice.h"
 
 class CommandLog;
+class PortWaitListener;
 class ProgressIndicator;
 
 // The gateway's one serial port: open and configure it, write a command,
 // collect the reply until its status or the deadline, and cut the reply down
 // to its payload. One instance, held by the application object and used by one
-// worker at a time; nothing here shows a message.
+// worker at a time; nothing here shows a message. Only CancelWait may be
+// called from another thread.
 class ModemPort {
 public:
     // A Send whose write failed keeps reopening the port for this long (longer
@@ -48,14 +51,31 @@ public:
 
     // Collects the reply to the command just sent until it ends in an OK or
     // ERROR status (unless rawMode) or timeoutMs has passed since entry. The
-    // reply holds at most maxBytes and is cut at a NUL byte. False only when the
-    // read policy cannot be installed.
+    // reply holds at most maxBytes and is cut at a NUL byte. Every failed read
+    // (a closed port included) is followed by one reopen attempt; in rawMode a
+    // successful reopen ends the read, because the gateway has restarted.
+    // False when the read policy cannot be installed, when the wait for the
+    // port was cancelled, and when a reply (not in rawMode) filled maxBytes
+    // without a status: such a reply was cut short and is logged as such.
     bool Receive(const std::string& command, std::size_t maxBytes, int timeoutMs, bool rawMode,
                  ProgressIndicator* progress, std::string& reply);
 
     // Strips output blocks, status, echo and framing from a raw reply. Returns
     // false when the reply ends in an ERROR status.
     bool Parse(const std::string& command, const std::string& reply, std::string& payload);
+
+    // Who is told when the link waits for the port to come back; nullptr for
+    // nobody. Set by the worker for its script.
+    void SetWaitListener(PortWaitListener* listener);
+
+    // Any thread: ends a wait for the port. The exchange that waited fails,
+    // and so does every later one until ClearGiveUp.
+    void CancelWait();
+    // True once a Send gave up waiting for the port or a wait was cancelled:
+    // the rest of the script should fail at once instead of waiting again.
+    bool GaveUp() const;
+    // A new script tries the port again.
+    void ClearGiveUp();
 
     // One write call of file data straight to the port (upload data phase): no
     // drain, no log. Returns the bytes written, or -1 when the write failed.
@@ -74,6 +94,11 @@ private:
     bool InstallShortWait();
     bool Reopen();
     bool ReopenUntilBack();
+    bool Cancelled() const;
+    bool PauseUnlessCancelled(std::uint32_t ms);
+    void ShowWait();
+    void EndWait();
+    bool ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress, int& position);
     bool ReceiveSleep(std::uint64_t deadline, int timeoutMs, ProgressIndicator* progress,
                       int& position, std::string& reply);
 
@@ -82,4 +107,8 @@ private:
     CommandLog* log_ = nullptr;
     SerialDevice device_;
     int openError_ = 0;
+    PortWaitListener* waitListener_ = nullptr;
+    std::atomic<bool> cancelled_{false};
+    bool gaveUp_ = false;
+    bool waitShown_ = false;
 };

@@ -1,7 +1,6 @@
 #include "link/PortDiscovery.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -9,6 +8,7 @@
 #include <system_error>
 
 #include "link/AsciiText.h"
+#include "link/GatewayIdentity.h"
 #include "link/ModemPort.h"
 #include "link/SerialDevice.h"
 
@@ -17,21 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kMaxCandidates = 10;
-constexpr std::string_view kGatewayManufacturer = "WAVECOM";
-
-struct UsbId {
-    std::string_view vendor;
-    std::string_view product;
-};
-
-// Gateways whose modem reports another manufacturer string (or none), known
-// by their USB vendor and product. The entry below (the modem maker's vendor id)
-// still has to be confirmed on a unit; add pairs here as field units turn up.
-// A wrong pair costs little: a candidate must still open, and start-up then
-// asks it for its device information before showing anything.
-constexpr std::array kKnownGateways = {
-    UsbId{"114f", "1234"},
-};
 
 // A sysfs attribute's first line; empty when the file is missing.
 std::string ReadAttribute(const fs::path& file) {
@@ -105,6 +90,29 @@ std::string DescribeOpenFailure(const std::string& path, int error) {
     }
 }
 
+// udev's stable name for a node: the /dev/serial/by-id link that resolves to
+// it. A gateway that restarts while our descriptor is still open may come
+// back as another node, and its old node may go to another device; the link
+// follows the gateway. The node itself when it has no such link.
+std::string StableName(const fs::path& node, const std::string& deviceDir) {
+    std::error_code error;
+    const fs::path target = fs::canonical(node, error);
+    if (error)
+        return node.string();
+    std::vector<fs::path> links;
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(deviceDir) / "serial" / "by-id", error)) {
+        // (equivalent() refuses to compare character devices.)
+        std::error_code unresolved;
+        if (fs::canonical(entry.path(), unresolved) == target)
+            links.push_back(entry.path());
+    }
+    if (links.empty())
+        return node.string();
+    std::ranges::sort(links);
+    return links.front().string();
+}
+
 // The device paths of the gateway ttys listed in sysfs, in name order.
 std::vector<std::string> ListGatewayDevices(const DiscoveryOptions& options, std::string* reason) {
     const fs::path classDir = fs::path(options.sysfsRoot) / "class" / "tty";
@@ -123,7 +131,8 @@ std::vector<std::string> ListGatewayDevices(const DiscoveryOptions& options, std
     for (const fs::path& entry : entries) {
         const std::optional<fs::path> usbDevice = FindUsbDevice(entry, options.sysfsRoot);
         if (usbDevice && IsGateway(*usbDevice))
-            devices.push_back((fs::path(options.deviceDir) / DeviceName(entry)).string());
+            devices.push_back(
+                StableName(fs::path(options.deviceDir) / DeviceName(entry), options.deviceDir));
     }
     if (devices.empty())
         SetReason(reason,
@@ -157,11 +166,15 @@ std::vector<std::string> KeepOpenable(const std::vector<std::string>& devices,
 }
 
 // A bare name typed into the chooser or given on the command line means the
-// node of that name in the device directory.
+// node of that name in the device directory, or else the by-id link of that
+// name. A path is used as given.
 std::string ResolveDevice(const std::string& name, const std::string& deviceDir) {
     if (name.empty() || name.find('/') != std::string::npos)
         return name;
-    return (fs::path(deviceDir) / name).string();
+    const fs::path node = fs::path(deviceDir) / name;
+    const fs::path link = fs::path(deviceDir) / "serial" / "by-id" / name;
+    std::error_code error;
+    return (!fs::exists(node, error) && fs::exists(link, error) ? link : node).string();
 }
 
 }  // namespace

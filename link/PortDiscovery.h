@@ -11,7 +11,8 @@ class ModemPort;
 struct DiscoveryOptions {
     std::string sysfsRoot = "/sys";
     std::string deviceDir = "/dev";
-    // A device given on the command line: no search, but the same checks.
+    // A device given on the command line (a by-id link or a node, used as
+    // given): no search, but the same checks.
     std::string explicitPort;
 };
 
@@ -20,7 +21,8 @@ struct DiscoveryOptions {
 using ProductChooser = std::function<std::string(const std::vector<std::string>& candidates)>;
 
 // The device paths of the attached gateways that can be opened exclusively
-// right now: at most 10, no duplicates, in name order. When there are none,
+// right now: at most 10, no duplicates, in the order of their tty names. A
+// device with a by-id link under the device directory is named by that link. When there are none,
 // *reason (if given) says why, in words a user can act on.
 std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::string* reason);
 

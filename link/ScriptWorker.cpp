@@ -11,8 +11,7 @@ constexpr char kInstallCommand[] = "at&usbinterface=110";
 
 }  // namespace
 
-int ProgressRange(const JobList& jobs)
-{
+int ProgressRange(const JobList& jobs) {
     long long sum = 0;
     for (const CommandJob& job : jobs) {
         if (job.GetCommand().empty())
@@ -22,15 +21,20 @@ int ProgressRange(const JobList& jobs)
     return static_cast<int>(std::clamp<long long>(sum / 105, 0, 65535));
 }
 
-void RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer, ProgressIndicator& progress)
-{
+void RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
+               ProgressIndicator& progress) {
+    port.ClearGiveUp();
+    port.SetWaitListener(&observer);
     for (CommandJob& job : jobs) {
         const std::string command = job.GetCommand();
         if (command.empty())
             break;
-        const std::size_t bufferBytes = kBaseReplyBytes + static_cast<std::size_t>(std::max(job.GetExtra(), 0));
-        observer.ShowJobText(job.GetText());
         job.SetStatus(CommandJob::kFailed);
+        if (port.GaveUp())
+            continue;
+        const std::size_t bufferBytes =
+            kBaseReplyBytes + static_cast<std::size_t>(std::max(job.GetExtra(), 0));
+        observer.ShowJobText(job.GetText());
         if (!port.Send(command))
             continue;
         const bool rawMode = command.find(kInstallCommand) != std::string::npos;
@@ -42,4 +46,7 @@ void RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer, Progres
         job.SetResponse(std::move(payload));
         job.SetStatus(outcome ? CommandJob::kSucceeded : CommandJob::kFailed);
     }
+    // Given up for this script only: whoever uses the port next tries again.
+    port.SetWaitListener(nullptr);
+    port.ClearGiveUp();
 }

@@ -89,6 +89,10 @@ void SerialDevice::Close() {
     fd_ = -1;
 }
 
+bool SerialDevice::Lost() const {
+    return fd_ < 0 || error_ == EIO || error_ == ENXIO || error_ == ENODEV;
+}
+
 bool SerialDevice::Configure() {
     termios settings{};
     if (::tcgetattr(fd_, &settings) != 0)
@@ -124,6 +128,12 @@ bool SerialDevice::DiscardInput() {
 }
 
 long SerialDevice::Read(char* buffer, std::size_t size) {
+    // poll ignores a negative descriptor and would wait out the short wait
+    // as if the line were quiet: a closed port has failed, not gone silent.
+    if (fd_ < 0) {
+        error_ = EBADF;
+        return -1;
+    }
     // poll waits with millisecond precision (VTIME overshoots by a few
     // milliseconds per wait) and is what reports a hang-up: a hung-up
     // terminal reads 0 bytes forever, like a quiet one.

@@ -35,7 +35,7 @@ public:
     bool DiscardInput();
 
     // Bytes read (0 when the short wait passed in silence), or -1 when the
-    // device has gone away (hung up, unplugged).
+    // device has gone away (hung up, unplugged) or is not open.
     long Read(char* buffer, std::size_t size);
     // Writes every byte, resuming after short writes. False when the device
     // failed.
@@ -45,6 +45,10 @@ public:
 
     // errno of the last failed operation.
     int LastError() const { return error_; }
+    // After a failed operation: true when it failed because the device is
+    // not open or has gone away (unplugged, restarting), not because it
+    // refused the request.
+    bool Lost() const;
 
 private:
     bool Fail();

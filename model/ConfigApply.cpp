@@ -8,17 +8,23 @@
 
 namespace {
 
-// The serialiser starts with an XML declaration line; the gateway wants the
-// request element first, whatever the declaration says.
-std::string_view DropDeclaration(std::string_view text) {
-    if (text.starts_with("<?xml")) {
-        const std::size_t end = text.find("?>");
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
-        if (text.starts_with('\n')) {
-            text.remove_prefix(1);
-        }
+// What the serialiser writes first for a document read as UTF-8. The gateway
+// takes a request without a declaration as UTF-8, so this one says nothing.
+constexpr std::string_view kPlainDeclaration = "<?xml version=\"1.0\"?>\n";
+
+// A declaration that names another encoding is kept as written, line feed
+// included; only what follows it is requoted.
+std::string Requote(std::string_view text) {
+    if (text.starts_with(kPlainDeclaration)) {
+        return RequoteMarkup(text.substr(kPlainDeclaration.size()));
     }
-    return text;
+    std::string declaration;
+    if (const std::size_t end = text.find("?>\n");
+        text.starts_with("<?xml") && end != std::string_view::npos) {
+        declaration = text.substr(0, end + 3);
+        text.remove_prefix(end + 3);
+    }
+    return declaration + RequoteMarkup(text);
 }
 
 // One apply pipeline: the document goes out as a document request, an
@@ -56,8 +62,10 @@ JobList BuildJobs(const ApplyPlan& plan, xmlDocPtr document) {
 template <typename Reload>
 ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr document,
                     Reload&& reload) {
+    ApplyResult result;
     if (document == nullptr) {
-        return ApplyResult::NoDocument;
+        result.sent = false;
+        return result;
     }
     JobList jobs = BuildJobs(plan, document);
     runner.Run(jobs);
@@ -72,10 +80,10 @@ ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr docum
         }
         if (command.find(query) != std::string::npos ||
             (plan.matchBareQuery && command.find(plan.queryDocument) != std::string::npos)) {
-            reload(job.GetResponse());
+            NoteUnread(reload(job.GetResponse()), result.unread);
         }
     }
-    return ApplyResult::Applied;
+    return result;
 }
 
 constexpr ApplyPlan kSettingsPlan = {
@@ -115,15 +123,16 @@ std::string SerializeForRequest(xmlDocPtr document) {
     if (text.ends_with('\n')) {
         text.remove_suffix(1);
     }
-    return RequoteMarkup(DropDeclaration(text));
+    return Requote(text);
 }
 
 ApplyResult ApplyConfiguration(ScriptRunner& runner, ConfigModel& model) {
     return RunPlan(runner, kSettingsPlan, model.SettingsDocument(),
-                   [&model](const std::string& reply) { model.LoadSettingsReply(reply); });
+                   [&model](const std::string& reply) { return model.LoadSettingsReply(reply); });
 }
 
 ApplyResult ApplyRadioConfiguration(ScriptRunner& runner, ConfigModel& model) {
-    return RunPlan(runner, kRadioPlan, model.RadioSettingsDocument(),
-                   [&model](const std::string& reply) { model.LoadRadioSettingsReply(reply); });
+    return RunPlan(
+        runner, kRadioPlan, model.RadioSettingsDocument(),
+        [&model](const std::string& reply) { return model.LoadRadioSettingsReply(reply); });
 }

@@ -6,15 +6,17 @@
 
 #include "link/ScriptRunner.h"
 #include "model/ConfigModel.h"
+#include "model/ReplyLoad.h"
 
-// The document as the body of a document request: no XML declaration, no final
-// newline, attribute values in single quotes, double quotes in text as &quot;.
-// Empty for no document.
+// The document as the body of a document request: no final newline, attribute
+// values in single quotes, double quotes in text as &quot;. The serialiser's
+// plain declaration is dropped; one that names an encoding stays, so that the
+// gateway learns how the bytes after it are encoded. Empty for no document.
 std::string SerializeForRequest(xmlDocPtr document);
 
-enum class ApplyResult {
-    Applied,
-    NoDocument  // nothing was held to send, so nothing was sent
+struct ApplyResult {
+    bool sent = true;      // false: no document was held, so nothing was sent
+    UnreadReplies unread;  // the reloaded reply, when it could not be read
 };
 
 // Sends the whole settings tree, waits for the gateway to take it into use and

@@ -11,6 +11,11 @@ namespace {
 constexpr int kElement = XML_ELEMENT_NODE;
 constexpr std::string_view kNoRadio = "Currently not configured or supported";
 
+// How the documents are named to the user when their reply cannot be read.
+constexpr char kSettingsName[] = "device settings";
+constexpr char kStateName[] = "device state";
+constexpr char kRadioName[] = "radio settings";
+
 void Rename(xmlNodePtr node, const char* name) {
     xmlNodeSetName(node, reinterpret_cast<const xmlChar*>(name));
 }
@@ -29,6 +34,14 @@ void AdoptSettingGroups(ModelTree& tree, xmlNodePtr querySetting) {
     }
 }
 
+// The complaint for a reply that gave no document.
+std::optional<UnreadReply> Unread(xmlDocPtr document, const char* name, std::string& reason) {
+    if (document != nullptr) {
+        return std::nullopt;
+    }
+    return UnreadReply{name, std::move(reason)};
+}
+
 }  // namespace
 
 void ConfigModel::Reset() {
@@ -38,38 +51,41 @@ void ConfigModel::Reset() {
     radioPresent_ = true;
 }
 
-bool ConfigModel::LoadSettingsReply(std::string_view reply) {
-    settings_.ReplaceDocument(ParseXmlText(TrimReply(reply), "setting.xml"));
+ReplyLoad ConfigModel::LoadSettingsReply(std::string_view reply) {
+    std::string reason;
+    settings_.ReplaceDocument(ParseXmlText(TrimReply(reply), "setting.xml", &reason));
     if (xmlDocPtr document = settings_.Document()) {
         Rename(xmlDocGetRootElement(document), "rci_request");
         AdoptSettingGroups(settings_, FindGroupHolder(document, "query_setting"));
     }
-    return true;
+    return {true, Unread(settings_.Document(), kSettingsName, reason)};
 }
 
-bool ConfigModel::LoadStateReply(std::string_view reply) {
-    state_.ReplaceDocument(ParseXmlText(TrimReply(reply), "state.xml"));
+ReplyLoad ConfigModel::LoadStateReply(std::string_view reply) {
+    std::string reason;
+    state_.ReplaceDocument(ParseXmlText(TrimReply(reply), "state.xml", &reason));
     if (xmlDocPtr document = state_.Document()) {
         if (xmlNodePtr queryState = FindGroupHolder(document, "query_state")) {
             state_.SetGroups(queryState->children);
         }
     }
-    return true;
+    return {true, Unread(state_.Document(), kStateName, reason)};
 }
 
-bool ConfigModel::LoadRadioSettingsReply(std::string_view reply) {
+ReplyLoad ConfigModel::LoadRadioSettingsReply(std::string_view reply) {
     const std::string_view trimmed = TrimReply(reply);
     if (trimmed.find(kNoRadio) != std::string_view::npos) {
         radioPresent_ = false;
-        return false;
+        return {false, std::nullopt};
     }
-    radio_.ReplaceDocument(ParseXmlText(trimmed, "meshletsetting.xml"));
+    std::string reason;
+    radio_.ReplaceDocument(ParseXmlText(trimmed, "meshletsetting.xml", &reason));
     xmlDocPtr document = radio_.Document();
     if (document == nullptr) {
-        return false;
+        return {false, Unread(document, kRadioName, reason)};
     }
     Rename(xmlDocGetRootElement(document), "rci_request");
     xmlNodePtr command = FindGroupHolder(document, "do_command");
     AdoptSettingGroups(radio_, FindChildElement(command, kElement, "query_setting"));
-    return true;
+    return {};
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "model/ModelTree.h"
+#include "model/ReplyLoad.h"
 
 // The gateway's settings, state and radio settings trees, loaded from query
 // replies. UI thread only.
@@ -14,14 +15,14 @@ public:
     void Reset();
 
     // A settings query reply becomes the set_setting request that sends the
-    // same settings back. Always true; a reply that does not parse leaves no
-    // document and the previous group list.
-    bool LoadSettingsReply(std::string_view reply);
-    // Always true, like LoadSettingsReply.
-    bool LoadStateReply(std::string_view reply);
-    // False when the gateway says it has no radio (radioPresent is cleared,
-    // nothing else changes) or the reply holds no document.
-    bool LoadRadioSettingsReply(std::string_view reply);
+    // same settings back. Always loaded; a reply that does not parse leaves no
+    // document and the previous group list, and comes back as unread.
+    ReplyLoad LoadSettingsReply(std::string_view reply);
+    // Always loaded, like LoadSettingsReply.
+    ReplyLoad LoadStateReply(std::string_view reply);
+    // Not loaded when the gateway says it has no radio (radioPresent is
+    // cleared, nothing else changes) or the reply holds no document (unread).
+    ReplyLoad LoadRadioSettingsReply(std::string_view reply);
 
     xmlDocPtr SettingsDocument() const { return settings_.Document(); }
     xmlNodePtr SettingsGroups() const { return settings_.Groups(); }

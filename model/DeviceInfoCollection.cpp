@@ -54,7 +54,7 @@ int ReadRegistration(const std::string& response) {
 
 // Each job is classified once, by the first test its command passes. False
 // ends the collection.
-bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info) {
+bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info, UnreadReplies& unread) {
     const std::string command = job.GetCommand();
     const std::string response = job.GetResponse();
     if (Contains(command, "AT+CGMI")) {
@@ -73,13 +73,23 @@ bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info) {
         info.revision = response;
     } else if (Contains(command, InlineCommand(kSettingsQuery)) ||
                Contains(command, kSettingsQuery)) {
-        return !response.empty() && model.LoadSettingsReply(response);
+        if (response.empty()) {
+            return false;
+        }
+        NoteUnread(model.LoadSettingsReply(response), unread);
     } else if (Contains(command, InlineCommand(kStateQuery))) {
+        if (response.empty()) {
+            return false;
+        }
         // The state carries free text the gateway does not escape; a bare '&'
         // would make the whole reply unreadable.
-        return !response.empty() && model.LoadStateReply(RemoveAll(response, "&"));
+        NoteUnread(model.LoadStateReply(RemoveAll(response, "&")), unread);
     } else if (Contains(command, InlineCommand(kRadioSettingsQuery))) {
-        model.LoadRadioSettingsReply(response);
+        const ReplyLoad load = model.LoadRadioSettingsReply(response);
+        // No answer at all means no radio to show, not a reply that failed.
+        if (!response.empty()) {
+            NoteUnread(load, unread);
+        }
     }
     return true;
 }
@@ -99,19 +109,21 @@ JobList BuildDeviceInfoScript() {
     return jobs;
 }
 
-bool ReadDeviceInfoResults(const JobList& jobs, ConfigModel& model, DeviceInfo& info) {
+CollectionResult ReadDeviceInfoResults(const JobList& jobs, ConfigModel& model, DeviceInfo& info) {
+    CollectionResult result;
     for (const CommandJob& job : jobs) {
         if (job.GetCommand().empty()) {
             break;
         }
-        if (!ReadJob(job, model, info)) {
-            return false;
+        if (!ReadJob(job, model, info, result.unread)) {
+            result.complete = false;
+            break;
         }
     }
-    return true;
+    return result;
 }
 
-bool CollectDeviceInfo(ScriptRunner& runner, ConfigModel& model, DeviceInfo& info) {
+CollectionResult CollectDeviceInfo(ScriptRunner& runner, ConfigModel& model, DeviceInfo& info) {
     JobList jobs = BuildDeviceInfoScript();
     runner.Run(jobs);
     return ReadDeviceInfoResults(jobs, model, info);

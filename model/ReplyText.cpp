@@ -93,6 +93,17 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t length = Utf8SequenceLength(text);
+        if (length == 0) {
+            return false;
+        }
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
 std::string ToValidUtf8(std::string_view text) {
     std::string result;
     result.reserve(text.size());

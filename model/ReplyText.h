@@ -15,6 +15,9 @@ std::string RemoveAll(std::string_view text, std::string_view piece);
 // character; 0 when there are none. Out-of-range values saturate.
 int LeadingInteger(std::string_view text);
 
+// True when every byte of `text` belongs to a valid UTF-8 sequence.
+bool IsValidUtf8(std::string_view text);
+
 // `text` as UTF-8: valid sequences are kept, every other byte is taken as a
 // Latin-1 character, so no byte is lost or swallowed by a neighbour.
 std::string ToValidUtf8(std::string_view text);

@@ -26,9 +26,16 @@ inline constexpr std::size_t kMaxXmlInputBytes = 16u * 1024u * 1024u;
 // Parses untrusted text: no network, no entity substitution, no DTD loading,
 // no diagnostics on the terminal, blank text nodes kept. A document that
 // declares a DTD, input over kMaxXmlInputBytes and malformed input all give no
-// document. `name` is only used in the parser's diagnostics.
-XmlDocument ParseXmlText(std::string_view text, const char* name);
+// document; `reason` (when given) then says why, for whoever has to fix the
+// sender: libxml2's first complaint with its line, or the reason the text was
+// refused. `name` is only used in the parser's diagnostics.
+//
+// Text that is not UTF-8 and declares no encoding is read as ISO-8859-1, where
+// every byte is a character: one accented byte in a stored value must not cost
+// the whole document. The document then remembers that encoding, so it is
+// written back in the same bytes.
+XmlDocument ParseXmlText(std::string_view text, const char* name, std::string* reason = nullptr);
 
 // The same for a local file (backups, the node settings file). An unreadable
 // file gives no document.
-XmlDocument ParseXmlFile(const std::string& path);
+XmlDocument ParseXmlFile(const std::string& path, std::string* reason = nullptr);

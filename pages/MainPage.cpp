@@ -5,14 +5,15 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "model/DeviceInfoCollection.h"
 #include "pages/IpAddressEdit.h"
 #include "pages/LampRules.h"
+#include "pages/ValueField.h"
 
 namespace {
 
@@ -29,10 +30,11 @@ SettingBinding TextRow(std::string path, std::string* target) {
 
 }  // namespace
 
-MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, QWidget* parent)
+MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter, QWidget* parent)
     : PropertyPage(QStringLiteral("Device Information"), parent),
       model_(model),
       runner_(runner),
+      prompter_(prompter),
       litLamp_(QStringLiteral(":/images/lamp_lit.xpm")),
       unlitLamp_(QStringLiteral(":/images/lamp_unlit.xpm")) {
     table_ = {
@@ -44,10 +46,9 @@ MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, QWidget* parent)
     BuildLayout();
 }
 
-QLineEdit* MainPage::AddField(const QString& label, QWidget* group) {
-    auto* edit = new QLineEdit(group);
+ValueField* MainPage::AddField(const QString& label, QWidget* group) {
+    auto* edit = new ValueField(group);
     edit->setObjectName(label);
-    edit->setReadOnly(true);
     auto* form = static_cast<QFormLayout*>(group->layout());
     form->addRow(label, edit);
     return edit;
@@ -64,8 +65,9 @@ void MainPage::BuildLayout() {
     auto* statusRow = new QWidget(this);
     statusRow->setLayout(new QFormLayout);
     status_ = AddField(QStringLiteral("Status"), statusRow);
-    // Wide enough for "Connected (/dev/ttyACM0)" and most by-id names.
-    status_->setMinimumWidth(status_->fontMetrics().averageCharWidth() * 36);
+    // Wide enough for "Connected (/dev/ttyACM10)"; a longer by-id name is
+    // elided in the middle, whole in the tooltip.
+    status_->ReserveWidthFor(QStringLiteral("Connected (/dev/ttyACM10)"));
 
     auto* device = new QGroupBox(QStringLiteral("Device Information"), this);
     device->setLayout(new QFormLayout);
@@ -80,6 +82,11 @@ void MainPage::BuildLayout() {
     manufacturer_ = AddField(QStringLiteral("Modem Manufacturer"), mobile);
     serialNumber_ = AddField(QStringLiteral("Modem Serial Number"), mobile);
     revision_ = AddField(QStringLiteral("Modem Revision"), mobile);
+    // The longest values shown whole: a 15-digit IMSI, a 20-digit ICCID and
+    // 40 characters of revision (capitals, the widest that modems report).
+    imsi_->ReserveWidthFor(QString(15, u'0'));
+    iccidEdit_->ReserveWidthFor(QString(20, u'0'));
+    revision_->ReserveWidthFor(QString(40, u'X'));
 
     auto* connection = new QGroupBox(QStringLiteral("Mobile Connection"), this);
     auto* lamps = new QGridLayout;
@@ -113,13 +120,14 @@ void MainPage::BuildLayout() {
     right->addWidget(mobile);
     right->addWidget(connection);
     auto* left = new QVBoxLayout;
-    left->addWidget(statusRow);
     left->addWidget(device);
     left->addStretch();
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addLayout(right, 1);
     auto* page = new QVBoxLayout(this);
+    // The status spans the page, so that a long by-id port name has room.
+    page->addWidget(statusRow);
     page->addLayout(columns);
     page->addStretch();
     page->addLayout(buttonRow);
@@ -136,8 +144,9 @@ void MainPage::OnSetActive() {
 
 void MainPage::Refresh() {
     // A failed collection leaves what it could read; the page shows that as is.
-    CollectDeviceInfo(runner_, model_, info_);
+    const CollectionResult result = CollectDeviceInfo(runner_, model_, info_);
     ShowValues();
+    ReportUnreadReplies(prompter_, result.unread);
 }
 
 void MainPage::ShowValues() {
@@ -148,7 +157,8 @@ void MainPage::ShowValues() {
 }
 
 bool MainPage::DoDataExchange(bool save) {
-    ExchangeText(save, status_, info_.statusText);
+    if (!save)
+        status_->ShowElided(QString::fromStdString(info_.statusText));
     ExchangeText(save, productEdit_, product_);
     ExchangeText(save, firmwareEdit_, firmware_);
     ExchangeText(save, imsi_, info_.imsi);

@@ -9,9 +9,10 @@
 
 class ConfigModel;
 class IpAddressEdit;
+class Prompter;
 class QLabel;
-class QLineEdit;
 class ScriptRunner;
+class ValueField;
 
 // "Device Information": who the gateway is and how its mobile link is doing.
 // Read-only; Refresh collects everything again.
@@ -21,12 +22,14 @@ class MainPage : public PropertyPage {
 public:
     static constexpr int kSignalBars = 5;
 
-    MainPage(ConfigModel& model, ScriptRunner& runner, QWidget* parent = nullptr);
+    MainPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter,
+             QWidget* parent = nullptr);
 
     // Filled by start-up and by the collection.
     DeviceInfo& Info() { return info_; }
 
-    // Runs the device information collection again and shows its results.
+    // Runs the device information collection again and shows its results;
+    // configuration replies that could not be read are reported.
     void Refresh();
 
     // Lamp state as shown; bars count from 1 (leftmost).
@@ -41,7 +44,7 @@ protected:
 
 private:
     void BuildLayout();
-    QLineEdit* AddField(const QString& label, QWidget* group);
+    ValueField* AddField(const QString& label, QWidget* group);
     QLabel* MakeLamp(const QString& name);
     void ShowValues();
     void UpdateLamps();
@@ -49,6 +52,7 @@ private:
 
     ConfigModel& model_;
     ScriptRunner& runner_;
+    Prompter& prompter_;
     DeviceInfo info_;
     std::string iccid_;
     std::string product_;
@@ -58,15 +62,15 @@ private:
 
     QPixmap litLamp_;
     QPixmap unlitLamp_;
-    QLineEdit* status_ = nullptr;
-    QLineEdit* productEdit_ = nullptr;
-    QLineEdit* firmwareEdit_ = nullptr;
-    QLineEdit* imsi_ = nullptr;
-    QLineEdit* iccidEdit_ = nullptr;
-    QLineEdit* phoneNumber_ = nullptr;
-    QLineEdit* manufacturer_ = nullptr;
-    QLineEdit* serialNumber_ = nullptr;
-    QLineEdit* revision_ = nullptr;
+    ValueField* status_ = nullptr;
+    ValueField* productEdit_ = nullptr;
+    ValueField* firmwareEdit_ = nullptr;
+    ValueField* imsi_ = nullptr;
+    ValueField* iccidEdit_ = nullptr;
+    ValueField* phoneNumber_ = nullptr;
+    ValueField* manufacturer_ = nullptr;
+    ValueField* serialNumber_ = nullptr;
+    ValueField* revision_ = nullptr;
     QLabel* linkLamp_ = nullptr;
     std::array<QLabel*, kSignalBars> signalLamps_{};
     IpAddressEdit* ipEdit_ = nullptr;

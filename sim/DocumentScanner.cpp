@@ -1,5 +1,7 @@
 #include "DocumentScanner.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsBlank(char c) {
@@ -15,9 +17,9 @@ bool CouldStillBe(std::string_view text, std::size_t pos, std::string_view word)
 }  // namespace
 
 void DocumentScanner::Reset() {
-    pos_ = 0;
     end_ = 0;
     depth_ = 0;
+    Finish(0, Step::Advanced);
 }
 
 DocumentScanner::Result DocumentScanner::Scan(std::string_view text) {
@@ -44,7 +46,8 @@ DocumentScanner::Result DocumentScanner::Scan(std::string_view text) {
     return Result::NeedMore;
 }
 
-// Skips one construct that starts with '<' at pos_; pos_ stays there while it is incomplete.
+// Looks at the construct that starts with '<' at pos_; pos_ stays there while it is
+// incomplete, and the next call goes on where this one stopped.
 DocumentScanner::Step DocumentScanner::ScanMarkup(std::string_view text) {
     struct Skipped {
         std::string_view open;
@@ -52,44 +55,65 @@ DocumentScanner::Step DocumentScanner::ScanMarkup(std::string_view text) {
     };
     static constexpr Skipped kSkipped[] = {
         {"<?", "?>"}, {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<!", ">"}};
-    for (const Skipped& skipped : kSkipped) {
-        if (CouldStillBe(text, pos_, skipped.open)) {
-            return Step::Incomplete;
-        }
-        if (text.substr(pos_, skipped.open.size()) == skipped.open) {
-            const std::size_t close = text.find(skipped.close, pos_ + skipped.open.size());
-            if (close == std::string_view::npos) {
+    if (resume_ == 0) {
+        for (const Skipped& skipped : kSkipped) {
+            if (CouldStillBe(text, pos_, skipped.open)) {
                 return Step::Incomplete;
             }
-            pos_ = close + skipped.close.size();
-            return Step::Advanced;
+            if (text.substr(pos_, skipped.open.size()) == skipped.open) {
+                close_ = skipped.close;
+                resume_ = pos_ + skipped.open.size();
+                break;
+            }
+        }
+        if (resume_ == 0) {
+            resume_ = pos_ + 1;
         }
     }
-    return ScanTag(text);
+    return close_.empty() ? ScanTag(text) : SkipConstruct(text);
+}
+
+DocumentScanner::Step DocumentScanner::SkipConstruct(std::string_view text) {
+    const std::size_t close = text.find(close_, resume_);
+    if (close == std::string_view::npos) {
+        // The delimiter may already have begun in the last bytes.
+        const std::size_t kept = std::min(text.size(), close_.size() - 1);
+        resume_ = std::max(resume_, text.size() - kept);
+        return Step::Incomplete;
+    }
+    return Finish(close + close_.size(), Step::Advanced);
 }
 
 DocumentScanner::Step DocumentScanner::ScanTag(std::string_view text) {
-    char quote = 0;
-    for (std::size_t i = pos_ + 1; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
+    for (; resume_ < text.size(); ++resume_) {
+        const char c = text[resume_];
+        if (quote_ != 0) {
+            quote_ = c == quote_ ? 0 : quote_;
         } else if (c == '"' || c == '\'') {
-            quote = c;
+            quote_ = c;
         } else if (c == '>') {
             const bool endTag = text[pos_ + 1] == '/';
-            const bool selfClosing = text[i - 1] == '/';
-            pos_ = i + 1;
+            const bool selfClosing = text[resume_ - 1] == '/';
+            const std::size_t next = resume_ + 1;
             if (endTag) {
                 --depth_;
-                return depth_ <= 0 ? Step::RootClosed : Step::Advanced;
+                return Finish(next, depth_ <= 0 ? Step::RootClosed : Step::Advanced);
             }
             if (selfClosing) {
-                return depth_ == 0 ? Step::RootClosed : Step::Advanced;
+                return Finish(next, depth_ == 0 ? Step::RootClosed : Step::Advanced);
             }
             ++depth_;
-            return Step::Advanced;
+            return Finish(next, Step::Advanced);
         }
     }
     return Step::Incomplete;
+}
+
+// The construct ends just before `next`: the scan goes on from there.
+DocumentScanner::Step DocumentScanner::Finish(std::size_t next, Step step) {
+    pos_ = next;
+    resume_ = 0;
+    close_ = {};
+    quote_ = 0;
+    return step;
 }

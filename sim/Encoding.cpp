@@ -42,3 +42,18 @@ std::string Md5Hex(std::string_view bytes) {
     }
     return hex;
 }
+
+std::string Utf8ToLatin1(std::string_view text) {
+    std::string latin1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            latin1 += static_cast<char>(byte);
+        } else if ((byte == 0xC2 || byte == 0xC3) && i + 1 < text.size()) {
+            latin1 += static_cast<char>(((byte & 0x03) << 6) | (text[++i] & 0x3F));
+        } else if (byte >= 0xC0) {
+            latin1 += '?';  // a lead byte; its continuation bytes are skipped below
+        }
+    }
+    return latin1;
+}

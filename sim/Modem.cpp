@@ -36,6 +36,44 @@ bool Contains(const std::string& text, const std::vector<std::string>& needles) 
     });
 }
 
+std::string Repeated(std::string_view piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+// The reply as a faulty gateway would send it.
+std::string Spoil(ReplyFault::Kind kind, const std::string& request, std::string xml) {
+    using Kind = ReplyFault::Kind;
+    const std::size_t body = xml.find('>') + 1;  // just inside the root element
+    switch (kind) {
+        case Kind::Cut:
+            xml.erase(xml.rfind("</rci_reply>"));
+            break;
+        case Kind::Mismatch:
+            xml.insert(body, "</stray>");
+            break;
+        case Kind::Dtd:
+            xml.insert(0, "<!DOCTYPE rci_reply [<!ENTITY e \"x\">]>\n");
+            break;
+        case Kind::Deep:
+            xml.insert(body, Repeated("<d>", 300) + Repeated("</d>", 300));
+            break;
+        case Kind::Binary:
+            xml.insert(body, std::string("\x01\x02\xff\xfe\x00\x80", 6));
+            break;
+        case Kind::Echo:
+            xml.insert(0, WithoutLineEnds(request) + "\r\n");
+            break;
+        case Kind::Latin1:
+            xml = Utf8ToLatin1(xml);
+            break;
+    }
+    return xml;
+}
+
 std::string Unquoted(const std::string& text) {
     const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
     return quoted ? text.substr(1, text.size() - 2) : text;
@@ -137,11 +175,28 @@ bool Modem::ApplyFaults(const ReceivedRecord& record) {
         Emit({}, 0, Output::Effect::Vanish);
         return true;
     }
+    if (Contains(record.bytes, options_.endlessOn)) {
+        StreamEndlessly(record);
+        return true;
+    }
     if (Contains(record.bytes, options_.errorOn)) {
         Answer(record, false);
         return true;
     }
     return false;
+}
+
+// A program on the gateway that keeps printing: line after line, never a status, until the
+// next command.
+void Modem::StreamEndlessly(const ReceivedRecord& record) {
+    if (options_.echo) {
+        Emit(record.bytes, 0, Output::Effect::None);
+    }
+    std::string lines;
+    for (int i = 0; i < 64; ++i) {
+        lines += "\r\n+STREAM: " + std::to_string(i) + " 0123456789ABCDEF";
+    }
+    Emit(std::move(lines), options_.Scaled(options_.replyDelayMs), Output::Effect::Endless);
 }
 
 std::string Modem::RegistrationReply() const {
@@ -245,15 +300,17 @@ void Modem::HandleRequest(const ReceivedRecord& record, const std::string& docum
     Answer(record, true, DecorateXml(record, std::move(reply->xml)), reply->workMs);
 }
 
-// Oversized and broken replies, when asked for.
+// Oversized and spoilt replies, when asked for.
 std::string Modem::DecorateXml(const ReceivedRecord& record, std::string xml) const {
     if (xml.size() < options_.oversize) {
         const std::size_t body = xml.find('>') + 1;
         const std::size_t fill = options_.oversize - xml.size();
         xml.insert(body, "<!--" + std::string(fill, 'x') + "-->");
     }
-    if (Contains(record.bytes, options_.badXmlOn)) {
-        xml.erase(xml.rfind("</rci_reply>"));
+    for (const ReplyFault& fault : options_.spoiledOn) {
+        if (record.bytes.find(fault.on) != std::string::npos) {
+            xml = Spoil(fault.kind, record.bytes, std::move(xml));
+        }
     }
     return xml;
 }
@@ -289,8 +346,10 @@ int Modem::RestartDelayMs(const SimOptions& options, Output::Effect effect) {
         case Output::Effect::Install:
             return options.Scaled(kInstallMs);
         case Output::Effect::Vanish:
+            return options.vanishForGood ? kNever : options.Scaled(options.vanishForMs);
         case Output::Effect::None:
+        case Output::Effect::Endless:
             break;
     }
-    return options.Scaled(options.vanishForMs);
+    return 0;
 }

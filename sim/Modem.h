@@ -28,7 +28,8 @@ public:
     // The port went away: unframed input is lost and an upload in progress is forgotten.
     void LinkLost();
 
-    // How long the port stays away after an output with this effect.
+    // How long the port stays away after an output with this effect; kNever: for good.
+    static constexpr int kNever = -1;
     static int RestartDelayMs(const SimOptions& options, Output::Effect effect);
 
     std::vector<ReceivedRecord> TakeRecords();
@@ -38,6 +39,7 @@ private:
     void DropUnframed();
     void Handle(const ReceivedRecord& record);
     bool ApplyFaults(const ReceivedRecord& record);
+    void StreamEndlessly(const ReceivedRecord& record);
     void HandleCommand(const ReceivedRecord& record);
     void HandleExtension(const ReceivedRecord& record, const std::string& number,
                          const std::string& argument);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 
 namespace {
@@ -30,6 +31,7 @@ const char* EventName(Output::Effect effect) {
             return "down install";
         case Output::Effect::Vanish:
         case Output::Effect::None:
+        case Output::Effect::Endless:
             break;
     }
     return "down vanish";
@@ -109,7 +111,7 @@ int Server::TimeoutMs(std::uint64_t nowMs) const {
     if (!wake) {
         return -1;
     }
-    return *wake > nowMs ? static_cast<int>(*wake - nowMs) : 0;
+    return *wake > nowMs ? static_cast<int>(std::min<std::uint64_t>(*wake - nowMs, INT_MAX)) : 0;
 }
 
 void Server::Wait(std::uint64_t nowMs) {
@@ -161,7 +163,8 @@ void Server::Queue(std::uint64_t nowMs) {
         if (!pending_.empty()) {
             readyAt = std::max(readyAt, pending_.back().readyAtMs);
         }
-        pending_.push_back({readyAt, std::move(output.bytes), output.effect});
+        std::string repeat = output.effect == Output::Effect::Endless ? output.bytes : "";
+        pending_.push_back({readyAt, std::move(output.bytes), output.effect, std::move(repeat)});
     }
     WriteOutput(nowMs);
 }
@@ -180,6 +183,14 @@ void Server::WriteOutput(std::uint64_t nowMs) {
                 return;
             }
         }
+        if (front.effect == Output::Effect::Endless) {
+            if (pending_.size() == 1) {
+                front.bytes = front.repeat;
+            } else {
+                pending_.pop_front();
+            }
+            continue;
+        }
         const Output::Effect effect = front.effect;
         pending_.pop_front();
         if (effect != Output::Effect::None) {
@@ -196,7 +207,8 @@ void Server::GoDown(std::uint64_t nowMs, Output::Effect effect) {
     port_.Close();
     pending_.clear();
     transcript_.Record("event", EventName(effect));
-    upAtMs_ = nowMs + static_cast<std::uint64_t>(Modem::RestartDelayMs(options_, effect));
+    const int awayMs = Modem::RestartDelayMs(options_, effect);
+    upAtMs_ = awayMs == Modem::kNever ? UINT64_MAX : nowMs + static_cast<std::uint64_t>(awayMs);
 }
 
 // Input that was not framed yet, and what arrives as the port goes away, is lost; it was

@@ -26,6 +26,7 @@ private:
         std::uint64_t readyAtMs = 0;
         std::string bytes;
         Output::Effect effect = Output::Effect::None;
+        std::string repeat;  // Endless: written again and again while nothing else waits
     };
 
     void Serve(std::uint64_t nowMs);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -44,6 +45,29 @@ std::function<bool(const std::string&)> Texts(std::vector<std::string>& target) 
     };
 }
 
+// "KIND:TEXT" for --spoil; --bad-xml TEXT is the same as --spoil cut:TEXT.
+std::function<bool(const std::string&)> Faults(std::vector<ReplyFault>& target,
+                                               std::optional<ReplyFault::Kind> fixed = {}) {
+    return [&target, fixed](const std::string& text) {
+        using Kind = ReplyFault::Kind;
+        static const std::map<std::string, Kind> kKinds = {
+            {"cut", Kind::Cut},      {"mismatch", Kind::Mismatch}, {"dtd", Kind::Dtd},
+            {"deep", Kind::Deep},    {"binary", Kind::Binary},     {"echo", Kind::Echo},
+            {"latin1", Kind::Latin1}};
+        if (fixed) {
+            target.push_back({*fixed, text});
+            return !text.empty();
+        }
+        const std::size_t colon = text.find(':');
+        const auto kind = kKinds.find(text.substr(0, colon));
+        if (colon == std::string::npos || colon + 1 == text.size() || kind == kKinds.end()) {
+            return false;
+        }
+        target.push_back({kind->second, text.substr(colon + 1)});
+        return true;
+    };
+}
+
 }  // namespace
 
 const char* SimUsage() {
@@ -62,18 +86,27 @@ const char* SimUsage() {
            "  --error-on TEXT        answer ERROR to commands containing TEXT (repeatable)\n"
            "  --wrong-digest N       the first N digest answers are wrong\n"
            "  --bad-xml TEXT         XML replies to commands containing TEXT are cut short\n"
+           "  --spoil KIND:TEXT      spoil XML replies to commands containing TEXT (repeatable);\n"
+           "                         KIND: cut, mismatch (stray end tag), dtd, deep (nesting\n"
+           "                         over 256), binary (control and non-UTF-8 bytes), echo\n"
+           "                         (request in front), latin1 (ISO-8859-1, no declaration)\n"
            "  --reply-delay MS       wait MS before every reply\n"
            "  --vanish-on TEXT       the port goes away on the first command containing TEXT\n"
            "  --vanish-after-bytes N the port goes away after N bytes of upload data\n"
            "  --vanish-for MS        how long a vanished port stays away (default 3000)\n"
+           "  --vanish-for-good      a vanished port never comes back\n"
+           "  --endless-on TEXT      the reply to commands containing TEXT streams on without\n"
+           "                         a status until the next command (repeatable)\n"
            "  --oversize BYTES       pad XML replies to at least BYTES\n"
            "  --time-scale F         multiply every delay by F\n"
            "  --idle-timeout MS      drop a document or upload that stalls (default 2000)\n";
 }
 
 bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
-    std::map<std::string, bool*> flags = {
-        {"--echo", &options.echo}, {"--no-sim", &options.noSim}, {"--no-radio", &options.noRadio}};
+    std::map<std::string, bool*> flags = {{"--echo", &options.echo},
+                                          {"--no-sim", &options.noSim},
+                                          {"--no-radio", &options.noRadio},
+                                          {"--vanish-for-good", &options.vanishForGood}};
     std::map<std::string, std::function<bool(const std::string&)>> valued = {
         {"--link", Text(options.linkPath)},
         {"--transcript", Text(options.transcriptPath)},
@@ -83,11 +116,13 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         {"--silent-after", Number(options.silentAfter)},
         {"--error-on", Texts(options.errorOn)},
         {"--wrong-digest", Number(options.wrongDigests)},
-        {"--bad-xml", Texts(options.badXmlOn)},
+        {"--bad-xml", Faults(options.spoiledOn, ReplyFault::Kind::Cut)},
+        {"--spoil", Faults(options.spoiledOn)},
         {"--reply-delay", Number(options.replyDelayMs)},
         {"--vanish-on", Text(options.vanishOn)},
         {"--vanish-after-bytes", Number(options.vanishAfterBytes)},
         {"--vanish-for", Number(options.vanishForMs)},
+        {"--endless-on", Texts(options.endlessOn)},
         {"--oversize", Number(options.oversize)},
         {"--idle-timeout", Number(options.idleTimeoutMs)},
         {"--time-scale",

@@ -4,6 +4,22 @@
 #include <string>
 #include <vector>
 
+// A configuration reply spoiled on request: one the dashboard cannot read, or
+// one it must read in another encoding.
+struct ReplyFault {
+    enum class Kind {
+        Cut,       // the root's end tag is missing
+        Mismatch,  // an end tag that closes nothing
+        Dtd,       // a document type declaration with an entity
+        Deep,      // nested deeper than parsers allow
+        Binary,    // control and non-UTF-8 bytes inside
+        Echo,      // the request text in front of the reply
+        Latin1     // ISO-8859-1 bytes with no encoding declared (still well-formed)
+    };
+    Kind kind;
+    std::string on;  // replies to commands containing this text
+};
+
 // How the simulated gateway behaves, from its command line.
 struct SimOptions {
     std::string linkPath;
@@ -18,14 +34,17 @@ struct SimOptions {
     long silentAfter = -1;              // commands answered before the gateway goes mute
     std::vector<std::string> errorOn;   // commands containing one of these get ERROR
     long wrongDigests = 0;              // digest answers that are wrong, from the first
-    std::vector<std::string> badXmlOn;  // replies to these commands are not well-formed
+    std::vector<ReplyFault> spoiledOn;  // XML replies spoiled, by the commands they answer
     int replyDelayMs = 0;               // every reply waits this long
     std::string vanishOn;               // the port goes away instead of answering this
     long vanishAfterBytes = -1;         // ... or after this many bytes of upload data
     int vanishForMs = 3000;             // how long a vanished port stays away
+    bool vanishForGood = false;         // ... or it never comes back
     std::size_t oversize = 0;           // XML replies are padded to at least this size
     double timeScale = 1.0;             // multiplies every delay
     int idleTimeoutMs = 2000;           // a document or upload that stalls is dropped
+    // Replies to commands containing one of these stream on without a status.
+    std::vector<std::string> endlessOn;
 
     int Scaled(int ms) const { return static_cast<int>(ms * timeScale); }
 };

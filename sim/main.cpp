@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "DeviceData.h"
@@ -21,6 +22,18 @@ void ApplyHardware(const SimOptions& options, DeviceData& device) {
     }
 }
 
+// The stock device's files: those installed beside the program when it runs
+// from an installation, else those of the sources it was built from.
+std::string StockDataDir() {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    const fs::path installed = program.parent_path() / R7SIM_INSTALLED_DATA_DIR;
+    if (!error && fs::is_regular_file(installed / "settings.xml", error))
+        return installed.lexically_normal().string();
+    return R7SIM_DATA_DIR;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,7 +49,7 @@ int main(int argc, char** argv) {
     }
     xmlInitParser();
     DeviceData device;
-    if (!device.Load(options.configDir, R7SIM_DATA_DIR, &error)) {
+    if (!device.Load(options.configDir, StockDataDir(), &error)) {
         std::fprintf(stderr, "r7sim: %s\n", error.c_str());
         return 1;
     }

@@ -52,10 +52,11 @@ bool AcceptGatewayName(Prompter& prompter, const std::string& name) {
 
 // The buffer a fetch reply needs beyond the base: the Base64 text of the file
 // (4 characters for every 3 bytes) with its line breaks and the document
-// around it.
+// around it. A listed size beyond what the device takes in an upload is not
+// believed, so a wrong listing cannot make the worker claim gigabytes.
 int FetchExtraBytes(const std::string& sizeText) {
-    const long long size = std::max(LeadingInteger(sizeText), 0);
-    return static_cast<int>(std::min<long long>(size * 2, 1LL << 30));
+    const std::uint64_t size = static_cast<std::uint64_t>(std::max(LeadingInteger(sizeText), 0));
+    return static_cast<int>(std::min(size, kMaxUploadBytes) * 2);
 }
 
 JobList FetchScript(const GatewayFile& file) {

@@ -24,7 +24,7 @@ struct Collection {
         opened = DiscoverPort(port, options, {}, &reason);
     }
 
-    bool Collect() { return CollectDeviceInfo(runner, model, info); }
+    bool Collect() { return CollectDeviceInfo(runner, model, info).complete; }
 
     ScaledClock clock;
     ModemPort port;
@@ -106,4 +106,21 @@ TEST(DeviceInfoEndToEnd, GatewayThatIgnoresConfigurationQueriesFails) {
 
     EXPECT_EQ(collection.info.manufacturer, "Halvard Cellular");
     EXPECT_EQ(collection.model.SettingsGroups(), nullptr);
+}
+
+TEST(DeviceInfoEndToEnd, AReplyThatNeverEndsFailsItsQueryAndTheNextOnesStillWork) {
+    SimGateway gateway({"--endless-on", "AT+CGMI"});
+    Collection collection(gateway);
+    ASSERT_TRUE(collection.opened);
+    // Time enough to fill the reply buffer: a reply cut short by its deadline
+    // would still count as an answer.
+    JobList jobs{CommandJob("AT+CGMI\r\n", "Maker...", 60000),
+                 CommandJob("AT+CGSN\r\n", "Serial...", 500)};
+
+    collection.runner.Run(jobs);
+
+    EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kFailed);
+    EXPECT_EQ(jobs[0].GetResponse(), "");
+    EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kSucceeded);
+    EXPECT_NE(jobs[1].GetResponse().find("356938035643809"), std::string::npos);
 }

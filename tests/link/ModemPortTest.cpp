@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "link/CommandLog.h"
 #include "link/ModemPort.h"
@@ -132,10 +133,30 @@ TEST_F(ModemPortTest, WithoutAStatusTheReadLastsUntilTheDeadline) {
     EXPECT_EQ(raw.raw, "\r\nOK\r\n");
 }
 
-TEST_F(ModemPortTest, AFullBufferKeepsItsBytesAndDoesNotSpin) {
+TEST_F(ModemPortTest, AReplyThatFillsTheBufferWithoutAStatusWasCutShort) {
+    TempDir dir;
+    CommandLog log;
+    ASSERT_TRUE(log.Open((dir.Path() / "command.log").string()));
+    port.SetLog(&log);
+    peer.QueueReply("0123456789ABCDEFGHIJ\r\nOK\r\n");
+    ASSERT_TRUE(port.Send("AT+BIG\r\n"));
+    const std::uint64_t start = clock.NowMs();
+    std::string reply;
+    EXPECT_FALSE(port.Receive("AT+BIG\r\n", 16, kTimeoutMs, false, nullptr, reply));
+    EXPECT_LT(clock.NowMs() - start, static_cast<std::uint64_t>(kTimeoutMs));
+    EXPECT_EQ(reply, "0123456789ABCDEF");
+    EXPECT_NE(ReadFile(dir.Path() / "command.log").find("CUT SHORT"), std::string::npos);
+
+    // A reply that merely times out is not cut short.
+    peer.QueueReply("\r\n0123");
+    EXPECT_TRUE(RunExchange(port, clock, "AT+SLOW\r\n", {.maxBytes = 16}).outcome);
+}
+
+TEST_F(ModemPortTest, AFullBufferInRawModeKeepsItsBytesAndDoesNotSpin) {
     RecordingProgress progress;
     peer.QueueReply("0123456789ABCDEFGHIJ\r\nOK\r\n");
-    Exchange full = RunExchange(port, clock, "AT+BIG\r\n", {.maxBytes = 16, .progress = &progress});
+    Exchange full = RunExchange(port, clock, "at&usbinterface=110\r\n",
+                                {.maxBytes = 16, .rawMode = true, .progress = &progress});
     EXPECT_EQ(full.raw, "0123456789ABCDEF");
     EXPECT_GT(full.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
     // One step per short wait, not one per loop turn.
@@ -160,6 +181,48 @@ TEST_F(ModemPortTest, DrainDropsStaleInputButKeepsWrittenBytes) {
 TEST_F(ModemPortTest, DrainEndsEvenWhenTheLineNeverFallsSilent) {
     peer.StartStreaming();
     EXPECT_TRUE(port.Drain());
+}
+
+TEST(ModemPortLine, APortFoundInTheDefaultLineModePassesEveryByteUnchanged) {
+    PtyPeer peer(PtyPeer::LineMode::Default);
+    ScaledClock clock(100);
+    ModemPort port(clock);
+    port.SetPortName(peer.SlavePath());
+    ASSERT_TRUE(port.Open());
+
+    // Lone CR and LF, the interrupt, flow control, erase and end-of-file
+    // characters and bytes with the high bit set, both ways.
+    const std::string command = "AT\r\x03\x11\x13\x7f\x04\xff\n\r\n";
+    const std::string reply = "\r\n\x03\x13\x11\x7f\x04\xe9\rX\nY\r\n\r\nOK\r\n";
+    peer.QueueReply(reply);
+    ASSERT_TRUE(port.Send(command));
+    std::string received;
+    ASSERT_TRUE(port.Receive(command, kReplyBytes, kTimeoutMs, false, nullptr, received));
+    EXPECT_EQ(received, reply);
+    EXPECT_EQ(peer.Received(), command) << "nothing altered, nothing echoed";
+}
+
+TEST(ModemPortLine, ACommandLongerThanTheLineTakesReachesASlowPeerWhole) {
+    PtyPeer peer;
+    ScaledClock clock(100);
+    ModemPort port(clock);
+    port.SetPortName(peer.SlavePath());
+    ASSERT_TRUE(port.Open());
+
+    std::string document = "<rci_request version=\"1.1\"><set_setting>";
+    while (document.size() < 300000)
+        document += "<apn>internet.linkhold.example</apn>";
+    document += "</set_setting></rci_request>";
+    peer.Hold();
+    std::thread slowReader([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        peer.Release();
+    });
+    const bool sent = port.Send(document);
+    slowReader.join();
+    ASSERT_TRUE(sent);
+    ASSERT_TRUE(peer.WaitForReceived(document.size()));
+    EXPECT_TRUE(peer.Received() == document);
 }
 
 TEST(ModemPortSleep, PausesOnTheClockWithoutWriting) {
@@ -214,12 +277,12 @@ TEST_F(VanishingPeerTest, SendWaitsForTheDeviceToComeBack) {
     port.SetPortName(link.string());
     ASSERT_TRUE(port.Open());
     first->Vanish();
+    const std::uint64_t start = clock.NowMs();
     clock.onSleep = [&] {
-        if (clock.Sleeps() == 3)
+        if (!second && clock.NowMs() - start > 2 * ModemPort::kReopenIntervalMs)
             ComeBack();
     };
 
-    const std::uint64_t start = clock.NowMs();
     ASSERT_TRUE(port.Send("AT\r\n"));
     EXPECT_EQ(clock.NowMs() - start, 3 * ModemPort::kReopenIntervalMs);
     ASSERT_TRUE(second->WaitForReceived(4));
@@ -227,6 +290,23 @@ TEST_F(VanishingPeerTest, SendWaitsForTheDeviceToComeBack) {
     std::string reply;
     ASSERT_TRUE(port.Receive("AT\r\n", kReplyBytes, 1000, false, nullptr, reply));
     EXPECT_EQ(reply, "\r\nOK\r\n");
+}
+
+TEST_F(VanishingPeerTest, SendOutwaitsAFiveMinuteRestart) {
+    ManualClock clock;
+    ModemPort port(clock);
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+    first->Vanish();
+    const std::uint64_t start = clock.NowMs();
+    clock.onSleep = [&] {
+        if (!second && clock.NowMs() - start > 330000)
+            ComeBack();
+    };
+
+    ASSERT_TRUE(port.Send("AT\r\n"));
+    ASSERT_TRUE(second->WaitForReceived(4));
+    EXPECT_FALSE(port.GaveUp());
 }
 
 TEST_F(VanishingPeerTest, SendGivesUpWhenTheDeviceStaysAway) {
@@ -241,6 +321,7 @@ TEST_F(VanishingPeerTest, SendGivesUpWhenTheDeviceStaysAway) {
     EXPECT_GE(clock.NowMs() - start, ModemPort::kReopenLimitMs);
     EXPECT_LE(clock.NowMs() - start, ModemPort::kReopenLimitMs + ModemPort::kReopenIntervalMs);
     EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(port.GaveUp());
 }
 
 TEST_F(VanishingPeerTest, RawReadStopsOnceTheDeviceIsBack) {
@@ -265,6 +346,37 @@ TEST_F(VanishingPeerTest, RawReadStopsOnceTheDeviceIsBack) {
     ASSERT_TRUE(port.Receive(command, kReplyBytes, kTimeoutMs, true, &progress, reply));
     EXPECT_LT(clock.NowMs() - start, static_cast<std::uint64_t>(kTimeoutMs));
     EXPECT_EQ(reply, "partial");
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(VanishingPeerTest, LongRawReadEndsWithinASecondOfTheDeviceComingBack) {
+    ScaledClock clock(4);
+    ModemPort port(clock);
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+    const std::string command = "at&usbinterface=110\r\n";
+    ASSERT_TRUE(port.Send(command));
+    ASSERT_TRUE(first->WaitForReceived(command.size()));
+
+    // Away for six seconds of a five-minute install wait: many reads fail
+    // and many reopen attempts fail before the device is back, early in a
+    // pause between two attempts.
+    first->Vanish();
+    const std::uint64_t start = clock.NowMs();
+    std::uint64_t backAt = 0;
+    clock.onSleep = [&] {
+        if (!second && clock.NowMs() - start >= 6100) {
+            ComeBack();
+            backAt = clock.NowMs();
+        }
+    };
+    std::string reply;
+    ASSERT_TRUE(port.Receive(command, kReplyBytes, 300000, true, nullptr, reply));
+    ASSERT_NE(backAt, 0u);
+    // At most a second of pause, plus the reopen's drain, which waits 100 ms
+    // of real time for silence (400 ms on this clock), plus room for a busy
+    // machine. A pause of a hundredth of the timeout would last 3 s.
+    EXPECT_LT(clock.NowMs() - backAt, 2500u);
     EXPECT_TRUE(port.IsOpen());
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "link/SerialDevice.h"
 #include "tests/link/PtyPeer.h"
 #include "tests/link/TempDir.h"
+#include "tests/support/TestClocks.h"
 
 namespace fs = std::filesystem;
 
@@ -46,6 +48,12 @@ public:
             WriteFile(usb / "manufacturer", modem.manufacturer + "\n");
         AddTty(entry, usb / "1-1:1.0", devName);
         AddNode(devName, target);
+    }
+
+    // udev's stable link to a node, relative as udev makes it.
+    void AddByIdLink(const std::string& name, const std::string& devName) {
+        fs::create_directories(Dev() / "serial" / "by-id");
+        fs::create_symlink(fs::path("../..") / devName, Dev() / "serial" / "by-id" / name);
     }
 
     // A tty on a bus without USB identity (a built-in UART).
@@ -154,6 +162,61 @@ TEST(PortDiscovery, AtMostTenCandidates) {
         system.AddUsbTty(name, {.manufacturer = "WAVECOM"}, name, peer.SlavePath());
     }
     EXPECT_EQ(Find(system).size(), 10u);
+}
+
+TEST(PortDiscovery, TheTenKeptAreTheFirstByNameWhateverTheListingOrder) {
+    PtyPeer peer;
+    FakeSystem system;
+    for (const char* name : {"ttyACM7", "ttyACM11", "ttyACM2", "ttyACM9", "ttyACM0", "ttyACM5",
+                             "ttyACM10", "ttyACM3", "ttyACM8", "ttyACM1", "ttyACM6", "ttyACM4"})
+        system.AddUsbTty(name, {.manufacturer = "WAVECOM"}, name, peer.SlavePath());
+
+    std::vector<std::string> expected;
+    for (const char* name : {"ttyACM0", "ttyACM1", "ttyACM10", "ttyACM11", "ttyACM2", "ttyACM3",
+                             "ttyACM4", "ttyACM5", "ttyACM6", "ttyACM7"})
+        expected.push_back(system.DevicePath(name));
+    EXPECT_EQ(Find(system), expected);
+}
+
+TEST(PortDiscovery, TheStableByIdLinkIsThePortNameAndFollowsARenumberedGateway) {
+    auto gateway = std::make_unique<PtyPeer>();
+    PtyPeer plain;
+    FakeSystem system;
+    const std::string byId = "usb-WAVECOM_Linkhold_R7_0123456789-if00";
+    system.AddUsbTty("ttyACM0", {.manufacturer = "WAVECOM"}, "ttyACM0", gateway->SlavePath());
+    system.AddUsbTty("ttyACM1", {.manufacturer = "WAVECOM"}, "ttyACM1", plain.SlavePath());
+    system.AddByIdLink(byId, "ttyACM0");
+    const std::string link = system.DevicePath("serial/by-id/" + byId);
+    EXPECT_EQ(Find(system), (std::vector<std::string>{link, system.DevicePath("ttyACM1")}));
+
+    ManualClock clock;
+    ModemPort port(clock);
+    ASSERT_TRUE(DiscoverPort(
+        port, system.Options(), [&](const std::vector<std::string>&) { return byId; }, nullptr));
+    EXPECT_EQ(port.PortName(), link);
+
+    // The gateway restarts while our descriptor is open and comes back as
+    // another node; udev moves the link.
+    gateway->Vanish();
+    PtyPeer restarted;
+    restarted.QueueReply("\r\nOK\r\n");
+    system.AddUsbTty("ttyACM2", {.manufacturer = "WAVECOM"}, "ttyACM2", restarted.SlavePath());
+    fs::remove(link);
+    system.AddByIdLink(byId, "ttyACM2");
+    ASSERT_TRUE(port.Send("AT\r\n"));
+    ASSERT_TRUE(restarted.WaitForReceived(4));
+    EXPECT_EQ(port.PortName(), link);
+
+    // Given on the command line, a node or a link is used as given.
+    port.Close();
+    DiscoveryOptions options = system.Options();
+    options.explicitPort = system.DevicePath("ttyACM2");
+    ASSERT_TRUE(DiscoverPort(port, options, nullptr, nullptr));
+    EXPECT_EQ(port.PortName(), system.DevicePath("ttyACM2"));
+    port.Close();
+    options.explicitPort = link;
+    ASSERT_TRUE(DiscoverPort(port, options, nullptr, nullptr));
+    EXPECT_EQ(port.PortName(), link);
 }
 
 TEST(PortDiscovery, ABusyPortIsNoCandidate) {

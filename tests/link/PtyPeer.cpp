@@ -26,11 +26,12 @@ void WriteFully(int fd, std::string_view bytes) {
 
 }  // namespace
 
-PtyPeer::PtyPeer() {
+PtyPeer::PtyPeer(LineMode mode) {
     termios raw{};
     ::cfmakeraw(&raw);
     std::array<char, 128> name{};
-    if (::openpty(&master_, &slave_, name.data(), &raw, nullptr) != 0 || ::pipe(wake_) != 0)
+    termios* settings = mode == LineMode::Raw ? &raw : nullptr;
+    if (::openpty(&master_, &slave_, name.data(), settings, nullptr) != 0 || ::pipe(wake_) != 0)
         throw std::runtime_error("no pseudo-terminal");
     slavePath_ = name.data();
     // Never block the peer on a full line, or it could not be stopped.

@@ -12,7 +12,12 @@
 // next queued reply.
 class PtyPeer {
 public:
-    PtyPeer();
+    // Raw: the peer makes the line raw itself. Default: the line keeps a new
+    // terminal's settings (canonical input, echo, CR/LF translation, output
+    // processing), as a real port may be found.
+    enum class LineMode { Raw, Default };
+
+    explicit PtyPeer(LineMode mode = LineMode::Raw);
     ~PtyPeer();
     PtyPeer(const PtyPeer&) = delete;
     PtyPeer& operator=(const PtyPeer&) = delete;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/ModemPort.h"
@@ -54,6 +56,69 @@ TEST(RunScript, StoresEachPayloadAndStatusAndStopsAtAnEmptyCommand) {
               (std::vector<std::string>{"Reading the maker...", "Waiting...", "Failing..."}));
     EXPECT_EQ(peer.Received(), "AT+CGMI\r\nAT+X\r\n");
     EXPECT_GT(progress.Position(), 0);
+}
+
+// A gateway that was answering and is then unplugged for good.
+struct GoneGatewayTest : testing::Test {
+    void SetUp() override {
+        port.SetPortName(peer.SlavePath());
+        ASSERT_TRUE(port.Open());
+        peer.Vanish();
+    }
+
+    PtyPeer peer;
+    ManualClock clock;
+    ModemPort port{clock};
+    JobList jobs{CommandJob("AT+CGMI\r\n", "First...", 500), CommandJob("SLEEP", "Pause...", 20000),
+                 CommandJob("AT+CGSN\r\n", "Third...", 500)};
+    PlainProgress progress;
+};
+
+TEST_F(GoneGatewayTest, OnceASendHasGivenUpTheRemainingJobsFailAtOnce) {
+    TextRecorder observer;
+    const std::uint64_t start = clock.NowMs();
+    RunScript(port, jobs, observer, progress);
+
+    // One wait for the port, not one per job.
+    EXPECT_LE(clock.NowMs() - start, ModemPort::kReopenLimitMs + ModemPort::kReopenIntervalMs);
+    for (const CommandJob& job : jobs)
+        EXPECT_EQ(job.GetStatus(), CommandJob::kFailed);
+    EXPECT_EQ(observer.texts, std::vector<std::string>{"First..."});
+}
+
+TEST_F(GoneGatewayTest, CancellingTheWaitFailsTheRestAndTheNextScriptTriesAgain) {
+    struct WaitRecorder : TextRecorder {
+        void WaitingForPort(bool waiting) override {
+            events.push_back(waiting);
+            waitingNow = waiting;
+        }
+        std::vector<bool> events;
+        std::atomic<bool> waitingNow{false};
+    } observer;
+    // The worker's wait holds until the user has cancelled it.
+    std::atomic<bool> cancelled{false};
+    clock.onSleep = [&] {
+        while (!cancelled)
+            std::this_thread::yield();
+    };
+
+    const std::uint64_t start = clock.NowMs();
+    std::thread worker([&] { RunScript(port, jobs, observer, progress); });
+    while (!observer.waitingNow)
+        std::this_thread::yield();
+    port.CancelWait();
+    cancelled = true;
+    worker.join();
+
+    EXPECT_LT(clock.NowMs() - start, ModemPort::kReopenIntervalMs);
+    EXPECT_EQ(observer.events, (std::vector<bool>{true, false}));
+    for (const CommandJob& job : jobs)
+        EXPECT_EQ(job.GetStatus(), CommandJob::kFailed);
+
+    // Retried: the port is waited for again, not given up at once.
+    JobList retry{CommandJob("AT\r\n", "Again...", 500)};
+    RunScript(port, retry, observer, progress);
+    EXPECT_GE(clock.NowMs() - start, ModemPort::kReopenLimitMs);
 }
 
 }  // namespace

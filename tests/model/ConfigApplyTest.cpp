@@ -60,11 +60,20 @@ TEST(SerializeForRequestTest, CutMarkupIsCopiedToItsEnd) {
     EXPECT_EQ(RequoteMarkup("<"), "<");
 }
 
-TEST(SerializeForRequestTest, DeclarationWithEncodingIsDropped) {
+// Only the serialiser's plain declaration goes; one naming an encoding tells
+// the gateway how to read the bytes and stays as written, line feed included.
+TEST(SerializeForRequestTest, DeclarationNamingAnEncodingStays) {
     ConfigModel model;
-    model.LoadSettingsReply("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><query_setting/></r>");
+    model.LoadSettingsReply(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"1\"><query_setting/></r>");
     EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
-              "<rci_request><set_setting/></rci_request>");
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rci_request a='1'><set_setting/>"
+              "</rci_request>");
+    model.LoadSettingsReply(
+        "<r><query_setting><!-- <?xml version=\"1.0\"?>\n --></query_setting></r>");
+    EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
+              "<rci_request><set_setting><!-- <?xml version='1.0'?>\n --></set_setting>"
+              "</rci_request>");
 }
 
 // A settings tree as loaded from the gateway, with the access point name edited on a page.
@@ -82,7 +91,7 @@ TEST_F(EditedSettings, SendsTheEditedTreeAndReloadsTheGatewaysAnswer) {
     FakeScriptRunner runner([](CommandJob& job) {
         Answer(job, job.GetCommand() == kSettingsQuery ? SettingsReply("gateway") : "OK");
     });
-    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::Applied);
+    EXPECT_TRUE(ApplyConfiguration(runner, model).sent);
 
     const JobList& jobs = runner.Ran();
     ASSERT_EQ(jobs.size(), 4u);
@@ -113,7 +122,7 @@ TEST(ConfigApplyTest, RadioTreeIsSentWithoutWaiting) {
     FakeScriptRunner runner([](CommandJob& job) {
         Answer(job, job.GetCommand() == kRadioQuery ? RadioReply("5678") : "OK");
     });
-    EXPECT_EQ(ApplyRadioConfiguration(runner, model), ApplyResult::Applied);
+    EXPECT_TRUE(ApplyRadioConfiguration(runner, model).sent);
 
     const JobList& jobs = runner.Ran();
     ASSERT_EQ(jobs.size(), 3u);
@@ -130,12 +139,12 @@ TEST(ConfigApplyTest, RadioTreeIsSentWithoutWaiting) {
 TEST(ConfigApplyTest, NothingIsSentWithoutADocument) {
     ConfigModel model;
     FakeScriptRunner runner([](CommandJob& job) { ADD_FAILURE() << job.GetCommand(); });
-    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::NoDocument);
-    EXPECT_EQ(ApplyRadioConfiguration(runner, model), ApplyResult::NoDocument);
+    EXPECT_FALSE(ApplyConfiguration(runner, model).sent);
+    EXPECT_FALSE(ApplyRadioConfiguration(runner, model).sent);
 
     model.LoadSettingsReply(SettingsReply("x"));
     model.LoadSettingsReply("not xml");  // the last reload did not parse
-    EXPECT_EQ(ApplyConfiguration(runner, model), ApplyResult::NoDocument);
+    EXPECT_FALSE(ApplyConfiguration(runner, model).sent);
     EXPECT_TRUE(runner.Ran().empty());
 }
 

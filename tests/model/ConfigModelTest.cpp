@@ -7,6 +7,7 @@
 #include "model/ConfigApply.h"
 #include "model/ConfigModel.h"
 #include "model/ElementSearch.h"
+#include "model/SettingBinding.h"
 #include "model/XmlDocument.h"
 #include "model/XmlString.h"
 
@@ -163,6 +164,82 @@ TEST(ConfigModelTest, ParsesLocalFilesWithTheSameRules) {
     EXPECT_EQ(ParseXmlFile(path), nullptr);
     std::remove(path.c_str());
     EXPECT_EQ(ParseXmlFile(path), nullptr);
+}
+
+// Each way a gateway reply can be unreadable comes back as unread, naming the
+// document and carrying libxml2's own complaint with its line.
+TEST(ConfigModelTest, UnreadableRepliesSayWhy) {
+    std::string deep;
+    for (int i = 0; i < 300; ++i) {
+        deep += "<d>";
+    }
+    constexpr char kBinary[] = "<r><query_setting>\x01\xff\x00</query_setting></r>";
+    const struct {
+        std::string reply;
+        std::string reason;
+    } kCases[] = {
+        {"<rci_reply>\n<query_setting>\n</mobile>", "Opening and ending tag mismatch"},
+        {"<rci_reply>\n<query_setting><a>x</a>\n", "line 2"},
+        {"<!DOCTYPE r [<!ENTITY e 'x'>]><r><query_setting/></r>", "DTD"},
+        {"<r><query_setting>" + deep + "</query_setting></r>", "Excessive depth"},
+        {std::string(kBinary, sizeof kBinary - 1), "Char"},
+        {"at&usbinterface=20,\"<rci_request/>\"\r\n<rci_reply><query_setting/></rci_reply>",
+         "Extra content at the end of the document (line 1)"},
+        {"ERROR", "no XML"},
+    };
+    ConfigModel model;
+    model.LoadSettingsReply(kSettings);
+    for (const auto& [reply, reason] : kCases) {
+        SCOPED_TRACE(reply);
+        const ReplyLoad load = model.LoadSettingsReply(reply);
+        EXPECT_TRUE(load);
+        ASSERT_TRUE(load.unread);
+        EXPECT_EQ(load.unread->document, "device settings");
+        EXPECT_NE(load.unread->reason.find(reason), std::string::npos) << load.unread->reason;
+        EXPECT_EQ(load.unread->reason.find('\n'), std::string::npos);
+        EXPECT_EQ(Name(FirstGroup(model.SettingsGroups())), "mobile_simple");
+    }
+    EXPECT_EQ(model.LoadStateReply("<r>").unread->document, "device state");
+    const ReplyLoad radio = model.LoadRadioSettingsReply("<r>");
+    EXPECT_FALSE(radio);
+    EXPECT_EQ(radio.unread->document, "radio settings");
+    EXPECT_FALSE(model.LoadSettingsReply(kSettings).unread);
+    EXPECT_FALSE(
+        model.LoadRadioSettingsReply("<r>Currently not configured or supported</r>").unread);
+}
+
+// One accented byte stored on a gateway that writes ISO-8859-1 without saying
+// so must not cost the whole tree, and goes back as the same byte with a
+// declaration that tells the gateway how to read it.
+TEST(ConfigModelTest, Latin1ReplyIsReadAndSentBackInTheSameBytes) {
+    ConfigModel model;
+    const ReplyLoad load = model.LoadSettingsReply(
+        "<rci_reply><query_setting><g><v>caf\xe9</v><w/></g></query_setting></rci_reply>");
+    EXPECT_FALSE(load.unread);
+    std::string value;
+    std::string edited = "na\xc3\xafve";  // UTF-8, as the pages hold text
+    const BindingTable table = {{"g/v", &value, nullptr, 0, nullptr, kTextSetting, {}, {}},
+                                {"g/w", &edited, nullptr, 0, nullptr, kTextSetting, {}, {}}};
+    ReadSetting({}, {table[0]}, model.SettingsGroups());
+    EXPECT_EQ(value, "caf\xc3\xa9");
+    WriteSetting({table[1]}, model.SettingsGroups());
+    EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
+              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+              "<rci_request><set_setting><g><v>caf\xe9</v><w>na\xefve</w></g></set_setting>"
+              "</rci_request>");
+
+    // A reply read as UTF-8 goes back without a declaration, so the serialiser
+    // writes what is not ASCII as character references.
+    model.LoadSettingsReply(
+        "<?xml version=\"1.0\"?>\n<r><query_setting><v>caf\xc3\xa9</v></query_setting></r>");
+    EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
+              "<rci_request><set_setting><v>caf&#xE9;</v></set_setting></rci_request>");
+
+    // A reply that says it is UTF-8 is taken at its word.
+    EXPECT_TRUE(model
+                    .LoadSettingsReply("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                                       "<r><query_setting><v>caf\xe9</v></query_setting></r>")
+                    .unread);
 }
 
 TEST(ElementSearchTest, SkipsOtherNodesAndTakesTheFirstMatch) {

@@ -29,7 +29,8 @@ protected:
                 Answer(job, reply->second);
             }
         });
-        return CollectDeviceInfo(runner, model, info);
+        result = CollectDeviceInfo(runner, model, info);
+        return result.complete;
     }
 
     std::map<std::string, std::string> replies = {
@@ -52,6 +53,7 @@ protected:
     };
     ConfigModel model;
     DeviceInfo info;
+    CollectionResult result;
 };
 
 TEST_F(DeviceInfoCollectionTest, ScriptHasTheElevenQueries) {
@@ -134,9 +136,27 @@ TEST_F(DeviceInfoCollectionTest, EmptyCommandEndsTheScript) {
     for (CommandJob& job : jobs) {
         Answer(job, "+CSQ: 20,0");
     }
-    EXPECT_TRUE(ReadDeviceInfoResults(jobs, model, info));
+    EXPECT_TRUE(ReadDeviceInfoResults(jobs, model, info).complete);
     EXPECT_EQ(info.signal, 20);
     EXPECT_EQ(model.RadioSettingsDocument(), nullptr);
 }
 
 }  // namespace
+
+// A reply that came but could not be read does not stop the collection; it is
+// handed back for the user. A radio query that got no answer is no such reply.
+TEST_F(DeviceInfoCollectionTest, UnreadableRepliesAreHandedBack) {
+    replies[kSettingsCommand] = "<rci_reply><query_setting></rci_reply>";
+    replies[kRadioCommand] = "<rci_reply><do_command>";
+    ASSERT_TRUE(Collect());
+    ASSERT_EQ(result.unread.size(), 2u);
+    EXPECT_EQ(result.unread[0].document, "device settings");
+    EXPECT_NE(result.unread[0].reason.find("mismatch"), std::string::npos);
+    EXPECT_EQ(result.unread[1].document, "radio settings");
+    EXPECT_NE(model.StateGroups(), nullptr);
+
+    replies.erase(kRadioCommand);
+    replies[kSettingsCommand] = "<rci_reply><query_setting/></rci_reply>";
+    ASSERT_TRUE(Collect());
+    EXPECT_TRUE(result.unread.empty());
+}

@@ -84,6 +84,22 @@ TEST(UploadTest, StepsOutOfOrderAreRefused) {
     EXPECT_EQ(Digest(client, "/WEB/python/missing.py"), "\r\nERROR\r\n");
 }
 
+// The path check (9) must name the path announced by 16; any other path ends
+// the upload, so the data that follows cannot land under another name.
+TEST(UploadTest, PathCheckNamingAnotherPathIsRefused) {
+    SimGateway sim;
+    SerialClient client(sim.LinkPath());
+    for (const std::string step : {"AT&USBINTERFACE=17,4\r\n", "AT&USBINTERFACE=3,4\r\n",
+                                   "AT&USBINTERFACE=16,\"/WEB/python/a.py\"\r\n"}) {
+        ASSERT_EQ(client.Exchange(step), "\r\nOK\r\n");
+    }
+    EXPECT_EQ(client.Exchange("AT&USBINTERFACE=9,/WEB/python/b.py\r\n"), "\r\nERROR\r\n");
+    EXPECT_EQ(client.Exchange("AT&USBINTERFACE=9,/WEB/python/a.py\r\n"), "\r\nERROR\r\n");
+    EXPECT_EQ(client.Exchange("AT&USBINTERFACE=5\r\n"), "\r\nERROR\r\n");
+    EXPECT_EQ(Digest(client, "/WEB/python/a.py"), "\r\nERROR\r\n");
+    EXPECT_EQ(Digest(client, "/WEB/python/b.py"), "\r\nERROR\r\n");
+}
+
 TEST(UploadTest, StalledDataIsDroppedAndTheCutFileFailsItsDigest) {
     SimGateway sim({"--idle-timeout", "100"});
     SerialClient client(sim.LinkPath());

@@ -88,15 +88,17 @@ TEST(PythonFiles, DownloadDigestMismatchOffersRetryAndKeepsTheFile) {
     FakePrompter prompter;
     prompter.fileAnswers = {saved};
 
-    DownloadPythonFiles(runner, prompter, {{"blink.py", "5"}, {"other.py", "3"}});
+    DownloadPythonFiles(runner, prompter, {{"blink.py", "5"}, {"other.py", "300000"}});
 
     ASSERT_EQ(prompter.retryQuestions.size(), 2u);
     EXPECT_EQ(prompter.retryQuestions[0].text,
               "File download failed.  MD5 sum should have been 5d41402abc4b2a76b9719d911017c592, "
               "but came back as 0123.\r\nSelect Retry to attempt the file download again.");
     EXPECT_TRUE(DigestFile(saved).has_value());
-    // The second file was still fetched (its reply did not parse).
-    EXPECT_EQ(runner.Ran()[1].GetCommand().find("other.py") != std::string::npos, true);
+    // The second file was still fetched (its reply did not parse), with room
+    // for its Base64 text, a third larger than the file.
+    EXPECT_NE(runner.Ran()[1].GetCommand().find("other.py"), std::string::npos);
+    EXPECT_GE(runner.Ran()[1].GetExtra(), 410000);
 }
 
 TEST(PythonFiles, CancelledSaveSkipsToTheNextFile) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -81,10 +82,44 @@ TEST_F(CommDialogTest, UserCannotCloseItWhileTheWorkerRuns) {
         QTest::keyClick(&dialog, Qt::Key_Return);
         dialog.close();
         dialog.reject();
-        stayedOpen = dialog.isVisible();
+        stayedOpen = dialog.isVisible() &&
+                     !dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->isVisible();
         release = true;
     });
     dialog.RunModal();
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kSucceeded);
+}
+
+TEST_F(CommDialogTest, WhileTheLinkWaitsForThePortEscapeCancelsTheScript) {
+    // The port's device does not exist: the first command waits for it to
+    // appear, and the wait holds until it is cancelled.
+    clock.onSleep = [&] {
+        while (!port.GaveUp())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    JobList jobs = {CommandJob("AT\r\n", "Asking...", 500),
+                    CommandJob("AT+CGMI\r\n", "Never shown...", 500)};
+    CommDialog dialog(port, jobs);
+    auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("cancel"));
+    auto* portLine = dialog.findChild<QLabel*>(QStringLiteral("portLine"));
+    QString waitingText;
+    bool enterIgnored = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        for (int i = 0; i < 10000 && !cancel->isVisible(); ++i)
+            QTest::qWait(1);
+        waitingText = portLine->text();
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        enterIgnored = cancel->isVisible() && cancel->isEnabled() && !port.GaveUp();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    dialog.RunModal();
+
+    EXPECT_EQ(waitingText, "Waiting for the R7 to come back on /dev/ttyR7test...");
+    EXPECT_TRUE(enterIgnored);
+    EXPECT_FALSE(cancel->isVisible());
+    EXPECT_EQ(portLine->text(), "Communicating with the R7 on /dev/ttyR7test, please wait...");
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("jobLine"))->text(), "Asking...");
+    EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kFailed);
+    EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kFailed);
 }

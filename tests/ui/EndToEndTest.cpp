@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
 
 #include "app/BLApp.h"
 #include "app/BLPropertySheet.h"
@@ -66,6 +73,38 @@ private:
     std::string band_;
 };
 
+constexpr char kSilentText[] =
+    "Unable to communicate with the device. Please verify that the device is powered and "
+    "connected to USB.";
+
+// A person who presses Cancel in the progress dialog whenever it offers one, and
+// notes what the dialog said then.
+class CancelPresser {
+public:
+    CancelPresser() {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { PressIfOffered(); });
+        timer_.start();
+    }
+
+    int presses = 0;
+    QString waitingText;
+
+private:
+    void PressIfOffered() {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* cancel = window->findChild<QPushButton*>(QStringLiteral("cancel"));
+            if (cancel == nullptr || !cancel->isVisible() || !cancel->isEnabled())
+                continue;
+            waitingText = window->findChild<QLabel*>(QStringLiteral("portLine"))->text();
+            ++presses;
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    }
+
+    QTimer timer_;
+};
+
 // The dashboard's start-up against the simulated gateway. Time runs twenty
 // times faster, so the 20-second wait of an apply takes one second.
 struct EndToEndTest : testing::Test {
@@ -101,7 +140,7 @@ TEST_F(EndToEndTest, StartUpShowsTheGatewayAndApplySendsTheWholeDocument) {
     std::size_t commandsAtStart = 0;
     QString apnShown, bandShown, status, product;
     app.SetSheetRunner([&](BLPropertySheet& sheet) {
-        ASSERT_GE(sheet.PageCount(), 1);
+        ASSERT_GE(sheet.PageCount(), 1);  // the page order is tested with the pages
         auto* main = static_cast<MainPage*>(sheet.Page(0));
         EXPECT_EQ(main->Title(), "Device Information");
         commandsAtStart = gateway.ReceivedCommands().size();
@@ -162,4 +201,136 @@ TEST_F(EndToEndTest, SilentGatewayAsksToRetryAndCancelEndsWithoutTheSheet) {
               "Unable to communicate with the device. Please verify that the device is powered "
               "and connected to USB.");
     EXPECT_FALSE(sheetShown);
+}
+
+// Every way a configuration reply can come back unreadable gets the same box,
+// naming the document, and the sheet opens afterwards all the same.
+TEST_F(EndToEndTest, UnreadableRepliesAreReportedAndTheSheetStillOpens) {
+    const struct {
+        const char* fault;
+        const char* document;
+        const char* reason;
+    } kCases[] = {
+        {"mismatch:<query_setting></query_setting>", "device settings", "mismatch"},
+        {"cut:<query_setting></query_setting>", "device settings", "end"},
+        {"dtd:<query_setting></query_setting>", "device settings", "DTD"},
+        {"deep:<query_setting></query_setting>", "device settings", "depth"},
+        {"binary:query_state", "device state", "(line"},
+        {"echo:<query_setting></query_setting>", "device settings", "Extra content"},
+    };
+    for (const auto& [fault, document, reason] : kCases) {
+        SCOPED_TRACE(fault);
+        SimGateway gateway({"--spoil", fault});
+        FakePrompter prompter;
+        BLApp app{prompter, clock};
+        bool sheetShown = false;
+        app.SetSheetRunner([&](BLPropertySheet&) {
+            sheetShown = true;
+            EXPECT_EQ(prompter.warnings.size(), 1u) << "the box comes before the sheet";
+        });
+
+        EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::SheetClosed);
+        EXPECT_TRUE(sheetShown);
+        ASSERT_EQ(prompter.warnings.size(), 1u);
+        const FakePrompter::Question& box = prompter.warnings[0];
+        EXPECT_EQ(box.title, "Configuration not read");
+        EXPECT_EQ(box.text, std::string("The ") + document +
+                                " sent by the device could not be read. The previous values "
+                                "are kept.");
+        EXPECT_TRUE(box.details.starts_with(std::string(document) + ": ")) << box.details;
+        EXPECT_NE(box.details.find(reason), std::string::npos) << box.details;
+    }
+}
+
+// A gateway that writes ISO-8859-1 without saying so: what the user types goes
+// out, comes back in Latin-1, is shown as typed and goes out again as the same
+// bytes, now with a declaration naming the encoding.
+TEST_F(EndToEndTest, Latin1SettingsMakeTheRoundTrip) {
+    SimGateway gateway({"--spoil", "latin1:query_setting"});
+    std::vector<std::string> documents;
+    QString apnShown;
+    app.SetSheetRunner([&](BLPropertySheet& sheet) {
+        auto* page = new MobileTestPage(app.Model());
+        sheet.AddPage(page);
+        sheet.show();
+        ASSERT_TRUE(sheet.SetActivePage(sheet.PageCount() - 1));
+        for (const char* band : {"5", "6"}) {
+            page->apnEdit_->setText(QString::fromUtf8("caf\xc3\xa9"));
+            page->bandEdit_->setText(band);
+            page->SetModified(true);
+            ASSERT_TRUE(sheet.ApplyPages());
+            const std::vector<std::string> commands = gateway.ReceivedCommands();
+            documents.push_back(commands[commands.size() - 2]);
+        }
+        apnShown = page->apnEdit_->text();
+    });
+
+    app.InitInstance(Options(gateway));
+    EXPECT_TRUE(prompter.warnings.empty());
+    ASSERT_EQ(documents.size(), 2u);
+    // The first reply was plain ASCII, so read as UTF-8: no declaration.
+    EXPECT_TRUE(documents[0].starts_with("<rci_request")) << documents[0];
+    EXPECT_NE(documents[0].find("<apn>caf&#xE9;</apn>"), std::string::npos);
+    EXPECT_TRUE(
+        documents[1].starts_with("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rci_request"))
+        << documents[1];
+    EXPECT_NE(documents[1].find("<apn>caf\xe9</apn>"), std::string::npos);
+    EXPECT_EQ(apnShown, QString::fromUtf8("caf\xc3\xa9"));
+}
+
+TEST_F(EndToEndTest, GatewayGoneForGoodIsCancelledFromTheDialogAndEndsAtTheWarning) {
+    SimGateway gateway({"--vanish-on", "AT+CGMI", "--vanish-for-good"});
+    prompter.retryAnswers = {true};
+    CancelPresser user;
+    bool sheetShown = false;
+    app.SetSheetRunner([&](BLPropertySheet&) { sheetShown = true; });
+
+    EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::NoDeviceInfo);
+
+    // Cancelled in the first collection and again in the retried one.
+    EXPECT_GE(user.presses, 2);
+    EXPECT_EQ(user.waitingText.toStdString(),
+              "Waiting for the R7 to come back on " + gateway.LinkPath() + "...");
+    ASSERT_EQ(prompter.retryQuestions.size(), 2u);
+    for (const FakePrompter::Question& question : prompter.retryQuestions)
+        EXPECT_EQ(question.text, kSilentText);
+    EXPECT_FALSE(sheetShown);
+}
+
+TEST_F(EndToEndTest, GatewayStillSilentAfterRetryIsAskedAboutAgain) {
+    QTemporaryDir dir;
+    const std::string link = dir.filePath(QStringLiteral("r7")).toStdString();
+    auto gateway = std::make_unique<SimGateway>(
+        std::vector<std::string>{"--link", link, "--silent-after", "0"});
+    // On the second question the silent gateway is replaced by one that answers
+    // (a new pseudo-terminal behind the same name).
+    struct ReplacingPrompter : FakePrompter {
+        std::function<void()> onSecondQuestion;
+        bool AskRetry(const std::string& title, const std::string& text,
+                      const std::string& details) override {
+            if (retryQuestions.size() == 1)
+                onSecondQuestion();
+            return FakePrompter::AskRetry(title, text, details);
+        }
+    } replacingPrompter;
+    replacingPrompter.retryAnswers = {true, true};
+    replacingPrompter.onSecondQuestion = [&] {
+        gateway.reset();
+        gateway = std::make_unique<SimGateway>(std::vector<std::string>{"--link", link});
+    };
+    BLApp retryingApp{replacingPrompter, clock};
+    std::size_t questionsBeforeSheet = 0;
+    int sheetRuns = 0;
+    retryingApp.SetSheetRunner([&](BLPropertySheet&) {
+        questionsBeforeSheet = replacingPrompter.retryQuestions.size();
+        ++sheetRuns;
+    });
+
+    StartOptions options;
+    options.discovery.explicitPort = link;
+    EXPECT_EQ(retryingApp.InitInstance(options), BLApp::Outcome::SheetClosed);
+    EXPECT_EQ(questionsBeforeSheet, 2u);
+    EXPECT_EQ(sheetRuns, 1);
+    for (const FakePrompter::Question& question : replacingPrompter.retryQuestions)
+        EXPECT_EQ(question.text, kSilentText);
 }

@@ -2,9 +2,12 @@
 
 #include <QLineEdit>
 
+#include "app/BLPropertySheet.h"
 #include "model/ConfigModel.h"
 #include "pages/IpAddressEdit.h"
 #include "pages/MainPage.h"
+#include "pages/ValueField.h"
+#include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
 
 namespace {
@@ -22,7 +25,8 @@ std::string StateReply(const std::string& product, const std::string& ipAddress)
 struct MainPageTest : testing::Test {
     ConfigModel model;
     RecordingRunner runner;
-    MainPage page{model, runner};
+    FakePrompter prompter;
+    MainPage page{model, runner, prompter};
 
     // Shows the page for a product and signal value, as the sheet would on
     // activation; returns the lit bars.
@@ -118,4 +122,76 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     EXPECT_FALSE(page.SignalLampShown(4));
     EXPECT_TRUE(page.SignalLampLit(3));
     EXPECT_FALSE(page.LinkLampLit());
+    EXPECT_TRUE(prompter.warnings.empty());
+}
+
+// A state reply that cannot be read is reported; the page keeps the values it
+// showed.
+TEST_F(MainPageTest, RefreshReportsAStateReplyThatCannotBeRead) {
+    model.LoadStateReply(StateReply("R7 LTE", "10.1.2.3"));
+    page.Activate();
+    runner.answer = [](JobList& jobs) {
+        for (CommandJob& job : jobs) {
+            job.SetStatus(CommandJob::kSucceeded);
+            job.SetResponse("<rci_reply><query_state>\n<device_info></query_state>");
+        }
+    };
+    page.Refresh();
+
+    EXPECT_EQ(Field("Product"), "R7 LTE");
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The device settings, the device state and the radio settings sent by the device "
+              "could not be read. The previous values are kept.");
+    EXPECT_NE(prompter.warnings[0].details.find("device state: Opening and ending tag mismatch: "
+                                                "device_info line 2 and query_state (line 2)"),
+              std::string::npos)
+        << prompter.warnings[0].details;
+}
+
+// At the sheet's default size the longest identity values show whole, and a
+// port name too long for the status field is elided in the middle.
+TEST(MainPageLayoutTest, LongValuesShowWholeAtTheDefaultSize) {
+    ConfigModel model;
+    RecordingRunner runner;
+    FakePrompter prompter;
+    BLPropertySheet sheet("Tarvel R7 Dashboard", model, runner, prompter);
+    auto* page = new MainPage(model, runner, prompter);
+    sheet.AddPage(page);
+    const std::string iccid = "89441000001234567890";
+    model.LoadStateReply("<r><query_state><mobile_stats><iccid>" + iccid +
+                         "</iccid></mobile_stats></query_state></r>");
+    const std::string port =
+        "/dev/serial/by-id/usb-Linkhold_R7_Gateway_0123456789ABCDEF0123456789ABCDEF"
+        "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF-if00";
+    DeviceInfo& info = page->Info();
+    info.statusText = "Connected (" + port + ")";
+    info.imsi = "310260123456789";
+    info.serialNumber = "356938035643809";
+    info.revision = "HC7350 R07.12.3 2019/04/11 BUILD-4711 EU";
+    ASSERT_EQ(info.revision.size(), 40u);
+    sheet.show();
+
+    for (const auto& [label, value] : {std::pair{"IMSI", info.imsi}, std::pair{"ICCID", iccid},
+                                       std::pair{"Modem Serial Number", info.serialNumber},
+                                       std::pair{"Modem Revision", info.revision}}) {
+        SCOPED_TRACE(label);
+        auto* field = page->findChild<ValueField*>(label);
+        EXPECT_EQ(field->text().toStdString(), value);
+        EXPECT_GE(field->TextWidth(), field->fontMetrics().horizontalAdvance(field->text()));
+    }
+    auto* status = page->findChild<ValueField*>("Status");
+    const QString shown = status->text();
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(shown), status->TextWidth());
+    EXPECT_TRUE(shown.startsWith("Connected (/dev/serial/by-id/")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("-if00)")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026)));
+    EXPECT_EQ(status->toolTip().toStdString(), info.statusText);
+
+    // A name that fits: whole, and no tooltip.
+    info.statusText = "Connected (/dev/ttyACM0)";
+    page->UpdateData(false);
+    EXPECT_EQ(status->text().toStdString(), info.statusText);
+    EXPECT_TRUE(status->toolTip().isEmpty());
 }

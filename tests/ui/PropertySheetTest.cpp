@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "app/BLPropertySheet.h"
 #include "model/ConfigModel.h"
@@ -126,6 +128,27 @@ TEST_F(PropertySheetTest, ApplyIsEnabledWhileAPageIsModifiedAndKeepsTheSheetOpen
     EXPECT_EQ(runner.scripts.size(), 1u);
 }
 
+// The reloaded tree that cannot be read is reported after the apply.
+TEST_F(PropertySheetTest, ApplyReportsAReloadThatCannotBeRead) {
+    runner.answer = [](JobList& jobs) {
+        for (CommandJob& job : jobs) {
+            job.SetStatus(CommandJob::kSucceeded);
+            job.SetResponse("<rci_reply><query_setting>");
+        }
+    };
+    QEvent settings(WM_APPLY_CONFIGURATION);
+    QCoreApplication::sendEvent(&sheet, &settings);
+
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The device settings sent by the device could not be read. The previous values "
+              "are kept.");
+    EXPECT_TRUE(prompter.warnings[0].details.starts_with("device settings: Premature end of data"))
+        << prompter.warnings[0].details;
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
 TEST_F(PropertySheetTest, CancelClosesWithoutApplying) {
     sheet.show();
     first->SetModified(true);
@@ -160,9 +183,19 @@ TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
     EXPECT_EQ(actions[2]->text(), "&About...");
     EXPECT_TRUE(sheet.windowFlags() & Qt::WindowMinimizeButtonHint);
 
+    // About runs its box modally over the sheet; look at it from inside that run.
+    QString aboutTitle;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr)
+            return;
+        aboutTitle = box->windowTitle();
+        EXPECT_EQ(box->parentWidget(), &sheet);
+        box->close();
+    });
     actions[2]->trigger();
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "Tarvel R7 Dashboard\nVersion 1.0.20.0");
+    EXPECT_EQ(aboutTitle, "About Tarvel R7 Dashboard");
+    EXPECT_TRUE(prompter.messages.empty());
     actions[0]->trigger();
     EXPECT_TRUE(sheet.isMinimized());
 }

@@ -29,3 +29,14 @@ TEST(StartOptions, PortOptionNamesTheDeviceWithoutTurningOnTheLog) {
     EXPECT_EQ(Parse({"/debug", "--port=/dev/ttyACM2"}).discovery.explicitPort, "/dev/ttyACM2");
     EXPECT_TRUE(Parse({"--port"}, false).discovery.explicitPort.empty());
 }
+
+TEST(StartOptions, HelpAndVersionAreAskedForOnlyByTheirOwnArguments) {
+    EXPECT_TRUE(Parse({"--help"}).showHelp);
+    EXPECT_TRUE(Parse({"/debug", "-h"}).showHelp);
+    EXPECT_TRUE(Parse({"--version"}).showVersion);
+    const StartOptions port = Parse({"--port", "--help"});
+    EXPECT_FALSE(port.showHelp);
+    EXPECT_EQ(port.discovery.explicitPort, "--help");
+    EXPECT_FALSE(Parse({"--helpful", "--version=2"}).showHelp);
+    EXPECT_FALSE(Parse({"--version=2"}).showVersion);
+}

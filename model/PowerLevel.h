@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The radio's transmit power levels as the pages list them, in order; entry i
+// stands for the stored value i.
+inline constexpr std::string_view kPowerLevelChoices =
+    "Lowest (0)\nLow (1)\nMedium (2)\nHigh (3)\nMaximum (4)";
+
+// 0 to 4 for a stored "0" to "4", -1 for anything else.
+int PowerLevelIndex(std::string_view stored);
+
+// Read converter: "2" shows as "Medium (2)". A value the list does not know
+// (out of range, not a number, empty) shows as stored, so that it is seen and
+// not silently replaced.
+std::string PowerLevelToEntry(const std::string& stored);
+
+// Write converter: an entry of the list goes back as its number; any other
+// text (a value shown as stored) goes back unchanged.
+std::string PowerLevelFromEntry(const std::string& shown);

@@ -1,0 +1,249 @@
+#include <fnmatch.h>
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QString>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "link/GatewayIdentity.h"
+#include "tests/link/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string output;  // standard output and standard error
+};
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+Result RunShell(const std::string& command) {
+    Result result;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return result;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        result.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+bool HasTool(const std::string& probe) {
+    return RunShell(probe + " >/dev/null").status == 0;
+}
+
+std::string ReadFile(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class InstallTree : public testing::Test {
+protected:
+    void SetUp() override {
+        const Result install =
+            RunShell(Quote(R7_CMAKE_COMMAND) + " --install " + Quote(R7_BUILD_DIR) + " --prefix " +
+                     Quote(prefix.Path().string()));
+        ASSERT_EQ(install.status, 0) << install.output;
+    }
+
+    fs::path Installed(const std::string& relative) const { return prefix.Path() / relative; }
+
+    TempDir prefix;
+};
+
+TEST_F(InstallTree, ProgramsRunFromThePrefixAndAnswerWithoutADisplay) {
+    const std::string dashboard = Installed("bin/r7dashboard").string();
+    ASSERT_TRUE(fs::exists(Installed("bin/r7sim")));
+    // Without a display the toolkit would abort, so these must end before it starts.
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ";
+    const Result version = RunShell(noDisplay + Quote(dashboard) + " --version");
+    EXPECT_EQ(version.status, 0) << version.output;
+    EXPECT_EQ(version.output, "Tarvel R7 Dashboard Version 1.0.20.0\n");
+    const Result help = RunShell(noDisplay + Quote(dashboard) + " --help");
+    EXPECT_EQ(help.status, 0) << help.output;
+    EXPECT_TRUE(help.output.starts_with("Usage: r7dashboard")) << help.output;
+    const Result wrong = RunShell(noDisplay + Quote(dashboard) + " --port");
+    EXPECT_EQ(wrong.status, 2) << wrong.output;
+
+    EXPECT_TRUE(fs::is_regular_file(Installed("share/r7dashboard/sim/settings.xml")));
+}
+
+// The key=value lines of the [Desktop Entry] group.
+std::map<std::string, std::string> DesktopEntry(const fs::path& file) {
+    std::map<std::string, std::string> entry;
+    std::ifstream in(file);
+    bool inGroup = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with('['))
+            inGroup = line == "[Desktop Entry]";
+        else if (const auto equals = line.find('='); inGroup && equals != std::string::npos)
+            entry[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return entry;
+}
+
+// Paints the scalable icon's squares the way a renderer would at one unit per pixel.
+QImage PaintSvgSquares(const std::string& svg, int size) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    static const QRegularExpression rect(
+        R"re(<rect x="(\d+)" y="(\d+)" width="(\d+)" height="(\d+)" fill="(#[0-9a-f]{6})"/>)re");
+    for (auto match = rect.globalMatch(QString::fromStdString(svg)); match.hasNext();) {
+        const auto m = match.next();
+        painter.fillRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                         m.captured(4).toInt(), QColor(m.captured(5)));
+    }
+    return image;
+}
+
+TEST_F(InstallTree, DesktopEntryStartsTheProgramWithItsIconsDrawnFromOneArtwork) {
+    const fs::path desktop = Installed("share/applications/r7dashboard.desktop");
+    const auto entry = DesktopEntry(desktop);
+    EXPECT_EQ(entry.at("Type"), "Application");
+    EXPECT_EQ(entry.at("Name"), "Tarvel R7 Dashboard");
+    EXPECT_FALSE(entry.at("Comment").empty());
+    EXPECT_EQ(entry.at("Categories"), "Utility;Settings;HardwareSettings;");
+    const std::string program = entry.at("Exec").substr(0, entry.at("Exec").find(' '));
+    EXPECT_TRUE(fs::exists(Installed("bin/" + program))) << program;
+    if (HasTool("command -v desktop-file-validate")) {
+        const Result valid = RunShell("desktop-file-validate " + Quote(desktop.string()));
+        EXPECT_EQ(valid.status, 0) << valid.output;
+        EXPECT_EQ(valid.output.find("error"), std::string::npos) << valid.output;
+    }
+
+    const std::string icon = entry.at("Icon");
+    const fs::path hicolor = Installed("share/icons/hicolor");
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const std::string dir = std::to_string(size) + "x" + std::to_string(size);
+        const QImage png(
+            QString::fromStdString((hicolor / dir / "apps" / (icon + ".png")).string()));
+        EXPECT_EQ(png.size(), QSize(size, size)) << dir;
+    }
+    const QImage png32 =
+        QImage(QString::fromStdString((hicolor / "32x32/apps" / (icon + ".png")).string()))
+            .convertToFormat(QImage::Format_ARGB32);
+    const std::string svg = ReadFile(hicolor / "scalable/apps" / (icon + ".svg"));
+    ASSERT_NE(svg.find("viewBox=\"0 0 32 32\""), std::string::npos);
+    EXPECT_EQ(PaintSvgSquares(svg, 32), png32);
+}
+
+struct UdevRule {
+    std::map<std::string, std::string> matches;  // key == pattern
+    std::vector<std::string> assignments;        // as written, for example TAG+="uaccess"
+};
+
+// One rule per line; comments and blank lines skipped. Only the shapes this
+// file uses: KEY=="value" and KEY+="value" / KEY="value".
+std::vector<UdevRule> ParseRules(const std::string& text) {
+    std::vector<UdevRule> rules;
+    static const QRegularExpression pair(
+        R"re(\s*([A-Za-z_]+(?:\{[^}]*\})?)\s*(==|!=|\+=|:=|=)\s*"([^"]*)"\s*(,|$))re");
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line.starts_with('#'))
+            continue;
+        UdevRule rule;
+        const QString qline = QString::fromStdString(line);
+        int at = 0;
+        for (auto match = pair.match(qline, at); match.hasMatch() && match.capturedStart() == at;
+             match = pair.match(qline, at)) {
+            const std::string key = match.captured(1).toStdString();
+            const std::string op = match.captured(2).toStdString();
+            const std::string value = match.captured(3).toStdString();
+            if (op == "==")
+                rule.matches[key] = value;
+            else
+                rule.assignments.push_back(key + op + "\"" + value + "\"");
+            at = match.capturedEnd();
+        }
+        EXPECT_EQ(at, qline.size()) << "cannot read: " << line;
+        rules.push_back(rule);
+    }
+    return rules;
+}
+
+bool Matches(const std::string& pattern, std::string_view value) {
+    return ::fnmatch(pattern.c_str(), std::string(value).c_str(), 0) == 0;
+}
+
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+TEST_F(InstallTree, UdevRuleGivesTheSeatEveryGatewayPortAndKeepsModemManagerAway) {
+    const fs::path dir = Installed("lib/udev/rules.d");
+    ASSERT_TRUE(fs::is_directory(dir));
+    const fs::path file = *fs::directory_iterator(dir);
+    // uaccess is acted on by 73-seat-late.rules, and ModemManager reads its
+    // properties after that: the rule must come first.
+    EXPECT_LT(std::stoi(file.filename().string()), 73) << file;
+    EXPECT_EQ(file.extension(), ".rules");
+    if (HasTool("udevadm verify --help")) {
+        const Result verified = RunShell("udevadm verify " + Quote(file.string()));
+        EXPECT_EQ(verified.status, 0) << verified.output;
+    }
+
+    const std::vector<UdevRule> rules = ParseRules(ReadFile(file));
+    ASSERT_FALSE(rules.empty());
+    for (const UdevRule& rule : rules) {
+        EXPECT_EQ(rule.matches.at("SUBSYSTEM"), "tty");
+        EXPECT_EQ(rule.assignments,
+                  (std::vector<std::string>{"TAG+=\"uaccess\"", "ENV{ID_MM_DEVICE_IGNORE}=\"1\""}));
+    }
+    // Discovery compares ignoring case, so the rule must too.
+    const auto matchesAnyRule = [&](const std::map<std::string, std::string>& device) {
+        return std::ranges::any_of(rules, [&](const UdevRule& rule) {
+            return std::ranges::all_of(rule.matches, [&](const auto& match) {
+                if (match.first == "SUBSYSTEM")
+                    return true;
+                const auto value = device.find(match.first);
+                return value != device.end() && Matches(match.second, value->second);
+            });
+        });
+    };
+    for (const std::string& maker :
+         {std::string(kGatewayManufacturer), Lower(kGatewayManufacturer)}) {
+        EXPECT_TRUE(matchesAnyRule({{"ATTRS{manufacturer}", maker}})) << maker;
+    }
+    EXPECT_FALSE(matchesAnyRule({{"ATTRS{manufacturer}", "Other"}}));
+    EXPECT_FALSE(
+        matchesAnyRule({{"ATTRS{manufacturer}", std::string(kGatewayManufacturer) + "X"}}));
+    for (const UsbId& id : kKnownGateways) {
+        EXPECT_TRUE(matchesAnyRule(
+            {{"ATTRS{idVendor}", Upper(id.vendor)}, {"ATTRS{idProduct}", Lower(id.product)}}));
+        EXPECT_FALSE(matchesAnyRule(
+            {{"ATTRS{idVendor}", std::string(id.vendor)}, {"ATTRS{idProduct}", "ffff"}}));
+    }
+}
+
+}  // namespace

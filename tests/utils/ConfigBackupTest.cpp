@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QLineEdit>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "model/ConfigModel.h"
+#include "model/XmlDocument.h"
+#include "tests/link/TempDir.h"
+#include "tests/ui/FakePrompter.h"
+#include "tests/ui/RecordingRunner.h"
+#include "tests/utils/ScriptTestSupport.h"
+#include "transfer/UtilsPage.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+struct ConfigBackupTest : testing::Test {
+    std::string Write(const std::string& name, const std::string& content) {
+        const fs::path path = dir.Path() / name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path.string();
+    }
+    void TypePath(const std::string& path) {
+        page.findChild<QLineEdit*>("restorePath")->setText(QString::fromStdString(path));
+    }
+    std::vector<std::string> DirectoryEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    TempDir dir;
+    ConfigModel model;
+    RecordingRunner runner;
+    FakePrompter prompter;
+    UtilsPage page{model, runner, prompter};
+};
+
+}  // namespace
+
+TEST_F(ConfigBackupTest, RestoreRefusesWhatIsNotAConfigurationAndSaysWhy) {
+    fs::create_directory(dir.Path() / "folder.cfg");
+    ::mkfifo((dir.Path() / "pipe.cfg").c_str(), 0600);
+    const std::string huge = Write("huge.cfg", "");
+    fs::resize_file(huge, kMaxXmlInputBytes + 1);
+    struct Case {
+        std::string path;
+        std::string caption;
+        std::string says;
+    };
+    const std::string badName = "Please enter a correct Filename";
+    const std::vector<Case> cases = {
+        {"", "Please enter a Filename", "You must select the configuration file to restore."},
+        {(dir.Path() / "gone.cfg").string(), badName, "does not exist"},
+        {(dir.Path() / "folder.cfg").string(), badName, "Unable to open"},
+        {huge, badName, "too large"},
+        {Write("text.cfg", "apn=internet\n"), badName, "not well-formed XML"},
+        {Write("empty.cfg", ""), badName, "not well-formed XML"},
+        {(dir.Path() / "pipe.cfg").string(), badName, "not well-formed XML"},
+        {Write("dtd.cfg",
+               "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\">"
+               "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><rci_request>&b;</rci_request>"),
+         badName, "document type (DTD)"},
+        {Write("external.cfg",
+               "<!DOCTYPE r SYSTEM \"http://example.invalid/x.dtd\"><rci_request/>"),
+         badName, "document type (DTD)"},
+    };
+    for (const Case& bad : cases) {
+        SCOPED_TRACE(bad.path);
+        prompter.warnings.clear();
+        TypePath(bad.path);
+        page.RestoreFromFile();
+        ASSERT_EQ(prompter.warnings.size(), 1u);
+        EXPECT_EQ(prompter.warnings[0].title, bad.caption);
+        EXPECT_NE(prompter.warnings[0].text.find(bad.says), std::string::npos)
+            << prompter.warnings[0].text;
+    }
+    EXPECT_TRUE(runner.scripts.empty()) << "nothing is sent for a refused file";
+    // The parser's reason goes into the details, for whoever wants to mend the file.
+    TypePath(Write("cut.cfg", "<rci_request version='1.1'>\n<set_setting>"));
+    page.RestoreFromFile();
+    EXPECT_NE(prompter.warnings.back().details.find("line 2"), std::string::npos)
+        << prompter.warnings.back().details;
+}
+
+TEST_F(ConfigBackupTest, RestoreUsesThePathInTheBoxTypedOrBrowsed) {
+    const std::string typed =
+        Write("typed.cfg",
+              "<?xml version=\"1.0\"?>\n<rci_request version=\"1.1\"><set_setting>"
+              "<g><pw>a\"b</pw></g></set_setting></rci_request>\n");
+    TypePath(typed);
+    // The settings read back after the restore are broken.
+    runner.answer = [](JobList& jobs) {
+        for (CommandJob& job : jobs) {
+            job.SetResponse("<rci_reply><query_setting>");
+            job.SetStatus(CommandJob::kSucceeded);
+        }
+    };
+    page.RestoreFromFile();
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    EXPECT_EQ(runner.scripts[0][1].GetCommand(),
+              "<rci_request version='1.1'><set_setting><g><pw>a&quot;b</pw></g></set_setting>"
+              "</rci_request>");
+
+    const std::string browsed = Write("browsed.cfg", "<rci_request version='2'/>");
+    prompter.fileAnswers = {browsed};
+    page.Browse();
+    EXPECT_EQ(prompter.fileFilters.back(), "*.cfg (*)");
+    EXPECT_EQ(page.findChild<QLineEdit*>("restorePath")->text().toStdString(), browsed);
+    page.Browse();  // cancelled: the box keeps its path
+    page.RestoreFromFile();
+    ASSERT_EQ(runner.scripts.size(), 2u);
+    EXPECT_EQ(runner.scripts[1][1].GetCommand(), "<rci_request version='2'/>");
+}
+
+TEST_F(ConfigBackupTest, RestoreOfAFileNamingItsEncodingKeepsItsDeclaration) {
+    TypePath(Write("latin1.cfg",
+                   "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rci_request version=\"1.1\">"
+                   "<set_setting><g><name>caf\xe9 \"x\"</name></g></set_setting></rci_request>\n"));
+    page.RestoreFromFile();
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    EXPECT_EQ(runner.scripts[0][1].GetCommand(),
+              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rci_request version='1.1'>"
+              "<set_setting><g><name>caf\xe9 &quot;x&quot;</name></g></set_setting></rci_request>");
+}
+
+TEST_F(ConfigBackupTest, BackupWithoutSettingsSaysSoAndWritesNothing) {
+    prompter.fileAnswers = {(dir.Path() / "backup.cfg").string()};
+    page.Backup();
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_NE(prompter.warnings[0].text.find("nothing to back up"), std::string::npos);
+    EXPECT_TRUE(DirectoryEntries().empty());
+}
+
+TEST_F(ConfigBackupTest, BackupReplacesAnOlderOneWholeAndRestoresAsTheSameRequest) {
+    model.LoadSettingsReply(SettingsReply("mine"));
+    const std::string older = Write("backup.cfg", std::string(5000, 'x'));
+    ::chmod(older.c_str(), 0640);
+    prompter.fileAnswers = {older};
+
+    page.Backup();
+
+    EXPECT_TRUE(prompter.warnings.empty());
+    EXPECT_EQ(prompter.fileFilters.back(), "*.cfg (*.cfg)");
+    EXPECT_EQ(ReadFile(older),
+              "<?xml version=\"1.0\"?>\n<rci_request version=\"1.1\"><set_setting><mobile_simple>"
+              "<apn>mine</apn></mobile_simple></set_setting></rci_request>\n");
+    EXPECT_EQ(fs::status(older).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"backup.cfg"});
+
+    TypePath(older);
+    page.RestoreFromFile();
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    EXPECT_EQ(runner.scripts[0][1].GetCommand(),
+              "<rci_request version='1.1'><set_setting><mobile_simple><apn>mine</apn>"
+              "</mobile_simple></set_setting></rci_request>");
+}
+
+TEST_F(ConfigBackupTest, BackupThatCannotBeWrittenSaysSoAndLeavesNothingBehind) {
+    model.LoadSettingsReply(SettingsReply("mine"));
+    // A directory in the way: the new file is written, but cannot take its place.
+    const fs::path taken = dir.Path() / "taken.cfg";
+    fs::create_directories(taken / "inside");
+    const std::string missingDirectory = (dir.Path() / "no" / "backup.cfg").string();
+    prompter.fileAnswers = {taken.string(), missingDirectory};
+
+    page.Backup();
+    page.Backup();
+
+    ASSERT_EQ(prompter.warnings.size(), 2u);
+    EXPECT_EQ(prompter.warnings[0].text, "Unable to write the backup file. No backup was made.");
+    EXPECT_TRUE(prompter.warnings[0].details.starts_with(taken.string() + ": "))
+        << prompter.warnings[0].details;
+    EXPECT_TRUE(prompter.warnings[1].details.starts_with(missingDirectory + ": "));
+    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"taken.cfg"});
+}

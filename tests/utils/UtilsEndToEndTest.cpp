@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "model/ConfigApply.h"
+#include "tests/link/TempDir.h"
+#include "tests/ui/FakePrompter.h"
+#include "tests/utils/LinkedGateway.h"
+#include "tests/utils/ScriptTestSupport.h"
+#include "transfer/UtilsPage.h"
+
+namespace {
+
+constexpr char kApn[] = "mobile_simple/apn";
+constexpr char kPassword[] = "mobile_simple/password";
+
+struct UtilsEndToEndTest : testing::Test {
+    void SetUp() override { ASSERT_TRUE(gateway.ready); }
+
+    void Press(const char* button) { page.findChild<QPushButton*>(button)->click(); }
+    std::string Setting(const char* path) const {
+        return ValueAt(gateway.model.SettingsGroups(), path);
+    }
+    // Edits two settings and applies them, as the mobile page would.
+    void Apply(const std::string& apn, const std::string& password) {
+        ChangeValue(gateway.model.SettingsGroups(), kApn, apn);
+        ChangeValue(gateway.model.SettingsGroups(), kPassword, password);
+        ASSERT_TRUE(ApplyConfiguration(gateway.runner, gateway.model).sent);
+        ASSERT_EQ(Setting(kApn), apn);
+    }
+
+    LinkedGateway gateway;
+    FakePrompter prompter;
+    UtilsPage page{gateway.model, gateway.runner, prompter};
+};
+
+}  // namespace
+
+TEST_F(UtilsEndToEndTest, BackupThenRestoreBringsTheBackedUpValuesBack) {
+    TempDir dir;
+    const std::string backup = (dir.Path() / "backup.cfg").string();
+    Apply("kept.example", "pa\"ss");
+    prompter.fileAnswers = {backup};
+    Press("backup");
+    Apply("changed.example", "other");
+    const std::size_t before = gateway.sim.ReceivedCommands().size();
+
+    page.findChild<QLineEdit*>("restorePath")->setText(QString::fromStdString(backup));
+    Press("fileRestore");
+
+    EXPECT_TRUE(prompter.warnings.empty());
+    const std::vector<std::string> sent = gateway.CommandsFrom(before);
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[0], "at&usbinterface=22\r\n");
+    const std::string& request = sent[1];
+    EXPECT_TRUE(request.starts_with("<rci_request version='1.1'>")) << request;
+    EXPECT_TRUE(request.ends_with("</rci_request>")) << "no final line feed";
+    EXPECT_EQ(request.find('"'), std::string::npos) << "single quotes only: " << request;
+    EXPECT_NE(request.find("<password>pa&quot;ss</password>"), std::string::npos);
+    EXPECT_EQ(sent[2], "at+CFUN=1\r\n");
+    EXPECT_EQ(sent[3], kSettingsQueryCommand);
+    EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down reboot", "up"}));
+    // What the restarted gateway reports, not what was sent.
+    EXPECT_EQ(Setting(kApn), "kept.example");
+    EXPECT_EQ(Setting(kPassword), "pa\"ss");
+}
+
+TEST_F(UtilsEndToEndTest, FactoryResetRestartsTheGatewayAndReadsItsDefaults) {
+    const std::string factoryApn = Setting(kApn);
+    Apply("changed.example", "secret");
+    const std::size_t before = gateway.sim.ReceivedCommands().size();
+
+    Press("factoryRestore");
+
+    const std::vector<std::string> sent = gateway.CommandsFrom(before);
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[1], "at+CFUN=1\r\n");
+    EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down reboot", "up"}));
+    EXPECT_EQ(Setting(kApn), factoryApn);
+    EXPECT_EQ(Setting(kPassword), "");
+    EXPECT_NE(gateway.model.StateDocument(), nullptr);
+}

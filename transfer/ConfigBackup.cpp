@@ -1,0 +1,237 @@
+#include "transfer/ConfigBackup.h"
+
+#include <fcntl.h>
+#include <libxml/xmlerror.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "model/ConfigApply.h"
+#include "model/XmlDocument.h"
+#include "model/XmlString.h"
+
+namespace {
+
+// Closes the descriptor it holds, on every path out.
+class OwnedFd {
+public:
+    explicit OwnedFd(int fd) : fd_(fd) {}
+    ~OwnedFd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    OwnedFd(const OwnedFd&) = delete;
+    OwnedFd& operator=(const OwnedFd&) = delete;
+
+    int Get() const { return fd_; }
+    // Closes now, so that a failure to store the data can be told.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+std::string Reason(int error) {
+    return std::generic_category().message(error) + ".";
+}
+
+std::string DumpDocument(xmlDocPtr document) {
+    xmlChar* dumped = nullptr;
+    int size = 0;
+    xmlDocDumpMemory(document, &dumped, &size);
+    const XmlString owner(dumped);
+    if (dumped == nullptr || size <= 0) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
+}
+
+// A new file next to `target` that nobody else has opened; its name goes to
+// `tempPath`. Returns the descriptor, or -1 with errno set.
+int CreateSibling(const std::filesystem::path& target, std::string& tempPath) {
+    const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath =
+            (target.parent_path() / (stem + "-" + std::to_string(attempt) + ".tmp")).string();
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writes `data` into the new file and makes it durable; errno tells why not.
+bool StoreInto(OwnedFd& file, const std::string& data, const std::string& target) {
+    // A backup replacing an older one keeps the older one's permissions.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) {
+        ::fchmod(file.Get(), existing.st_mode & 07777);
+    }
+    return WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0 && file.Close();
+}
+
+// Reads the whole file unless it is larger than `limit`: reading stops just
+// past it, so a device node that never ends cannot exhaust memory. Returns 0
+// or the errno of the failure.
+int ReadCapped(const std::string& path, std::size_t limit, std::string& content) {
+    // Opened without waiting, so that a named pipe nobody writes to reads as
+    // empty instead of hanging the window.
+    OwnedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.Get() < 0) {
+        return errno;
+    }
+    ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
+    char chunk[64 * 1024];
+    while (content.size() <= limit) {
+        const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return errno;
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(chunk, static_cast<std::size_t>(got));
+    }
+    return 0;
+}
+
+// libxml2's own account of the last parse failure on this thread.
+std::string ParserReason() {
+    const xmlError* error = xmlGetLastError();
+    if (error == nullptr || error->message == nullptr) {
+        return {};
+    }
+    std::string message = error->message;
+    while (!message.empty() && message.back() == '\n') {
+        message.pop_back();
+    }
+    return message + " (line " + std::to_string(error->line) + ").";
+}
+
+RestoreFile Refused(RestoreFile::Problem problem, std::string details) {
+    RestoreFile file;
+    file.problem = problem;
+    file.details = std::move(details);
+    return file;
+}
+
+}  // namespace
+
+BackupResult WriteBackup(xmlDocPtr settings, const std::string& path) {
+    BackupResult result;
+    if (settings == nullptr) {
+        result.problem = BackupResult::Problem::NoDocument;
+        return result;
+    }
+    const std::string text = DumpDocument(settings);
+    std::string tempPath;
+    OwnedFd file(CreateSibling(path, tempPath));
+    const bool created = file.Get() >= 0;
+    if (!created || !StoreInto(file, text, path) || ::rename(tempPath.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        if (created) {
+            ::unlink(tempPath.c_str());
+        }
+        result.problem = BackupResult::Problem::WriteFailed;
+        result.details = path + ": " + Reason(error);
+    }
+    return result;
+}
+
+RestoreFile ReadRestoreFile(const std::string& path) {
+    using Problem = RestoreFile::Problem;
+    if (path.empty()) {
+        return Refused(Problem::NoPath, {});
+    }
+    std::string content;
+    if (const int error = ReadCapped(path, kMaxXmlInputBytes, content)) {
+        return Refused(error == ENOENT ? Problem::Missing : Problem::Unreadable, Reason(error));
+    }
+    if (content.size() > kMaxXmlInputBytes) {
+        return Refused(Problem::TooLarge, "A configuration file holds at most " +
+                                              std::to_string(kMaxXmlInputBytes) + " bytes.");
+    }
+    if (content.empty()) {
+        return Refused(Problem::NotXml, "The file is empty.");
+    }
+    xmlResetLastError();
+    const XmlDocument document = ParseXmlText(content, path.c_str());
+    if (!document) {
+        if (content.find("<!DOCTYPE") != std::string::npos) {
+            return Refused(Problem::DocumentType, {});
+        }
+        return Refused(Problem::NotXml, ParserReason());
+    }
+    RestoreFile file;
+    file.request = SerializeForRequest(document.get());
+    return file;
+}
+
+ProblemText DescribeProblem(BackupResult::Problem problem) {
+    switch (problem) {
+        case BackupResult::Problem::NoDocument:
+            return {"Backup",
+                    "No configuration has been read from the device, so there is nothing to back "
+                    "up. No file was written."};
+        case BackupResult::Problem::WriteFailed:
+            return {"Backup", "Unable to write the backup file. No backup was made."};
+        case BackupResult::Problem::None:
+            break;
+    }
+    return {};
+}
+
+ProblemText DescribeProblem(RestoreFile::Problem problem) {
+    constexpr char kNoPath[] = "Please enter a Filename";
+    constexpr char kBadFile[] = "Please enter a correct Filename";
+    switch (problem) {
+        case RestoreFile::Problem::NoPath:
+            return {kNoPath, "You must select the configuration file to restore."};
+        case RestoreFile::Problem::Missing:
+            return {kBadFile, "The configuration file to restore does not exist."};
+        case RestoreFile::Problem::Unreadable:
+            return {kBadFile, "Unable to open the configuration file to restore."};
+        case RestoreFile::Problem::TooLarge:
+            return {kBadFile,
+                    "The file is too large to be a configuration file. Nothing was restored."};
+        case RestoreFile::Problem::NotXml:
+            return {kBadFile,
+                    "The file is not a configuration file: it is not well-formed XML. Nothing "
+                    "was restored."};
+        case RestoreFile::Problem::DocumentType:
+            return {kBadFile,
+                    "The configuration file declares a document type (DTD), which is not "
+                    "accepted for safety. Nothing was restored."};
+        case RestoreFile::Problem::None:
+            break;
+    }
+    return {};
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <string>
+
+// Backup files: the settings document saved as XML on the PC, and read back
+// as the body of a document request that restores it.
+
+struct BackupResult {
+    enum class Problem {
+        None,
+        NoDocument,  // no settings have been read from the gateway
+        WriteFailed
+    };
+    Problem problem = Problem::None;
+    std::string details;  // the path and the system's reason, when writing failed
+};
+
+// Writes the settings document to `path`. The text goes to a new file in the
+// same directory first and replaces `path` only once it is complete, so a
+// failed write never leaves half a backup over an older one.
+BackupResult WriteBackup(xmlDocPtr settings, const std::string& path);
+
+struct RestoreFile {
+    enum class Problem {
+        None,
+        NoPath,
+        Missing,
+        Unreadable,
+        TooLarge,
+        NotXml,
+        DocumentType  // the file declares a DTD, which is never accepted
+    };
+    Problem problem = Problem::None;
+    std::string details;  // the system's or the parser's reason
+    std::string request;  // the document as the body of a document request
+};
+
+// Reads and checks a configuration file to restore. It is parsed as carefully
+// as a gateway reply: nothing fetched, no entities expanded, no DTD.
+RestoreFile ReadRestoreFile(const std::string& path);
+
+// What to tell the user about a problem: a caption that names it and a
+// sentence that says what was wrong. Empty texts for Problem::None.
+struct ProblemText {
+    std::string caption;
+    std::string text;
+};
+ProblemText DescribeProblem(BackupResult::Problem problem);
+ProblemText DescribeProblem(RestoreFile::Problem problem);

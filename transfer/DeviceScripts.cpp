@@ -1,0 +1,81 @@
+#include "transfer/DeviceScripts.h"
+
+#include "model/ReplyRoutes.h"
+#include "model/ReplyText.h"
+#include "model/RequestDocuments.h"
+
+namespace {
+
+constexpr char kRebootCommand[] = "at+CFUN=1\r\n";
+constexpr char kRebootingText[] = "Rebooting device...";
+constexpr int kRebootMs = 10000;
+
+ReplyRoute SettingsRoute(ConfigModel& model, UnreadReplies& unread) {
+    return {kSettingsQuery, [&model, &unread](const std::string& reply) {
+                NoteUnread(model.LoadSettingsReply(reply), unread);
+            }};
+}
+
+ReplyRoute StateRoute(ConfigModel& model, UnreadReplies& unread) {
+    return {kStateQuery, [&model, &unread](const std::string& reply) {
+                // The gateway does not escape '&' in the free text of its state (a network
+                // called AT&T): read it as start-up does, or the whole state is lost.
+                NoteUnread(model.LoadStateReply(RemoveAll(reply, "&")), unread);
+            }};
+}
+
+}  // namespace
+
+UnreadReplies RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model) {
+    constexpr char kCollecting[] = "Collecting device information after factory reset...";
+    JobList jobs = {
+        CommandJob(InlineCommand(kFactoryDefaults), "Restoring factory defaults...", 10000),
+        CommandJob(kRebootCommand, kRebootingText, kRebootMs),
+        CommandJob(InlineCommand(kSettingsQuery), kCollecting, 20000),
+        CommandJob(InlineCommand(kStateQuery), kCollecting, 20000),
+    };
+    runner.Run(jobs);
+    UnreadReplies unread;
+    RouteReplies(jobs, {SettingsRoute(model, unread), StateRoute(model, unread)});
+    return unread;
+}
+
+UnreadReplies RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
+                                   const std::string& request) {
+    constexpr char kSending[] = "Sending new configuration to the Device...";
+    JobList jobs = {
+        CommandJob(std::string(kDocumentRequestCommand), kSending, 100),
+        CommandJob(request, kSending, 30000),
+        CommandJob(kRebootCommand, kRebootingText, kRebootMs),
+        CommandJob(InlineCommand(kSettingsQuery), "Retrieving configuration from the Device...",
+                   8000),
+    };
+    runner.Run(jobs);
+    // The reply to the configuration itself is not examined: the gateway is
+    // rebooted either way, and the settings query tells what it now holds.
+    UnreadReplies unread;
+    RouteReplies(jobs, {SettingsRoute(model, unread)});
+    return unread;
+}
+
+void RebootDevice(ScriptRunner& runner) {
+    JobList jobs = {CommandJob(kRebootCommand, "Rebooting device....", kRebootMs)};
+    runner.Run(jobs);
+}
+
+InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model) {
+    constexpr char kRetrieving[] = "Retrieving new settings from the Device...";
+    // The link reads the install command's reply raw until the deadline or
+    // until the restarted gateway's port is back, whichever comes first.
+    JobList jobs = {
+        CommandJob("at&usbinterface=110\r\n", "The device is now upgrading to the new firmware....",
+                   300000),
+        CommandJob("at\r\n", kRetrieving, 1000),
+        CommandJob(InlineCommand(kStateQuery), kRetrieving, 40000),
+    };
+    runner.Run(jobs);
+    InstallResult result;
+    result.installed = jobs[0].GetStatus() == CommandJob::kSucceeded;
+    RouteReplies(jobs, {StateRoute(model, result.unread)});
+    return result;
+}

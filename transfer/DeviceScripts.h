@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "link/ScriptRunner.h"
+#include "model/ConfigModel.h"
+#include "model/ReplyLoad.h"
+
+// The whole-device scripts: each is one batch of jobs run through the runner,
+// followed by the reloads its replies call for. A failed query reloads nothing
+// and keeps the previous document; a reply that cannot be read comes back in
+// the unread list, for the caller to report. None asks for confirmation;
+// whoever calls them does that, if anyone.
+
+struct InstallResult {
+    // False when the gateway answered the install command with ERROR or the
+    // command could not be written.
+    bool installed = false;
+    UnreadReplies unread;  // the state reply, when it could not be read
+};
+
+// Restores the factory defaults, reboots the gateway and reads both the
+// settings and the state again.
+UnreadReplies RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model);
+
+// Sends a whole configuration (the body of a document request, as
+// SerializeForRequest makes it), reboots the gateway whether or not it took
+// the configuration, and reads the settings again.
+UnreadReplies RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
+                                   const std::string& request);
+
+// One restart command; nothing is read again.
+void RebootDevice(ScriptRunner& runner);
+
+// Makes the gateway install the firmware image already uploaded and verified,
+// waits for it to restart and reads its state again, so that the new firmware
+// version is known.
+InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model);

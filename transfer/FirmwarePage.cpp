@@ -1,0 +1,133 @@
+#include "transfer/FirmwarePage.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Prompter.h"
+#include "app/UnreadReport.h"
+#include "model/ConfigModel.h"
+#include "transfer/DeviceScripts.h"
+#include "transfer/VerifiedUpload.h"
+
+namespace {
+
+SettingBinding StateRow(std::string path, std::string* target) {
+    SettingBinding row;
+    row.path = std::move(path);
+    row.text = target;
+    row.kind = kTextSetting;
+    return row;
+}
+
+QLineEdit* ReadOnlyField(const QString& name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+}  // namespace
+
+FirmwarePage::FirmwarePage(ConfigModel& model, ScriptRunner& runner, UploadRunner& uploader,
+                           Prompter& prompter, QWidget* parent)
+    : PropertyPage(QStringLiteral("Firmware Update"), parent),
+      model_(model),
+      runner_(runner),
+      uploader_(uploader),
+      prompter_(prompter) {
+    table_ = {
+        StateRow("device_info/product", &productModel_),
+        StateRow("device_info/firmwaresoftrevstr", &firmwareVersion_),
+    };
+    BuildLayout();
+}
+
+void FirmwarePage::BuildLayout() {
+    auto* group = new QGroupBox(this);
+    auto* form = new QFormLayout;
+    modelEdit_ = ReadOnlyField(QStringLiteral("model"), group);
+    firmwareEdit_ = ReadOnlyField(QStringLiteral("firmware"), group);
+    // Product names run to some thirty characters.
+    modelEdit_->setMinimumWidth(modelEdit_->fontMetrics().averageCharWidth() * 36);
+    form->addRow(QStringLiteral("Model:"), modelEdit_);
+    form->addRow(QStringLiteral("Firmware:"), firmwareEdit_);
+
+    fileEdit_ = new QLineEdit(group);
+    fileEdit_->setObjectName(QStringLiteral("firmwareFile"));
+    auto* browse = new QPushButton(QStringLiteral("Browse..."), group);
+    browse->setObjectName(QStringLiteral("browse"));
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(fileEdit_, 1);
+    fileRow->addWidget(browse);
+    auto* fileForm = new QFormLayout;
+    fileForm->addRow(QStringLiteral("Select Firmware:"), fileRow);
+
+    auto* update = new QPushButton(QStringLiteral("Update"), group);
+    update->setObjectName(QStringLiteral("update"));
+    // Enter belongs to the sheet's OK: it must not start an update again.
+    update->setAutoDefault(false);
+    browse->setAutoDefault(false);
+    connect(browse, &QPushButton::clicked, this, &FirmwarePage::Browse);
+    connect(update, &QPushButton::clicked, this, &FirmwarePage::Update);
+
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addLayout(form);
+    groupLayout->addSpacing(fontMetrics().height() * 2);
+    groupLayout->addLayout(fileForm);
+    groupLayout->addWidget(update, 0, Qt::AlignLeft);
+
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(group);
+    page->addStretch();
+}
+
+void FirmwarePage::OnInitDialog() {
+    ShowState();
+    SetModified(false);
+}
+
+void FirmwarePage::OnSetActive() {
+    ShowState();
+}
+
+void FirmwarePage::ShowState() {
+    // Without a state tree the boxes keep what they showed.
+    ReadSetting([](int) {}, table_, model_.StateGroups());
+    UpdateData(false);
+}
+
+bool FirmwarePage::DoDataExchange(bool save) {
+    ExchangeText(save, modelEdit_, productModel_);
+    ExchangeText(save, firmwareEdit_, firmwareVersion_);
+    ExchangeText(save, fileEdit_, firmwareFile_);
+    return true;
+}
+
+void FirmwarePage::Browse() {
+    UpdateData(true);
+    const std::string path = prompter_.ChooseOpenFile("Open", "*.bin (*)");
+    if (!path.empty())
+        firmwareFile_ = path;
+    UpdateData(false);
+}
+
+void FirmwarePage::Update() {
+    UpdateData(true);
+    if (firmwareFile_.empty()) {
+        prompter_.Warn("Please enter a Filename", "You must select the firmware file to update.",
+                       {});
+        return;
+    }
+    if (RunVerifiedUpload(runner_, uploader_, prompter_, firmwareFile_, UploadTarget::FirmwareImage,
+                          "Unable to open the firmware file to update.") != UploadVerdict::Verified)
+        return;
+    const InstallResult result = InstallFirmware(runner_, model_);
+    ShowState();
+    ReportUnreadReplies(prompter_, result.unread);
+    if (!result.installed)
+        prompter_.Warn("Error", "Firmware Upgrade failed.", {});
+}

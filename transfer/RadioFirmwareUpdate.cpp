@@ -1,0 +1,66 @@
+#include "transfer/RadioFirmwareUpdate.h"
+
+#include "app/Prompter.h"
+#include "model/RequestDocuments.h"
+#include "model/StrayAmpersands.h"
+#include "transfer/FileNames.h"
+#include "transfer/VerifiedUpload.h"
+
+namespace {
+
+// Installing takes the radio a few minutes.
+constexpr int kInstallTimeoutMs = 180000;
+constexpr int kQueryTimeoutMs = 20000;
+
+JobList InstallJobs(std::string_view fileName) {
+    return {
+        CommandJob(InlineCommand(FillFileName(kRadioFirmwareUpdate, fileName)),
+                   "Updating firmware on the Meshlet radio...", kInstallTimeoutMs),
+        CommandJob(InlineCommand(kStateQuery), "Collecting Device information...", kQueryTimeoutMs),
+        CommandJob(InlineCommand(kRadioSettingsQuery),
+                   "Retrieving Meshlet configuration to the Device...", kQueryTimeoutMs),
+    };
+}
+
+void ReloadTrees(const JobList& jobs, ConfigModel& model, RadioFirmwareResult& result) {
+    const std::string stateQuery = InlineCommand(kStateQuery);
+    const std::string radioQuery = InlineCommand(kRadioSettingsQuery);
+    for (const CommandJob& job : jobs) {
+        if (job.GetStatus() == CommandJob::kFailed) {
+            continue;
+        }
+        const std::string command = job.GetCommand();
+        if (command.empty()) {
+            break;
+        }
+        if (command.find(stateQuery) != std::string::npos) {
+            NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(job.GetResponse())),
+                       result.unread);
+        } else if (command.find(radioQuery) != std::string::npos) {
+            NoteUnread(model.LoadRadioSettingsReply(job.GetResponse()), result.unread);
+        }
+    }
+}
+
+}  // namespace
+
+RadioFirmwareResult UpdateRadioFirmware(ScriptRunner& runner, UploadRunner& uploader,
+                                        Prompter& prompter, ConfigModel& model,
+                                        const std::string& localPath) {
+    RadioFirmwareResult result;
+    if (localPath.empty()) {
+        prompter.Warn("Please enter a Filename", "You must select the firmware file to update.",
+                      {});
+        return result;
+    }
+    if (RunVerifiedUpload(runner, uploader, prompter, localPath, UploadTarget::RadioFile,
+                          "Unable to open the firmware file to update.") !=
+        UploadVerdict::Verified) {
+        return result;
+    }
+    JobList jobs = InstallJobs(LocalFileName(localPath));
+    runner.Run(jobs);
+    result.outcome = RadioFirmwareOutcome::Installed;
+    ReloadTrees(jobs, model, result);
+    return result;
+}
