@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/UnreadReport.h"
 #include "ctl/ExitStatus.h"
 #include "model/DeviceInfoCollection.h"
 
@@ -58,7 +59,9 @@ bool GatewaySession::ChooseSingleGateway(DiscoveryOptions& discovery) {
 }
 
 bool GatewaySession::Collect(DeviceInfo& info) {
-    if (CollectDeviceInfo(runner_, model_, info))
+    const CollectionResult result = CollectDeviceInfo(runner_, model_, info);
+    ReportUnreadReplies(prompter_, result.unread);
+    if (result.complete)
         return true;
     environment_.err << "r7ctl: the gateway on " << port_.PortName()
                      << " did not answer the device information queries.\n";

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "app/UnreadReport.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/ExitStatus.h"
 #include "ctl/GatewaySession.h"
@@ -34,7 +35,8 @@ int ReadGateway(GatewaySession& session) {
     if (const int status = session.Open(); status != kExitSuccess)
         return status;
     DeviceInfo info;
-    return session.Collect(info) ? kExitSuccess : kExitRefused;
+    const bool collected = session.Collect(info);
+    return collected && session.Model().SettingsDocument() != nullptr ? kExitSuccess : kExitRefused;
 }
 
 bool ParseAssignments(CtlCall& call, std::vector<Assignment>& assignments) {
@@ -96,7 +98,13 @@ int RunSet(CtlCall& call) {
         return kExitRefused;
     for (const Assignment& entry : wanted)
         WriteSettingPath(model.SettingsGroups(), entry.path, entry.value);
-    ApplyConfiguration(session.Runner(), model);
+    const ApplyResult applied = ApplyConfiguration(session.Runner(), model);
+    ReportUnreadReplies(session.Questions(), applied.unread);
+    if (!applied.reloaded) {
+        // The tree still holds what was asked, not what the gateway kept.
+        call.environment.err << "r7ctl: the gateway did not report its settings after the apply\n";
+        return kExitRefused;
+    }
 
     std::vector<Assignment> kept;
     int status = kExitSuccess;
