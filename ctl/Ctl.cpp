@@ -22,6 +22,10 @@ struct CommandEntry {
 constexpr std::size_t kMany = 1000;
 
 constexpr CommandEntry kCommands[] = {
+    {"ports", "ports [--json]",
+     "Lists the attached gateways: device, by-id link, USB identity, and whether the port can be "
+     "opened now.",
+     0, 0, RunPorts},
     {"info", "info [--json]",
      "Shows the device information: product, firmware, SIM, modem, signal, registration and IP "
      "address.",
@@ -43,6 +47,23 @@ constexpr CommandEntry kCommands[] = {
     {"python put", "python put FILE",
      "Uploads a program to /WEB/python and checks the stored file's digest.", 1, 1, RunPythonPut},
     {"python rm", "python rm NAME", "Removes a program from the gateway.", 1, 1, RunPythonRemove},
+    {"backup", "backup FILE", "Saves the gateway's settings into FILE.", 1, 1, RunBackup},
+    {"restore", "restore FILE",
+     "Sends the settings saved in FILE to the gateway, reboots it and reads its settings again.", 1,
+     1, RunRestore},
+    {"reboot", "reboot", "Restarts the gateway.", 0, 0, RunReboot},
+    {"factory-reset", "factory-reset --yes",
+     "Restores the gateway's factory settings and reboots it.", 0, 0, RunFactoryReset},
+    {"firmware", "firmware FILE",
+     "Uploads a firmware image with the digest check, installs it, waits for the gateway to "
+     "restart and prints the new version.",
+     1, 1, RunFirmware},
+    {"radio-firmware", "radio-firmware FILE",
+     "Uploads a mesh radio firmware file with the digest check, has the radio install it and "
+     "prints the new version.",
+     1, 1, RunRadioFirmware},
+    {"mesh discover", "mesh discover [--json]", "Lists the mesh radio nodes the gateway reaches.",
+     0, 0, RunMeshDiscover},
 };
 
 constexpr std::string_view kCommonOptions =

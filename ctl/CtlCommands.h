@@ -15,6 +15,7 @@ struct CtlCall {
 };
 
 // Each returns an ExitStatus.
+int RunPorts(CtlCall& call);
 int RunInfo(CtlCall& call);
 int RunGet(CtlCall& call);
 int RunSet(CtlCall& call);
@@ -22,3 +23,10 @@ int RunPythonList(CtlCall& call);
 int RunPythonGet(CtlCall& call);
 int RunPythonPut(CtlCall& call);
 int RunPythonRemove(CtlCall& call);
+int RunBackup(CtlCall& call);
+int RunRestore(CtlCall& call);
+int RunReboot(CtlCall& call);
+int RunFactoryReset(CtlCall& call);
+int RunFirmware(CtlCall& call);
+int RunRadioFirmware(CtlCall& call);
+int RunMeshDiscover(CtlCall& call);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "ctl/SettingPath.h"
 #include "link/ModemPort.h"
 #include "link/PortDiscovery.h"
+#include "tests/link/FakeSystem.h"
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
 #include "tests/support/WorkerScriptRunner.h"
@@ -29,13 +31,18 @@ struct CtlRun {
 
 // Runs r7ctl in this process, on a clock fast enough that the apply's pause
 // and the gateway's restarts take milliseconds.
-CtlRun Ctl(std::vector<std::string> arguments) {
+// Discovery that must never find the machine's own devices.
+DiscoveryOptions NoDevices() {
+    DiscoveryOptions options;
+    options.sysfsRoot = "/nonexistent";
+    return options;
+}
+
+CtlRun Ctl(std::vector<std::string> arguments, DiscoveryOptions discovery = NoDevices()) {
     std::ostringstream out;
     std::ostringstream err;
     ScaledClock clock(50);
-    CtlEnvironment environment{out, err, stderr, &clock, {}};
-    // Discovery must never find the machine's own devices.
-    environment.discovery.sysfsRoot = "/nonexistent";
+    CtlEnvironment environment{out, err, stderr, &clock, std::move(discovery)};
     CtlRun run;
     run.status = RunCtl(arguments, environment);
     run.out = out.str();
@@ -203,4 +210,80 @@ TEST(CtlPython, PutSendsTheSameBytesAsThePythonPageScript) {
         UploadPythonProgram(runner, uploader, prompter, WriteProgram(byPage, "same.py", "y = 3\n"))
             .verified);
     EXPECT_EQ(byCtl.ReceivedBytes(), byPage.ReceivedBytes());
+}
+
+TEST(CtlDiscovery, TwoGatewaysWithoutAPortExitThreeListingBoth) {
+    SimGateway first;
+    SimGateway second;
+    FakeSystem system;
+    system.AddUsbTty("ttyACM0", {.manufacturer = "WAVECOM"}, "ttyACM0", first.LinkPath());
+    system.AddUsbTty("ttyACM1", {.manufacturer = "WAVECOM", .product = "9999"}, "ttyACM1",
+                     second.LinkPath());
+    system.AddByIdLink("usb-WAVECOM_R7_0001-if00", "ttyACM0");
+
+    const CtlRun info = Ctl({"info"}, system.Options());
+    EXPECT_EQ(info.status, kExitNoGateway);
+    const std::string byId = system.DevicePath("serial/by-id/usb-WAVECOM_R7_0001-if00");
+    EXPECT_NE(info.err.find(byId), std::string::npos) << info.err;
+    EXPECT_NE(info.err.find(system.DevicePath("ttyACM1")), std::string::npos) << info.err;
+    EXPECT_TRUE(first.ReceivedBytes().empty());
+
+    const CtlRun ports = Ctl({"ports"}, system.Options());
+    EXPECT_EQ(ports.status, kExitSuccess);
+    EXPECT_EQ(ports.out, system.DevicePath("ttyACM0") + "\t" + byId +
+                             "\t1234:5678 WAVECOM\tusable\n" + system.DevicePath("ttyACM1") +
+                             "\t-\t1234:9999 WAVECOM\tusable\n");
+
+    // With one gateway left, no --port is needed.
+    FakeSystem single;
+    single.AddUsbTty("ttyACM0", {.manufacturer = "WAVECOM"}, "ttyACM0", first.LinkPath());
+    EXPECT_EQ(Ctl({"info"}, single.Options()).status, kExitSuccess);
+}
+
+TEST(CtlDevice, BackupSetRestoreBringsTheOldValueBack) {
+    SimGateway gateway;
+    const std::string backup = gateway.Directory() + "/fleet.cfg";
+    ASSERT_EQ(CtlOn(gateway, {"backup", backup}).status, kExitSuccess);
+    ASSERT_EQ(CtlOn(gateway, {"set", "mobile_simple/apn=changed.example"}).status, kExitSuccess);
+    const CtlRun restored = CtlOn(gateway, {"restore", backup});
+    ASSERT_EQ(restored.status, kExitSuccess) << restored.err;
+    EXPECT_EQ(CtlOn(gateway, {"get", "mobile_simple/apn"}).out,
+              "mobile_simple/apn=internet.linkhold.example\n");
+}
+
+TEST(CtlDevice, RefusedFilesAndUnconfirmedResetSendNothing) {
+    SimGateway gateway;
+    const std::string notXml = WriteProgram(gateway, "bad.cfg", "<settings");
+    const CtlRun restore = CtlOn(gateway, {"restore", notXml});
+    EXPECT_EQ(restore.status, kExitRefused);
+    EXPECT_NE(restore.err.find("not well-formed"), std::string::npos) << restore.err;
+    EXPECT_EQ(CtlOn(gateway, {"factory-reset"}).status, kExitUsage);
+    EXPECT_EQ(CtlOn(gateway, {"firmware", gateway.Directory() + "/missing.bin"}).status,
+              kExitRefused);
+    EXPECT_TRUE(gateway.ReceivedBytes().empty());
+
+    ASSERT_EQ(CtlOn(gateway, {"factory-reset", "--yes"}).status, kExitSuccess);
+    EXPECT_NE(gateway.ReceivedBytes().find("set_factory_default"), std::string::npos);
+}
+
+TEST(CtlDevice, FirmwareUpdatePrintsTheVersionTheRestartedGatewayReports) {
+    SimGateway gateway;
+    const std::string image = WriteProgram(gateway, "image.bin", std::string(3000, '\x5a'));
+    const CtlRun run = CtlOn(gateway, {"firmware", image});
+    ASSERT_EQ(run.status, kExitSuccess) << run.err;
+    EXPECT_EQ(run.out, "firmware: 2.11.4.8\n");
+
+    const CtlRun radio =
+        CtlOn(gateway, {"radio-firmware", WriteProgram(gateway, "r.ebl", "radio")});
+    ASSERT_EQ(radio.status, kExitSuccess) << radio.err;
+    EXPECT_EQ(radio.out, "radio firmware: 2165\n");
+}
+
+TEST(CtlDevice, MeshDiscoverListsEachNodeOnce) {
+    SimGateway gateway;
+    const CtlRun run = CtlOn(gateway, {"mesh", "discover", "--json"});
+    ASSERT_EQ(run.status, kExitSuccess);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '{'), 3) << run.out;
+    EXPECT_NE(run.out.find("\"node_type\": \"Coordinator\", \"product_type\": \"Gateway\""),
+              std::string::npos);
 }
