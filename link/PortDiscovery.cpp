@@ -114,7 +114,21 @@ std::string StableName(const fs::path& node, const std::string& deviceDir) {
 }
 
 // The device paths of the gateway ttys listed in sysfs, in name order.
-std::vector<std::string> ListGatewayDevices(const DiscoveryOptions& options, std::string* reason) {
+GatewayTty DescribeTty(const fs::path& entry, const fs::path& usbDevice,
+                       const DiscoveryOptions& options) {
+    GatewayTty tty;
+    tty.node = (fs::path(options.deviceDir) / DeviceName(entry)).string();
+    tty.stableName = StableName(tty.node, options.deviceDir);
+    tty.usbId =
+        ReadAttribute(usbDevice / "idVendor") + ":" + ReadAttribute(usbDevice / "idProduct");
+    tty.manufacturer = ReadAttribute(usbDevice / "manufacturer");
+    tty.product = ReadAttribute(usbDevice / "product");
+    tty.serial = ReadAttribute(usbDevice / "serial");
+    return tty;
+}
+
+// The gateway ttys listed in sysfs, in name order, not yet probed.
+std::vector<GatewayTty> ListGatewayTtys(const DiscoveryOptions& options, std::string* reason) {
     const fs::path classDir = fs::path(options.sysfsRoot) / "class" / "tty";
     std::error_code error;
     std::vector<fs::path> entries;
@@ -127,17 +141,24 @@ std::vector<std::string> ListGatewayDevices(const DiscoveryOptions& options, std
     }
     std::ranges::sort(entries);
 
-    std::vector<std::string> devices;
+    std::vector<GatewayTty> ttys;
     for (const fs::path& entry : entries) {
         const std::optional<fs::path> usbDevice = FindUsbDevice(entry, options.sysfsRoot);
         if (usbDevice && IsGateway(*usbDevice))
-            devices.push_back(
-                StableName(fs::path(options.deviceDir) / DeviceName(entry), options.deviceDir));
+            ttys.push_back(DescribeTty(entry, *usbDevice, options));
     }
-    if (devices.empty())
+    if (ttys.empty())
         SetReason(reason,
                   "No Linkhold R7 was found: no serial device of the gateway's USB modem "
                   "is attached.");
+    return ttys;
+}
+
+// The device paths of the gateway ttys listed in sysfs, in name order.
+std::vector<std::string> ListGatewayDevices(const DiscoveryOptions& options, std::string* reason) {
+    std::vector<std::string> devices;
+    for (const GatewayTty& tty : ListGatewayTtys(options, reason))
+        devices.push_back(tty.stableName);
     return devices;
 }
 
@@ -184,6 +205,16 @@ std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::
     if (devices.empty())
         return {};
     return KeepOpenable(devices, reason);
+}
+
+std::vector<GatewayTty> ListGateways(const DiscoveryOptions& options, std::string* reason) {
+    std::vector<GatewayTty> ttys = ListGatewayTtys(options, reason);
+    for (GatewayTty& tty : ttys) {
+        SerialDevice probe;
+        if (!probe.Open(tty.stableName))
+            tty.openProblem = DescribeOpenFailure(tty.stableName, probe.LastError());
+    }
+    return ttys;
 }
 
 bool DiscoverPort(ModemPort& port, const DiscoveryOptions& options, const ProductChooser& chooser,

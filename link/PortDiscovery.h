@@ -26,6 +26,21 @@ using ProductChooser = std::function<std::string(const std::vector<std::string>&
 // *reason (if given) says why, in words a user can act on.
 std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::string* reason);
 
+// One gateway tty as the system lists it, whether or not it can be opened.
+struct GatewayTty {
+    std::string node;        // the device node, e.g. /dev/ttyACM0
+    std::string stableName;  // its by-id link, or the node when it has none
+    std::string usbId;       // "vendor:product"
+    std::string manufacturer;
+    std::string product;
+    std::string serial;
+    std::string openProblem;  // why it cannot be opened exclusively now; empty when it can
+};
+
+// Every gateway tty attached, in the order of their tty names, each probed
+// once. When there are none, *reason (if given) says why.
+std::vector<GatewayTty> ListGateways(const DiscoveryOptions& options, std::string* reason);
+
 // Finds the gateway (asking the chooser when there are several), then opens
 // and configures its port without draining it. False with *reason set when no
 // gateway could be opened.

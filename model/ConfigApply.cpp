@@ -80,7 +80,9 @@ ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr docum
         }
         if (command.find(query) != std::string::npos ||
             (plan.matchBareQuery && command.find(plan.queryDocument) != std::string::npos)) {
-            NoteUnread(reload(job.GetResponse()), result.unread);
+            const ReplyLoad load = reload(job.GetResponse());
+            result.reloaded = result.reloaded || (load && !load.unread);
+            NoteUnread(load, result.unread);
         }
     }
     return result;

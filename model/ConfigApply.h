@@ -15,8 +15,9 @@
 std::string SerializeForRequest(xmlDocPtr document);
 
 struct ApplyResult {
-    bool sent = true;      // false: no document was held, so nothing was sent
-    UnreadReplies unread;  // the reloaded reply, when it could not be read
+    bool sent = true;       // false: no document was held, so nothing was sent
+    bool reloaded = false;  // the query's reply came back and was loaded
+    UnreadReplies unread;   // the reloaded reply, when it could not be read
 };
 
 // Sends the whole settings tree, waits for the gateway to take it into use and

@@ -1,8 +1,10 @@
 #include "transfer/DeviceScripts.h"
 
+#include "app/Prompter.h"
 #include "model/ReplyRoutes.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"
+#include "transfer/VerifiedUpload.h"
 
 namespace {
 
@@ -77,5 +79,24 @@ InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model) {
     InstallResult result;
     result.installed = jobs[0].GetStatus() == CommandJob::kSucceeded;
     RouteReplies(jobs, {StateRoute(model, result.unread)});
+    return result;
+}
+
+FirmwareUpdateResult UpdateFirmware(ScriptRunner& runner, UploadRunner& uploader,
+                                    Prompter& prompter, ConfigModel& model,
+                                    const std::string& localPath) {
+    FirmwareUpdateResult result;
+    if (localPath.empty()) {
+        prompter.Warn("Please enter a Filename", "You must select the firmware file to update.",
+                      {});
+        return result;
+    }
+    if (RunVerifiedUpload(runner, uploader, prompter, localPath, UploadTarget::FirmwareImage,
+                          "Unable to open the firmware file to update.") != UploadVerdict::Verified)
+        return result;
+    InstallResult installed = InstallFirmware(runner, model);
+    result.outcome =
+        installed.installed ? FirmwareUpdateOutcome::Installed : FirmwareUpdateOutcome::Refused;
+    result.unread = std::move(installed.unread);
     return result;
 }

@@ -5,6 +5,9 @@
 #include "link/ScriptRunner.h"
 #include "model/ConfigModel.h"
 #include "model/ReplyLoad.h"
+#include "transfer/UploadRunner.h"
+
+class Prompter;
 
 // The whole-device scripts: each is one batch of jobs run through the runner,
 // followed by the reloads its replies call for. A failed query reloads nothing
@@ -36,3 +39,21 @@ void RebootDevice(ScriptRunner& runner);
 // waits for it to restart and reads its state again, so that the new firmware
 // version is known.
 InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model);
+
+enum class FirmwareUpdateOutcome {
+    NotSent,    // no file, the file was refused or the user gave up on a mismatch
+    Installed,  // verified, installed, and the gateway's state read again
+    Refused     // verified, but the gateway answered the install with ERROR
+};
+
+struct FirmwareUpdateResult {
+    FirmwareUpdateOutcome outcome = FirmwareUpdateOutcome::NotSent;
+    UnreadReplies unread;  // the state reply, when it could not be read
+};
+
+// The whole firmware update: the verified upload of the image (the user is
+// told about a missing or refused file), then the install with its restart
+// and the state reload. The caller reports the outcome.
+FirmwareUpdateResult UpdateFirmware(ScriptRunner& runner, UploadRunner& uploader,
+                                    Prompter& prompter, ConfigModel& model,
+                                    const std::string& localPath);

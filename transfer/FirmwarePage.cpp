@@ -11,7 +11,6 @@
 #include "app/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "transfer/DeviceScripts.h"
-#include "transfer/VerifiedUpload.h"
 
 namespace {
 
@@ -117,17 +116,12 @@ void FirmwarePage::Browse() {
 
 void FirmwarePage::Update() {
     UpdateData(true);
-    if (firmwareFile_.empty()) {
-        prompter_.Warn("Please enter a Filename", "You must select the firmware file to update.",
-                       {});
+    const FirmwareUpdateResult result =
+        UpdateFirmware(runner_, uploader_, prompter_, model_, firmwareFile_);
+    if (result.outcome == FirmwareUpdateOutcome::NotSent)
         return;
-    }
-    if (RunVerifiedUpload(runner_, uploader_, prompter_, firmwareFile_, UploadTarget::FirmwareImage,
-                          "Unable to open the firmware file to update.") != UploadVerdict::Verified)
-        return;
-    const InstallResult result = InstallFirmware(runner_, model_);
     ShowState();
     ReportUnreadReplies(prompter_, result.unread);
-    if (!result.installed)
+    if (result.outcome == FirmwareUpdateOutcome::Refused)
         prompter_.Warn("Error", "Firmware Upgrade failed.", {});
 }

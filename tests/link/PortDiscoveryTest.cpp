@@ -9,80 +9,13 @@
 #include "link/ModemPort.h"
 #include "link/PortDiscovery.h"
 #include "link/SerialDevice.h"
+#include "tests/link/FakeSystem.h"
 #include "tests/link/PtyPeer.h"
-#include "tests/link/TempDir.h"
 #include "tests/support/TestClocks.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct UsbModem {
-    std::string manufacturer;  // empty: no manufacturer file
-    std::string vendor = "1234";
-    std::string product = "5678";
-};
-
-// A sysfs tree and a device directory in the layout the kernel and udev
-// give USB modems: class/tty/NAME -> the tty under the USB interface, whose
-// parent (the USB device) holds the identity files.
-class FakeSystem {
-public:
-    FakeSystem() {
-        fs::create_directories(Sys() / "class" / "tty");
-        fs::create_directories(Dev());
-    }
-
-    fs::path Sys() const { return dir_.Path() / "sys"; }
-    fs::path Dev() const { return dir_.Path() / "dev"; }
-    DiscoveryOptions Options() const { return {Sys().string(), Dev().string(), ""}; }
-    std::string DevicePath(const std::string& node) const { return (Dev() / node).string(); }
-
-    // A USB modem tty; devName is the node udev creates for it.
-    void AddUsbTty(const std::string& entry, const UsbModem& modem, const std::string& devName,
-                   const std::string& target) {
-        const fs::path usb = Sys() / "devices" / "pci0000:00" / ("usb-" + entry) / "1-1";
-        WriteFile(usb / "idVendor", modem.vendor + "\n");
-        WriteFile(usb / "idProduct", modem.product + "\n");
-        if (!modem.manufacturer.empty())
-            WriteFile(usb / "manufacturer", modem.manufacturer + "\n");
-        AddTty(entry, usb / "1-1:1.0", devName);
-        AddNode(devName, target);
-    }
-
-    // udev's stable link to a node, relative as udev makes it.
-    void AddByIdLink(const std::string& name, const std::string& devName) {
-        fs::create_directories(Dev() / "serial" / "by-id");
-        fs::create_symlink(fs::path("../..") / devName, Dev() / "serial" / "by-id" / name);
-    }
-
-    // A tty on a bus without USB identity (a built-in UART).
-    void AddPlatformTty(const std::string& entry, const std::string& target) {
-        AddTty(entry, Sys() / "devices" / "platform" / "serial8250", entry);
-        AddNode(entry, target);
-    }
-
-private:
-    static void WriteFile(const fs::path& path, const std::string& text) {
-        fs::create_directories(path.parent_path());
-        std::ofstream(path) << text;
-    }
-
-    void AddTty(const std::string& entry, const fs::path& parent, const std::string& devName) {
-        const fs::path tty = parent / "tty" / entry;
-        WriteFile(tty / "uevent", "MAJOR=166\nMINOR=0\nDEVNAME=" + devName + "\n");
-        fs::create_directory_symlink(parent, tty / "device");
-        fs::create_directory_symlink(tty, Sys() / "class" / "tty" / entry);
-    }
-
-    void AddNode(const std::string& devName, const std::string& target) {
-        const fs::path node = Dev() / devName;
-        if (!fs::is_symlink(node))
-            fs::create_symlink(target, node);
-    }
-
-    TempDir dir_;
-};
 
 std::vector<std::string> Find(const FakeSystem& system, std::string* reason = nullptr) {
     return FindGatewayPorts(system.Options(), reason);

@@ -91,7 +91,9 @@ TEST_F(EditedSettings, SendsTheEditedTreeAndReloadsTheGatewaysAnswer) {
     FakeScriptRunner runner([](CommandJob& job) {
         Answer(job, job.GetCommand() == kSettingsQuery ? SettingsReply("gateway") : "OK");
     });
-    EXPECT_TRUE(ApplyConfiguration(runner, model).sent);
+    const ApplyResult result = ApplyConfiguration(runner, model);
+    EXPECT_TRUE(result.sent);
+    EXPECT_TRUE(result.reloaded);
 
     const JobList& jobs = runner.Ran();
     ASSERT_EQ(jobs.size(), 4u);
@@ -112,7 +114,7 @@ TEST_F(EditedSettings, FailedQueryKeepsTheEditedTree) {
         job.SetStatus(job.GetCommand() == kSettingsQuery ? CommandJob::kFailed
                                                          : CommandJob::kSucceeded);
     });
-    ApplyConfiguration(runner, model);
+    EXPECT_FALSE(ApplyConfiguration(runner, model).reloaded);
     EXPECT_EQ(ReadText(model.SettingsGroups(), "mobile_simple/apn"), "edited");
 }
 

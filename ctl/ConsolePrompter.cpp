@@ -1,0 +1,59 @@
+#include "ctl/ConsolePrompter.h"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <utility>
+
+ConsolePrompter::ConsolePrompter(std::ostream& err, int attempts, bool interactive)
+    : err_(err), attemptsLeft_(attempts - 1), interactive_(interactive) {}
+
+void ConsolePrompter::Print(const std::string& title, const std::string& text,
+                            const std::string& details) {
+    err_ << "r7ctl: " << title << ": " << text << '\n';
+    if (!details.empty())
+        err_ << details << '\n';
+}
+
+bool ConsolePrompter::AskTerminal() {
+    err_ << "Retry? [y/N] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+bool ConsolePrompter::AskRetry(const std::string& title, const std::string& text,
+                               const std::string& details) {
+    Print(title, text, details);
+    const bool retry =
+        interactive_ && ::isatty(STDIN_FILENO) == 1 ? AskTerminal() : attemptsLeft_-- > 0;
+    if (!retry)
+        failed_ = true;
+    else if (!interactive_)
+        err_ << "r7ctl: retrying\n";
+    return retry;
+}
+
+void ConsolePrompter::Inform(const std::string& title, const std::string& text) {
+    Print(title, text, {});
+    failed_ = true;
+}
+
+void ConsolePrompter::Warn(const std::string& title, const std::string& text,
+                           const std::string& details) {
+    Print(title, text, details);
+    failed_ = true;
+}
+
+std::string ConsolePrompter::ChooseOpenFile(const std::string&, const std::string&) {
+    return {};
+}
+
+std::string ConsolePrompter::ChooseSaveFile(const std::string&, const std::string&,
+                                            const std::string&) {
+    return std::exchange(saveDestination_, std::string());
+}
+
+std::string ConsolePrompter::ChooseProduct(const std::vector<std::string>&) {
+    return {};
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "ctl/ConsoleProgress.h"
+#include "link/ScriptRunner.h"
+
+class ModemPort;
+
+// Runs scripts on the calling thread, with their progress on standard error:
+// a command-line tool has no window to keep responsive.
+class ConsoleScriptRunner : public ScriptRunner {
+public:
+    ConsoleScriptRunner(ModemPort& port, ConsoleProgress& progress)
+        : port_(port), progress_(progress) {}
+
+    void Run(JobList& jobs) override;
+
+private:
+    ModemPort& port_;
+    ConsoleProgress& progress_;
+};

@@ -1,0 +1,137 @@
+#include "ctl/Ctl.h"
+
+#include <algorithm>
+#include <span>
+#include <string_view>
+
+#include "ctl/CtlCommands.h"
+#include "ctl/CtlOptions.h"
+#include "ctl/ExitStatus.h"
+
+namespace {
+
+struct CommandEntry {
+    std::string_view name;  // one word, or two for a group ("python ls")
+    std::string_view usage;
+    std::string_view summary;
+    std::size_t minArgs;
+    std::size_t maxArgs;
+    int (*run)(CtlCall&);
+};
+
+constexpr std::size_t kMany = 1000;
+
+constexpr CommandEntry kCommands[] = {
+    {"ports", "ports [--json]",
+     "Lists the attached gateways: device, by-id link, USB identity, and whether the port can be "
+     "opened now.",
+     0, 0, RunPorts},
+    {"info", "info [--json]",
+     "Shows the device information: product, firmware, SIM, modem, signal, registration and IP "
+     "address.",
+     0, 0, RunInfo},
+    {"get", "get PATH... [--json]",
+     "Prints settings by their path, for example mobile_simple/apn or "
+     "mgmtconnection&index=3/connectionEnabled.",
+     1, kMany, RunGet},
+    {"set", "set PATH=VALUE...",
+     "Sends the settings to the gateway and prints the value it kept for each; exits 1 when any "
+     "differs from what was asked.",
+     1, kMany, RunSet},
+    {"python ls", "python ls [--json]", "Lists the Python programs stored on the gateway.", 0, 0,
+     RunPythonList},
+    {"python get", "python get NAME [DEST]",
+     "Downloads a program into DEST (default: NAME in the current directory) and checks its "
+     "digest.",
+     1, 2, RunPythonGet},
+    {"python put", "python put FILE",
+     "Uploads a program to /WEB/python and checks the stored file's digest.", 1, 1, RunPythonPut},
+    {"python rm", "python rm NAME", "Removes a program from the gateway.", 1, 1, RunPythonRemove},
+    {"backup", "backup FILE", "Saves the gateway's settings into FILE.", 1, 1, RunBackup},
+    {"restore", "restore FILE",
+     "Sends the settings saved in FILE to the gateway, reboots it and reads its settings again.", 1,
+     1, RunRestore},
+    {"reboot", "reboot", "Restarts the gateway.", 0, 0, RunReboot},
+    {"factory-reset", "factory-reset --yes",
+     "Restores the gateway's factory settings and reboots it.", 0, 0, RunFactoryReset},
+    {"firmware", "firmware FILE",
+     "Uploads a firmware image with the digest check, installs it, waits for the gateway to "
+     "restart and prints the new version.",
+     1, 1, RunFirmware},
+    {"radio-firmware", "radio-firmware FILE",
+     "Uploads a mesh radio firmware file with the digest check, has the radio install it and "
+     "prints the new version.",
+     1, 1, RunRadioFirmware},
+    {"mesh discover", "mesh discover [--json]", "Lists the mesh radio nodes the gateway reaches.",
+     0, 0, RunMeshDiscover},
+};
+
+constexpr std::string_view kCommonOptions =
+    "Options:\n"
+    "  --port DEVICE   the gateway's serial device (default: find the one attached)\n"
+    "  --log FILE      append every exchange to FILE\n"
+    "  --json          results as JSON, where the command has them\n"
+    "  --interactive   ask on the terminal where a question arises\n"
+    "  --retries N     upload attempts before a digest mismatch fails (default 2)\n"
+    "  --help          this text, or a command's own\n"
+    "Exit status: 0 success, 1 refused or a check failed, 2 usage error, 3 no usable gateway.\n";
+
+void PrintUsage(std::ostream& out) {
+    out << "Usage: r7ctl [OPTIONS] COMMAND [ARGS]\n\nCommands:\n";
+    for (const CommandEntry& command : kCommands)
+        out << "  " << command.usage << '\n';
+    out << '\n' << kCommonOptions;
+}
+
+void PrintCommandHelp(std::ostream& out, const CommandEntry& command) {
+    out << "Usage: r7ctl " << command.usage << "\n\n"
+        << command.summary << "\n\n"
+        << kCommonOptions;
+}
+
+// The entry named by the first one or two words; nullptr for none.
+const CommandEntry* FindCommand(const std::vector<std::string>& words, std::size_t& nameWords) {
+    for (const CommandEntry& command : kCommands) {
+        const bool twoWords = command.name.find(' ') != std::string_view::npos;
+        nameWords = twoWords ? 2 : 1;
+        if (words.size() < nameWords)
+            continue;
+        const std::string name = twoWords ? words[0] + ' ' + words[1] : words[0];
+        if (name == command.name)
+            return &command;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environment) {
+    CtlOptions options;
+    std::string error;
+    if (!ParseCtlOptions(arguments, options, &error)) {
+        environment.err << "r7ctl: " << error << "\nTry 'r7ctl --help'.\n";
+        return kExitUsage;
+    }
+    if (options.words.empty()) {
+        PrintUsage(options.help ? environment.out : environment.err);
+        return options.help ? kExitSuccess : kExitUsage;
+    }
+    std::size_t nameWords = 0;
+    const CommandEntry* command = FindCommand(options.words, nameWords);
+    if (command == nullptr) {
+        environment.err << "r7ctl: unknown command '" << options.words[0]
+                        << "'\nTry 'r7ctl --help'.\n";
+        return kExitUsage;
+    }
+    if (options.help) {
+        PrintCommandHelp(environment.out, *command);
+        return kExitSuccess;
+    }
+    CtlCall call{options, environment,
+                 std::vector<std::string>(options.words.begin() + nameWords, options.words.end())};
+    if (call.args.size() < command->minArgs || call.args.size() > command->maxArgs) {
+        environment.err << "r7ctl: usage: r7ctl " << command->usage << '\n';
+        return kExitUsage;
+    }
+    return command->run(call);
+}

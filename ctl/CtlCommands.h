@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ctl/CtlEnvironment.h"
+#include "ctl/CtlOptions.h"
+
+// One run of one r7ctl command: the options, where to write, and the words
+// after the command's name.
+struct CtlCall {
+    const CtlOptions& options;
+    CtlEnvironment& environment;
+    std::vector<std::string> args;
+};
+
+// Each returns an ExitStatus.
+int RunPorts(CtlCall& call);
+int RunInfo(CtlCall& call);
+int RunGet(CtlCall& call);
+int RunSet(CtlCall& call);
+int RunPythonList(CtlCall& call);
+int RunPythonGet(CtlCall& call);
+int RunPythonPut(CtlCall& call);
+int RunPythonRemove(CtlCall& call);
+int RunBackup(CtlCall& call);
+int RunRestore(CtlCall& call);
+int RunReboot(CtlCall& call);
+int RunFactoryReset(CtlCall& call);
+int RunFirmware(CtlCall& call);
+int RunRadioFirmware(CtlCall& call);
+int RunMeshDiscover(CtlCall& call);

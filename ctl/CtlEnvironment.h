@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdio>
+#include <ostream>
+
+#include "link/Clock.h"
+#include "link/PortDiscovery.h"
+
+// Where r7ctl writes and what it runs on. main uses the process's streams, the
+// real clock and the real /sys and /dev; tests put their own in.
+struct CtlEnvironment {
+    std::ostream& out;  // results
+    std::ostream& err;  // messages
+    std::FILE* progress = stderr;
+    Clock* clock = &Clock::System();
+    DiscoveryOptions discovery;  // explicitPort is set from --port
+};

@@ -1,0 +1,80 @@
+#include "ctl/CtlOptions.h"
+
+#include <charconv>
+
+namespace {
+
+// Splits "--name=value" into its name and value; a plain word keeps no value.
+bool SplitOption(const std::string& argument, std::string& name, std::string& value) {
+    const std::size_t equals = argument.find('=');
+    if (equals == std::string::npos) {
+        name = argument;
+        return false;
+    }
+    name = argument.substr(0, equals);
+    value = argument.substr(equals + 1);
+    return true;
+}
+
+bool ParseCount(const std::string& text, int& count) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, count);
+    return error == std::errc() && stop == end && count >= 1;
+}
+
+}  // namespace
+
+bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& options,
+                     std::string* error) {
+    const auto fail = [error](const std::string& text) {
+        if (error != nullptr)
+            *error = text;
+        return false;
+    };
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || !argument.starts_with("--")) {
+            options.words.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name;
+        std::string value;
+        const bool inlineValue = SplitOption(argument, name, value);
+        const auto takeValue = [&]() {
+            if (inlineValue)
+                return true;
+            if (i + 1 == arguments.size())
+                return false;
+            value = arguments[++i];
+            return true;
+        };
+        if (name == "--port" || name == "--log" || name == "--retries") {
+            if (!takeValue() || value.empty())
+                return fail(name + " needs a value");
+            if (name == "--port")
+                options.port = value;
+            else if (name == "--log")
+                options.logPath = value;
+            else if (!ParseCount(value, options.retries))
+                return fail("--retries needs a whole number of at least 1, not '" + value + "'");
+        } else if (inlineValue) {
+            return fail(name + " takes no value");
+        } else if (name == "--json") {
+            options.json = true;
+        } else if (name == "--interactive") {
+            options.interactive = true;
+        } else if (name == "--yes") {
+            options.yes = true;
+        } else if (name == "--help") {
+            options.help = true;
+        } else {
+            return fail("unknown option " + name);
+        }
+    }
+    return true;
+}

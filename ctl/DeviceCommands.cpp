@@ -1,0 +1,110 @@
+#include <string>
+
+#include "app/UnreadReport.h"
+#include "ctl/CtlCommands.h"
+#include "ctl/ExitStatus.h"
+#include "ctl/GatewaySession.h"
+#include "ctl/SettingPath.h"
+#include "transfer/ConfigBackup.h"
+#include "transfer/DeviceScripts.h"
+#include "transfer/RadioFirmwareUpdate.h"
+
+namespace {
+
+int Report(CtlCall& call, const ProblemText& problem, const std::string& details) {
+    call.environment.err << "r7ctl: " << problem.caption << ": " << problem.text << '\n';
+    if (!details.empty())
+        call.environment.err << details << '\n';
+    return kExitRefused;
+}
+
+// The status a whole-device script ends with: refused when a reply it read
+// back could not be read (the user has been told which).
+int Finish(GatewaySession& session, const UnreadReplies& unread) {
+    ReportUnreadReplies(session.Questions(), unread);
+    return session.Questions().Failed() ? kExitRefused : kExitSuccess;
+}
+
+void PrintStateValue(CtlCall& call, GatewaySession& session, const std::string& label,
+                     const std::string& path) {
+    call.environment.out << label << ": "
+                         << ReadSettingPath(session.Model().StateGroups(), path).value_or("")
+                         << '\n';
+}
+
+}  // namespace
+
+int RunBackup(CtlCall& call) {
+    GatewaySession session(call.options, call.environment);
+    if (const int status = session.Open(); status != kExitSuccess)
+        return status;
+    DeviceInfo info;
+    if (!session.Collect(info))
+        return kExitRefused;
+    const BackupResult result = WriteBackup(session.Model().SettingsDocument(), call.args[0]);
+    if (result.problem != BackupResult::Problem::None)
+        return Report(call, DescribeProblem(result.problem), result.details);
+    return kExitSuccess;
+}
+
+int RunRestore(CtlCall& call) {
+    // The file is checked before the gateway is touched: nothing is sent for a
+    // file that cannot be restored.
+    const RestoreFile file = ReadRestoreFile(call.args[0]);
+    if (file.problem != RestoreFile::Problem::None)
+        return Report(call, DescribeProblem(file.problem), file.details);
+    GatewaySession session(call.options, call.environment);
+    if (const int status = session.Open(); status != kExitSuccess)
+        return status;
+    return Finish(session, RestoreConfiguration(session.Runner(), session.Model(), file.request));
+}
+
+int RunReboot(CtlCall& call) {
+    GatewaySession session(call.options, call.environment);
+    if (const int status = session.Open(); status != kExitSuccess)
+        return status;
+    RebootDevice(session.Runner());
+    return kExitSuccess;
+}
+
+int RunFactoryReset(CtlCall& call) {
+    if (!call.options.yes) {
+        call.environment.err << "r7ctl: factory-reset erases every setting of the gateway; "
+                                "confirm with --yes\n";
+        return kExitUsage;
+    }
+    GatewaySession session(call.options, call.environment);
+    if (const int status = session.Open(); status != kExitSuccess)
+        return status;
+    return Finish(session, RestoreFactoryDefaults(session.Runner(), session.Model()));
+}
+
+int RunFirmware(CtlCall& call) {
+    GatewaySession session(call.options, call.environment);
+    if (const int status = session.Open(); status != kExitSuccess)
+        return status;
+    const FirmwareUpdateResult result = UpdateFirmware(
+        session.Runner(), session.Uploader(), session.Questions(), session.Model(), call.args[0]);
+    if (result.outcome == FirmwareUpdateOutcome::NotSent)
+        return kExitRefused;
+    ReportUnreadReplies(session.Questions(), result.unread);
+    if (result.outcome == FirmwareUpdateOutcome::Refused) {
+        call.environment.err << "r7ctl: Firmware Upgrade failed.\n";
+        return kExitRefused;
+    }
+    PrintStateValue(call, session, "firmware", "device_info/firmware");
+    return session.Questions().Failed() ? kExitRefused : kExitSuccess;
+}
+
+int RunRadioFirmware(CtlCall& call) {
+    GatewaySession session(call.options, call.environment);
+    if (const int status = session.Open(); status != kExitSuccess)
+        return status;
+    const RadioFirmwareResult result = UpdateRadioFirmware(
+        session.Runner(), session.Uploader(), session.Questions(), session.Model(), call.args[0]);
+    if (result.outcome == RadioFirmwareOutcome::NotSent)
+        return kExitRefused;
+    ReportUnreadReplies(session.Questions(), result.unread);
+    PrintStateValue(call, session, "radio firmware", "zigbee_state/firmware_version");
+    return session.Questions().Failed() ? kExitRefused : kExitSuccess;
+}

@@ -1,0 +1,69 @@
+#include "ctl/GatewaySession.h"
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/UnreadReport.h"
+#include "ctl/ExitStatus.h"
+#include "model/DeviceInfoCollection.h"
+
+GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& environment)
+    : options_(options),
+      environment_(environment),
+      port_(*environment.clock),
+      progress_(environment.progress),
+      runner_(port_, progress_),
+      uploader_(port_, *environment.clock, progress_),
+      prompter_(environment.err, options.retries, options.interactive) {
+    if (!options.logPath.empty() && log_.Open(options.logPath)) {
+        log_.WriteStartBlock("r7ctl", R7_VERSION, std::time(nullptr));
+        port_.SetLog(&log_);
+    }
+}
+
+GatewaySession::~GatewaySession() {
+    port_.Close();
+    port_.SetLog(nullptr);
+}
+
+int GatewaySession::Open() {
+    DiscoveryOptions discovery = environment_.discovery;
+    discovery.explicitPort = options_.port;
+    if (discovery.explicitPort.empty() && !ChooseSingleGateway(discovery))
+        return kExitNoGateway;
+    std::string reason;
+    if (!DiscoverPort(port_, discovery, {}, &reason)) {
+        environment_.err << "r7ctl: " << reason << '\n';
+        return kExitNoGateway;
+    }
+    return kExitSuccess;
+}
+
+bool GatewaySession::ChooseSingleGateway(DiscoveryOptions& discovery) {
+    std::string reason;
+    const std::vector<std::string> found = FindGatewayPorts(discovery, &reason);
+    if (found.empty()) {
+        environment_.err << "r7ctl: " << reason << '\n';
+        return false;
+    }
+    if (found.size() > 1) {
+        environment_.err << "r7ctl: " << found.size()
+                         << " gateways are attached; choose one with --port:\n";
+        for (const std::string& device : found)
+            environment_.err << "  " << device << '\n';
+        return false;
+    }
+    discovery.explicitPort = found.front();
+    return true;
+}
+
+bool GatewaySession::Collect(DeviceInfo& info) {
+    const CollectionResult result = CollectDeviceInfo(runner_, model_, info);
+    ReportUnreadReplies(prompter_, result.unread);
+    if (result.complete)
+        return true;
+    environment_.err << "r7ctl: the gateway on " << port_.PortName()
+                     << " did not answer the device information queries.\n";
+    return false;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ctl/ConsoleProgress.h"
+#include "ctl/ConsolePrompter.h"
+#include "ctl/ConsoleScriptRunner.h"
+#include "ctl/ConsoleUploadRunner.h"
+#include "ctl/CtlEnvironment.h"
+#include "ctl/CtlOptions.h"
+#include "link/CommandLog.h"
+#include "link/ModemPort.h"
+#include "model/ConfigModel.h"
+#include "model/DeviceInfo.h"
+
+// One gateway for the length of one command: its port (found as the dashboard
+// finds it, or named by --port), the command log, the runner and the trees.
+class GatewaySession {
+public:
+    GatewaySession(const CtlOptions& options, CtlEnvironment& environment);
+    ~GatewaySession();
+    GatewaySession(const GatewaySession&) = delete;
+    GatewaySession& operator=(const GatewaySession&) = delete;
+
+    // Finds and opens the gateway. Without --port, exactly one must be attached:
+    // none or several is kExitNoGateway, with the reason or the list on err.
+    int Open();
+
+    // The device information collection, which also loads the three trees.
+    // False (with a message on err) when the gateway did not answer it.
+    bool Collect(DeviceInfo& info);
+
+    ScriptRunner& Runner() { return runner_; }
+    UploadRunner& Uploader() { return uploader_; }
+    ConsolePrompter& Questions() { return prompter_; }
+    ConfigModel& Model() { return model_; }
+    ModemPort& Port() { return port_; }
+
+private:
+    bool ChooseSingleGateway(DiscoveryOptions& discovery);
+
+    const CtlOptions& options_;
+    CtlEnvironment& environment_;
+    ModemPort port_;
+    CommandLog log_;
+    ConsoleProgress progress_;
+    ConsoleScriptRunner runner_;
+    ConsoleUploadRunner uploader_;
+    ConsolePrompter prompter_;
+    ConfigModel model_;
+};

@@ -1,0 +1,51 @@
+#include "ctl/SettingPath.h"
+
+#include "model/SettingBinding.h"
+
+namespace {
+
+BindingTable TextRow(const std::string& path, std::string& text) {
+    SettingBinding row;
+    row.path = path;
+    row.text = &text;
+    row.control = 1;  // any control: reveal then tells that the value exists
+    row.kind = kTextSetting;
+    return {row};
+}
+
+}  // namespace
+
+std::optional<std::string> ReadSettingPath(xmlNodePtr groups, const std::string& path) {
+    std::string text;
+    bool found = false;
+    ReadSetting([&found](int) { found = true; }, TextRow(path, text), groups);
+    if (!found)
+        return std::nullopt;
+    return text;
+}
+
+bool WriteSettingPath(xmlNodePtr groups, const std::string& path, const std::string& value) {
+    if (!ReadSettingPath(groups, path))
+        return false;
+    std::string text = value;
+    WriteSetting(TextRow(path, text), groups);
+    return true;
+}
+
+bool SplitAssignment(const std::string& assignment, std::string& path, std::string& value) {
+    std::size_t segmentStart = 0;
+    for (std::size_t i = 0; i < assignment.size(); ++i) {
+        if (assignment[i] == '/') {
+            segmentStart = i + 1;
+        } else if (assignment[i] == '=') {
+            const bool qualifier =
+                assignment.find('&', segmentStart) < i;  // "&index=3" is still the path
+            if (!qualifier) {
+                path = assignment.substr(0, i);
+                value = assignment.substr(i + 1);
+                return !path.empty();
+            }
+        }
+    }
+    return false;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <optional>
+#include <string>
+
+// Settings named by their path in a tree, as the pages' binding tables name
+// them: "mobile_simple/apn", "mgmtconnection&index=3/connectionEnabled".
+
+// The value's text, or nothing when the tree has no such element.
+std::optional<std::string> ReadSettingPath(xmlNodePtr groups, const std::string& path);
+
+// Replaces the value's text; false when the tree has no such element.
+bool WriteSettingPath(xmlNodePtr groups, const std::string& path, const std::string& value);
+
+// Splits "PATH=VALUE". The "=" of an index qualifier ("&index=3") belongs to
+// the path: the value starts at the first "=" of the last segment without one.
+bool SplitAssignment(const std::string& assignment, std::string& path, std::string& value);

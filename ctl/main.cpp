@@ -1,0 +1,16 @@
+#include <libxml/parser.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "ctl/Ctl.h"
+
+int main(int argc, char* argv[]) {
+    xmlInitParser();
+    CtlEnvironment environment{std::cout, std::cerr, stderr, &Clock::System(), {}};
+    const int status = RunCtl(std::vector<std::string>(argv + 1, argv + argc), environment);
+    std::cout.flush();
+    xmlCleanupParser();
+    return status;
+}

@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ctl/Ctl.h"
+#include "ctl/ExitStatus.h"
+#include "ctl/SettingPath.h"
+#include "link/ModemPort.h"
+#include "link/PortDiscovery.h"
+#include "tests/link/FakeSystem.h"
+#include "tests/support/SimGateway.h"
+#include "tests/support/TestClocks.h"
+#include "tests/support/WorkerScriptRunner.h"
+#include "tests/support/WorkerUploadRunner.h"
+#include "tests/ui/FakePrompter.h"
+#include "transfer/PythonFiles.h"
+
+namespace {
+
+// One r7ctl run: its exit status and what it wrote.
+struct CtlRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs r7ctl in this process, on a clock fast enough that the apply's pause
+// and the gateway's restarts take milliseconds.
+// Discovery that must never find the machine's own devices.
+DiscoveryOptions NoDevices() {
+    DiscoveryOptions options;
+    options.sysfsRoot = "/nonexistent";
+    return options;
+}
+
+CtlRun Ctl(std::vector<std::string> arguments, DiscoveryOptions discovery = NoDevices()) {
+    std::ostringstream out;
+    std::ostringstream err;
+    ScaledClock clock(50);
+    CtlEnvironment environment{out, err, stderr, &clock, std::move(discovery)};
+    CtlRun run;
+    run.status = RunCtl(arguments, environment);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+CtlRun CtlOn(const SimGateway& gateway, std::vector<std::string> arguments) {
+    arguments.insert(arguments.end(), {"--port", gateway.LinkPath()});
+    return Ctl(arguments);
+}
+
+}  // namespace
+
+TEST(CtlCommandLine, UsageErrorsExitTwoAndHelpExitsZero) {
+    EXPECT_EQ(Ctl({}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"frobnicate"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"info", "extra"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"get"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"--retries", "0", "info"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"--port"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"--json=yes", "info"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"set", "no-equals-sign"}).status, kExitUsage);
+
+    const CtlRun help = Ctl({"set", "--help"});
+    EXPECT_EQ(help.status, kExitSuccess);
+    EXPECT_NE(help.out.find("r7ctl set PATH=VALUE"), std::string::npos);
+    EXPECT_NE(Ctl({"--help"}).out.find("info [--json]"), std::string::npos);
+}
+
+TEST(CtlCommandLine, AssignmentKeepsIndexQualifiersInThePath) {
+    std::string path;
+    std::string value;
+    ASSERT_TRUE(SplitAssignment("mgmtconnection&index=3/connectionEnabled=on", path, value));
+    EXPECT_EQ(path, "mgmtconnection&index=3/connectionEnabled");
+    EXPECT_EQ(value, "on");
+    ASSERT_TRUE(SplitAssignment("mobile_simple/password=a=b&c", path, value));
+    EXPECT_EQ(path, "mobile_simple/password");
+    EXPECT_EQ(value, "a=b&c");
+    ASSERT_TRUE(SplitAssignment("mobile_simple/apn=", path, value));
+    EXPECT_EQ(value, "");
+    EXPECT_FALSE(SplitAssignment("=value", path, value));
+    EXPECT_FALSE(SplitAssignment("mgmtconnection&index=3", path, value));
+}
+
+TEST(CtlCommandLine, NoGatewayExitsThreeWithTheReason) {
+    const CtlRun run = Ctl({"info"});
+    EXPECT_EQ(run.status, kExitNoGateway);
+    EXPECT_NE(run.err.find("/nonexistent"), std::string::npos) << run.err;
+    EXPECT_EQ(Ctl({"info", "--port", "/nonexistent/tty"}).status, kExitNoGateway);
+}
+
+TEST(CtlGateway, InfoPrintsTheDeviceInformation) {
+    SimGateway gateway;
+    const CtlRun text = CtlOn(gateway, {"info"});
+    ASSERT_EQ(text.status, kExitSuccess) << text.err;
+    EXPECT_NE(text.out.find("imsi: 310260123456789\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("firmware: "), std::string::npos);
+
+    const CtlRun json = CtlOn(gateway, {"info", "--json"});
+    ASSERT_EQ(json.status, kExitSuccess);
+    EXPECT_NE(json.out.find("\"imsi\": \"310260123456789\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"signal\": 17"), std::string::npos);
+}
+
+TEST(CtlGateway, GetPrintsValuesAndNamesMissingPaths) {
+    SimGateway gateway;
+    const CtlRun run =
+        CtlOn(gateway, {"get", "mobile_simple/apn", "mgmtconnection&index=3/connectionEnabled",
+                        "mobile_simple/nothing"});
+    EXPECT_EQ(run.status, kExitRefused);
+    EXPECT_EQ(run.out,
+              "mobile_simple/apn=internet.linkhold.example\n"
+              "mgmtconnection&index=3/connectionEnabled=off\n");
+    EXPECT_NE(run.err.find("mobile_simple/nothing"), std::string::npos);
+}
+
+TEST(CtlGateway, SetSendsTheDocumentOnceAndReportsWhatTheGatewayKept) {
+    SimGateway gateway;
+    const CtlRun run = CtlOn(
+        gateway, {"set", "mobile_simple/apn=fleet.example", "mobile_simple/mobile_gsm_band=99"});
+    EXPECT_EQ(run.status, kExitRefused);
+    EXPECT_EQ(run.out, "mobile_simple/apn=fleet.example\nmobile_simple/mobile_gsm_band=9\n");
+    EXPECT_NE(run.err.find("mobile_simple/mobile_gsm_band"), std::string::npos) << run.err;
+
+    int documents = 0;
+    for (const std::string& command : gateway.ReceivedCommands())
+        documents += command.find("<apn>fleet.example</apn>") != std::string::npos;
+    EXPECT_EQ(documents, 1);
+    EXPECT_EQ(CtlOn(gateway, {"get", "mobile_simple/apn"}).out,
+              "mobile_simple/apn=fleet.example\n");
+}
+
+TEST(CtlGateway, SetOfAnUnknownPathSendsNothing) {
+    SimGateway gateway;
+    const CtlRun run = CtlOn(gateway, {"set", "mobile_simple/nothing=1"});
+    EXPECT_EQ(run.status, kExitRefused);
+    for (const std::string& command : gateway.ReceivedCommands())
+        EXPECT_EQ(command.find("set_setting"), std::string::npos);
+}
+
+namespace {
+
+std::string WriteProgram(const SimGateway& gateway, const std::string& name,
+                         const std::string& text) {
+    const std::string path = gateway.Directory() + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+TEST(CtlPython, PutListGetAndRemoveRoundTrip) {
+    SimGateway gateway;
+    const std::string program = WriteProgram(gateway, "meter.py", "print('meter')\n");
+    ASSERT_EQ(CtlOn(gateway, {"python", "put", program}).status, kExitSuccess);
+    EXPECT_NE(CtlOn(gateway, {"python", "ls"}).out.find("meter.py\t15\n"), std::string::npos);
+
+    const std::string copy = gateway.Directory() + "/copy.py";
+    ASSERT_EQ(CtlOn(gateway, {"python", "get", "meter.py", copy}).status, kExitSuccess);
+    EXPECT_EQ(ReadFile(copy), "print('meter')\n");
+
+    ASSERT_EQ(CtlOn(gateway, {"python", "rm", "meter.py"}).status, kExitSuccess);
+    EXPECT_EQ(CtlOn(gateway, {"python", "ls"}).out.find("meter.py"), std::string::npos);
+    EXPECT_EQ(CtlOn(gateway, {"python", "rm", "meter.py"}).status, kExitRefused);
+    EXPECT_EQ(CtlOn(gateway, {"python", "get", "meter.py"}).status, kExitRefused);
+}
+
+TEST(CtlPython, DigestMismatchRetriesThenFailsWithoutAPrompt) {
+    SimGateway once({"--wrong-digest", "1"});
+    const std::string program = WriteProgram(once, "a.py", "x = 1\n");
+    const CtlRun retried = CtlOn(once, {"python", "put", program});
+    EXPECT_EQ(retried.status, kExitSuccess) << retried.err;
+    EXPECT_NE(retried.err.find("did not correctly transfer"), std::string::npos);
+
+    SimGateway always({"--wrong-digest", "5"});
+    const std::string other = WriteProgram(always, "b.py", "x = 2\n");
+    EXPECT_EQ(CtlOn(always, {"python", "put", other, "--retries", "3"}).status, kExitRefused);
+    int uploads = 0;
+    for (const std::string& command : always.ReceivedCommands())
+        uploads += command.starts_with("AT&USBINTERFACE=17");
+    EXPECT_EQ(uploads, 3);
+}
+
+TEST(CtlPython, PutSendsTheSameBytesAsThePythonPageScript) {
+    SimGateway byCtl;
+    ASSERT_EQ(CtlOn(byCtl, {"python", "put", WriteProgram(byCtl, "same.py", "y = 3\n")}).status,
+              kExitSuccess);
+
+    SimGateway byPage;
+    ScaledClock clock(50);
+    ModemPort port(clock);
+    DiscoveryOptions options;
+    options.explicitPort = byPage.LinkPath();
+    ASSERT_TRUE(DiscoverPort(port, options, {}, nullptr));
+    WorkerScriptRunner runner(port);
+    WorkerUploadRunner uploader(port, clock);
+    FakePrompter prompter;
+    EXPECT_TRUE(
+        UploadPythonProgram(runner, uploader, prompter, WriteProgram(byPage, "same.py", "y = 3\n"))
+            .verified);
+    EXPECT_EQ(byCtl.ReceivedBytes(), byPage.ReceivedBytes());
+}
+
+TEST(CtlDiscovery, TwoGatewaysWithoutAPortExitThreeListingBoth) {
+    SimGateway first;
+    SimGateway second;
+    FakeSystem system;
+    system.AddUsbTty("ttyACM0", {.manufacturer = "WAVECOM"}, "ttyACM0", first.LinkPath());
+    system.AddUsbTty("ttyACM1", {.manufacturer = "WAVECOM", .product = "9999"}, "ttyACM1",
+                     second.LinkPath());
+    system.AddByIdLink("usb-WAVECOM_R7_0001-if00", "ttyACM0");
+
+    const CtlRun info = Ctl({"info"}, system.Options());
+    EXPECT_EQ(info.status, kExitNoGateway);
+    const std::string byId = system.DevicePath("serial/by-id/usb-WAVECOM_R7_0001-if00");
+    EXPECT_NE(info.err.find(byId), std::string::npos) << info.err;
+    EXPECT_NE(info.err.find(system.DevicePath("ttyACM1")), std::string::npos) << info.err;
+    EXPECT_TRUE(first.ReceivedBytes().empty());
+
+    const CtlRun ports = Ctl({"ports"}, system.Options());
+    EXPECT_EQ(ports.status, kExitSuccess);
+    EXPECT_EQ(ports.out, system.DevicePath("ttyACM0") + "\t" + byId +
+                             "\t1234:5678 WAVECOM\tusable\n" + system.DevicePath("ttyACM1") +
+                             "\t-\t1234:9999 WAVECOM\tusable\n");
+
+    // With one gateway left, no --port is needed.
+    FakeSystem single;
+    single.AddUsbTty("ttyACM0", {.manufacturer = "WAVECOM"}, "ttyACM0", first.LinkPath());
+    EXPECT_EQ(Ctl({"info"}, single.Options()).status, kExitSuccess);
+}
+
+TEST(CtlDevice, BackupSetRestoreBringsTheOldValueBack) {
+    SimGateway gateway;
+    const std::string backup = gateway.Directory() + "/fleet.cfg";
+    ASSERT_EQ(CtlOn(gateway, {"backup", backup}).status, kExitSuccess);
+    ASSERT_EQ(CtlOn(gateway, {"set", "mobile_simple/apn=changed.example"}).status, kExitSuccess);
+    const CtlRun restored = CtlOn(gateway, {"restore", backup});
+    ASSERT_EQ(restored.status, kExitSuccess) << restored.err;
+    EXPECT_EQ(CtlOn(gateway, {"get", "mobile_simple/apn"}).out,
+              "mobile_simple/apn=internet.linkhold.example\n");
+}
+
+TEST(CtlDevice, RefusedFilesAndUnconfirmedResetSendNothing) {
+    SimGateway gateway;
+    const std::string notXml = WriteProgram(gateway, "bad.cfg", "<settings");
+    const CtlRun restore = CtlOn(gateway, {"restore", notXml});
+    EXPECT_EQ(restore.status, kExitRefused);
+    EXPECT_NE(restore.err.find("not well-formed"), std::string::npos) << restore.err;
+    EXPECT_EQ(CtlOn(gateway, {"factory-reset"}).status, kExitUsage);
+    EXPECT_EQ(CtlOn(gateway, {"firmware", gateway.Directory() + "/missing.bin"}).status,
+              kExitRefused);
+    EXPECT_TRUE(gateway.ReceivedBytes().empty());
+
+    ASSERT_EQ(CtlOn(gateway, {"factory-reset", "--yes"}).status, kExitSuccess);
+    EXPECT_NE(gateway.ReceivedBytes().find("set_factory_default"), std::string::npos);
+}
+
+TEST(CtlDevice, FirmwareUpdatePrintsTheVersionTheRestartedGatewayReports) {
+    SimGateway gateway;
+    const std::string image = WriteProgram(gateway, "image.bin", std::string(3000, '\x5a'));
+    const CtlRun run = CtlOn(gateway, {"firmware", image});
+    ASSERT_EQ(run.status, kExitSuccess) << run.err;
+    EXPECT_EQ(run.out, "firmware: 2.11.4.8\n");
+
+    const CtlRun radio =
+        CtlOn(gateway, {"radio-firmware", WriteProgram(gateway, "r.ebl", "radio")});
+    ASSERT_EQ(radio.status, kExitSuccess) << radio.err;
+    EXPECT_EQ(radio.out, "radio firmware: 2165\n");
+}
+
+TEST(CtlDevice, MeshDiscoverListsEachNodeOnce) {
+    SimGateway gateway;
+    const CtlRun run = CtlOn(gateway, {"mesh", "discover", "--json"});
+    ASSERT_EQ(run.status, kExitSuccess);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '{'), 3) << run.out;
+    EXPECT_NE(run.out.find("\"node_type\": \"Coordinator\", \"product_type\": \"Gateway\""),
+              std::string::npos);
+}
