@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -70,19 +71,27 @@ void BLPropertySheet::showEvent(QShowEvent* event) {
 void BLPropertySheet::ChangePage(int index) {
     // Tabs are added before the sheet is shown; pages are activated only once
     // the user can see them.
-    if (switching_ || !isVisible() || index < 0)
+    if (!isVisible() || index < 0)
         return;
     auto* next = static_cast<PropertyPage*>(tabs_->widget(index));
     if (next == active_)
         return;
-    if (active_ && !active_->Deactivate()) {
-        switching_ = true;
-        tabs_->setCurrentWidget(active_);
-        switching_ = false;
-        return;
+    if (active_) {
+        // The tab widget has already turned to the new tab. Turn back before
+        // anything is drawn, so the page being left stays in view (with its
+        // focus on the faulty field) while it decides and shows its refusal.
+        ShowTab(active_);
+        if (!active_->Deactivate())
+            return;
+        ShowTab(next);
     }
     active_ = next;
     active_->Activate();
+}
+
+void BLPropertySheet::ShowTab(PropertyPage* page) {
+    const QSignalBlocker quiet(tabs_);
+    tabs_->setCurrentWidget(page);
 }
 
 bool BLPropertySheet::ApplyPages() {

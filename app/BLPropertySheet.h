@@ -49,6 +49,8 @@ protected:
 private:
     void BuildMenu();
     void ChangePage(int index);
+    // Turns the tabs without the sheet taking it for the user's choice.
+    void ShowTab(PropertyPage* page);
     void UpdateApplyButton();
     void RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigModel&));
     void ShowAbout();
@@ -60,5 +62,4 @@ private:
     QDialogButtonBox* buttons_;
     std::vector<PropertyPage*> pages_;
     PropertyPage* active_ = nullptr;
-    bool switching_ = false;
 };

@@ -73,6 +73,11 @@ void MainPage::BuildLayout() {
     device->setLayout(new QFormLayout);
     productEdit_ = AddField(QStringLiteral("Product"), device);
     firmwareEdit_ = AddField(QStringLiteral("Firmware Version"), device);
+    // Room for a product name such as "Linkhold R7 Cellular Gateway" and a
+    // firmware version with a build suffix; longer ones are elided, whole in
+    // the tooltip.
+    productEdit_->ReserveWidthFor(QStringLiteral("Linkhold R7 Cellular Gateway"));
+    firmwareEdit_->ReserveWidthFor(QStringLiteral("2.11.4.7 (build 2026-12-08)"));
 
     auto* mobile = new QGroupBox(QStringLiteral("Mobile Information"), this);
     mobile->setLayout(new QFormLayout);
@@ -157,10 +162,13 @@ void MainPage::ShowValues() {
 }
 
 bool MainPage::DoDataExchange(bool save) {
-    if (!save)
+    // Elided values are only shown: the page edits nothing, so they never go
+    // back into the variables.
+    if (!save) {
         status_->ShowElided(QString::fromStdString(info_.statusText));
-    ExchangeText(save, productEdit_, product_);
-    ExchangeText(save, firmwareEdit_, firmware_);
+        productEdit_->ShowElided(QString::fromStdString(product_));
+        firmwareEdit_->ShowElided(QString::fromStdString(firmware_));
+    }
     ExchangeText(save, imsi_, info_.imsi);
     ExchangeText(save, iccidEdit_, iccid_);
     ExchangeText(save, phoneNumber_, info_.phoneNumber);

@@ -189,7 +189,11 @@ bool SkyvanePage::ExchangeTimeout(bool save, const TimeoutLine& line, TimeoutFie
 
 bool SkyvanePage::TakeField(QLineEdit* field, const QString& caption, const char* unit,
                             FieldRange range, int& value) {
-    if (ParseInRange(field->text().toStdString(), range, value))
+    // The rule guards what the user types, not what the gateway stores: an
+    // untouched field keeps the stored pause, which may lie outside it (9:60:60
+    // is stored as 36060 and comes back as 10:01:00), so that a value the user
+    // never edited cannot hold them on the page.
+    if (!field->isModified() || ParseInRange(field->text().toStdString(), range, value))
         return true;
     const QString text = QStringLiteral(
                              "Please enter an integer between %1 and %2 for the %3 of "

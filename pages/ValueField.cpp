@@ -17,13 +17,13 @@ ValueField::ValueField(QWidget* parent) : QLineEdit(parent) {
 }
 
 void ValueField::ReserveWidthFor(const QString& sample) {
-    QStyleOptionFrame option;
-    initStyleOption(&option);
-    const QMargins margins = textMargins();
-    const QSize text(fontMetrics().horizontalAdvance(sample) + 2 * kInnerMargin + kCursorWidth +
-                         margins.left() + margins.right(),
-                     fontMetrics().height());
-    setMinimumWidth(style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, this).width());
+    // Frame, margins and cursor take the same room at any width; measured here
+    // the same way that eliding measures it, so a sample that fits is never
+    // elided (the style's size from contents counts the frame differently).
+    const int chrome = width() - TextWidth();
+    // Eliding measures in fractions of a pixel; a whole pixel more keeps a
+    // sample that rounds down from being elided.
+    setMinimumWidth(fontMetrics().horizontalAdvance(sample) + 1 + chrome);
 }
 
 int ValueField::TextWidth() const {

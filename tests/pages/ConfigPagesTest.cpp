@@ -322,9 +322,13 @@ TEST_F(ConfigPagesTest, RemoteManagementRefusesPausesOutOfRange) {
     EXPECT_TRUE(FrameShown(remote, "Client-Initiated Management Connection"));
     EXPECT_EQ(Text(remote, "clientServerAddress"), "plain.example");
 
-    // Ten hours: the page cannot be left as it is.
+    // Ten hours as stored can be left alone, but not typed.
     auto* hours = Find<QLineEdit>(remote, "Reconnect after: hrs");
     EXPECT_EQ(hours->text(), "10");
+    ASSERT_TRUE(sheet->SetActivePage(kSerial));
+    ASSERT_TRUE(sheet->SetActivePage(kRemote));
+    EXPECT_TRUE(prompter.warnings.empty());
+    Type(remote, "Reconnect after: hrs", "10");
     EXPECT_FALSE(sheet->SetActivePage(kSerial));
     EXPECT_EQ(sheet->ActivePage(), remote);
     ASSERT_EQ(prompter.warnings.size(), 1u);
@@ -348,6 +352,20 @@ TEST_F(ConfigPagesTest, RemoteManagementRefusesPausesOutOfRange) {
     EXPECT_EQ(ValueAfter(document, "<mgmtconnection", "serverAddress"), "plain.example")
         << "an address the user left alone goes back as stored";
     EXPECT_EQ(prompter.warnings.size(), 3u) << "one for each refusal";
+
+    // The gateway reports 36060 back as 10:01:00, which the user never typed:
+    // the page can be left, and the next apply keeps the stored pause.
+    EXPECT_EQ(Text(remote, "Reconnect after: hrs"), "10");
+    EXPECT_EQ(Text(remote, "Reconnect after: mins"), "1");
+    EXPECT_EQ(Text(remote, "Reconnect after: secs"), "0");
+    ASSERT_TRUE(sheet->SetActivePage(kSerial));
+    ASSERT_TRUE(sheet->SetActivePage(kRemote));
+    Type(remote, "clientServerAddress", "other.example");
+    ASSERT_TRUE(sheet->ApplyPages());
+    ASSERT_EQ(SentDocuments().size(), 2u);
+    EXPECT_EQ(ValueAfter(SentDocuments()[1], "<mgmtconnection", "clientConnectionReconnectTimeout"),
+              "36060");
+    EXPECT_EQ(prompter.warnings.size(), 3u);
 }
 
 TEST_F(ConfigPagesTest, SerialListsSelectWholeEntriesAndServicesFollowTheirSwitch) {

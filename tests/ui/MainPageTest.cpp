@@ -160,8 +160,12 @@ TEST(MainPageLayoutTest, LongValuesShowWholeAtTheDefaultSize) {
     auto* page = new MainPage(model, runner, prompter);
     sheet.AddPage(page);
     const std::string iccid = "89441000001234567890";
+    const std::string product = "Linkhold R7 Cellular Gateway";
+    const std::string firmware = "2.11.4.7 (build 2026-12-08)";
     model.LoadStateReply("<r><query_state><mobile_stats><iccid>" + iccid +
-                         "</iccid></mobile_stats></query_state></r>");
+                         "</iccid></mobile_stats><device_info><model>" + product +
+                         "</model><firmware>" + firmware +
+                         "</firmware></device_info></query_state></r>");
     const std::string port =
         "/dev/serial/by-id/usb-Linkhold_R7_Gateway_0123456789ABCDEF0123456789ABCDEF"
         "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF-if00";
@@ -173,9 +177,11 @@ TEST(MainPageLayoutTest, LongValuesShowWholeAtTheDefaultSize) {
     ASSERT_EQ(info.revision.size(), 40u);
     sheet.show();
 
-    for (const auto& [label, value] : {std::pair{"IMSI", info.imsi}, std::pair{"ICCID", iccid},
-                                       std::pair{"Modem Serial Number", info.serialNumber},
-                                       std::pair{"Modem Revision", info.revision}}) {
+    for (const auto& [label, value] :
+         {std::pair{"Product", product}, std::pair{"Firmware Version", firmware},
+          std::pair{"IMSI", info.imsi}, std::pair{"ICCID", iccid},
+          std::pair{"Modem Serial Number", info.serialNumber},
+          std::pair{"Modem Revision", info.revision}}) {
         SCOPED_TRACE(label);
         auto* field = page->findChild<ValueField*>(label);
         EXPECT_EQ(field->text().toStdString(), value);

@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -26,11 +27,15 @@ public:
     int activations = 0;
     int applies = 0;
     bool valid = true;
+    bool shownWhenLeaving = false;
 
 protected:
     void OnInitDialog() override { ++inits; }
     void OnSetActive() override { ++activations; }
-    bool OnKillActive() override { return valid; }
+    bool OnKillActive() override {
+        shownWhenLeaving = isVisible();
+        return valid;
+    }
     bool OnApply() override {
         ++applies;
         if (IsActivePage())
@@ -94,6 +99,24 @@ TEST_F(PropertySheetTest, InvalidPageCannotBeLeft) {
     EXPECT_TRUE(sheet.isVisible());
     EXPECT_EQ(first->applies, 0);
     EXPECT_TRUE(runner.scripts.empty());
+}
+
+TEST_F(PropertySheetTest, PageBeingLeftStaysInViewWhileItDecides) {
+    sheet.show();
+    QTabBar* bar = sheet.findChild<QTabWidget*>()->tabBar();
+    first->valid = false;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
+    EXPECT_TRUE(first->shownWhenLeaving);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(third->isVisible());
+    EXPECT_EQ(bar->currentIndex(), 0);
+
+    first->valid = true;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
+    EXPECT_TRUE(first->shownWhenLeaving);
+    EXPECT_EQ(sheet.ActivePage(), third);
+    EXPECT_TRUE(third->isVisible());
+    EXPECT_EQ(third->activations, 1);
 }
 
 TEST_F(PropertySheetTest, OkAppliesShownPagesAndOnlyTheActiveOneSends) {
