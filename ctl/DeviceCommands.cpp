@@ -36,11 +36,9 @@ void PrintStateValue(CtlCall& call, GatewaySession& session, const std::string& 
 
 int RunBackup(CtlCall& call) {
     GatewaySession session(call.options, call.environment);
-    if (const int status = session.Open(); status != kExitSuccess)
-        return status;
     DeviceInfo info;
-    if (!session.Collect(info))
-        return kExitRefused;
+    if (const int status = session.OpenAndCollect(info); status != kExitSuccess)
+        return status;
     const BackupResult result = WriteBackup(session.Model().SettingsDocument(), call.args[0]);
     if (result.problem != BackupResult::Problem::None)
         return Report(call, DescribeProblem(result.problem), result.details);

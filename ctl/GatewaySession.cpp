@@ -67,3 +67,9 @@ bool GatewaySession::Collect(DeviceInfo& info) {
                      << " did not answer the device information queries.\n";
     return false;
 }
+
+int GatewaySession::OpenAndCollect(DeviceInfo& info) {
+    if (const int status = Open(); status != kExitSuccess)
+        return status;
+    return Collect(info) ? kExitSuccess : kExitRefused;
+}

@@ -28,6 +28,9 @@ public:
     // False (with a message on err) when the gateway did not answer it.
     bool Collect(DeviceInfo& info);
 
+    // Open, then Collect: kExitSuccess, or the status the command ends with.
+    int OpenAndCollect(DeviceInfo& info);
+
     ScriptRunner& Runner() { return runner_; }
     UploadRunner& Uploader() { return uploader_; }
     ConsolePrompter& Questions() { return prompter_; }

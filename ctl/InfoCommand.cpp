@@ -51,11 +51,9 @@ void PrintTable(std::ostream& out, const std::string& port, const std::vector<Fi
 
 int RunInfo(CtlCall& call) {
     GatewaySession session(call.options, call.environment);
-    if (const int status = session.Open(); status != kExitSuccess)
-        return status;
     DeviceInfo info;
-    if (!session.Collect(info))
-        return kExitRefused;
+    if (const int status = session.OpenAndCollect(info); status != kExitSuccess)
+        return status;
     const std::vector<Field> fields = InfoFields(session, info);
     if (call.options.json)
         PrintJson(call.environment.out, session.Port().PortName(), fields);

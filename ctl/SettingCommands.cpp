@@ -32,11 +32,11 @@ void PrintValues(const CtlCall& call, const std::vector<Assignment>& values) {
 
 // Opens the gateway and reads its trees; kExitSuccess or the status to end with.
 int ReadGateway(GatewaySession& session) {
-    if (const int status = session.Open(); status != kExitSuccess)
-        return status;
     DeviceInfo info;
-    const bool collected = session.Collect(info);
-    return collected && session.Model().SettingsDocument() != nullptr ? kExitSuccess : kExitRefused;
+    const int status = session.OpenAndCollect(info);
+    if (status == kExitSuccess && session.Model().SettingsDocument() == nullptr)
+        return kExitRefused;
+    return status;
 }
 
 bool ParseAssignments(CtlCall& call, std::vector<Assignment>& assignments) {

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "model/ReplyRoutes.h"
 #include "model/RequestDocuments.h"
 #include "model/RequestQuoting.h"
 #include "model/XmlString.h"
@@ -69,22 +70,16 @@ ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr docum
     }
     JobList jobs = BuildJobs(plan, document);
     runner.Run(jobs);
+    const auto take = [&](const std::string& response) {
+        const ReplyLoad load = reload(response);
+        result.reloaded = result.reloaded || (load && !load.unread);
+        NoteUnread(load, result.unread);
+    };
     const std::string query = InlineCommand(plan.queryDocument);
-    for (const CommandJob& job : jobs) {
-        if (job.GetStatus() == CommandJob::kFailed) {
-            continue;
-        }
-        const std::string command = job.GetCommand();
-        if (command.empty()) {
-            break;
-        }
-        if (command.find(query) != std::string::npos ||
-            (plan.matchBareQuery && command.find(plan.queryDocument) != std::string::npos)) {
-            const ReplyLoad load = reload(job.GetResponse());
-            result.reloaded = result.reloaded || (load && !load.unread);
-            NoteUnread(load, result.unread);
-        }
-    }
+    std::vector<ReplyRoute> routes = {{query, take}};
+    if (plan.matchBareQuery)
+        routes.push_back({plan.queryDocument, take});
+    RouteReplies(jobs, routes);
     return result;
 }
 

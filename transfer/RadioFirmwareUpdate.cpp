@@ -1,6 +1,7 @@
 #include "transfer/RadioFirmwareUpdate.h"
 
 #include "app/Prompter.h"
+#include "model/ReplyRoutes.h"
 #include "model/RequestDocuments.h"
 #include "model/StrayAmpersands.h"
 #include "transfer/FileNames.h"
@@ -25,21 +26,14 @@ JobList InstallJobs(std::string_view fileName) {
 void ReloadTrees(const JobList& jobs, ConfigModel& model, RadioFirmwareResult& result) {
     const std::string stateQuery = InlineCommand(kStateQuery);
     const std::string radioQuery = InlineCommand(kRadioSettingsQuery);
-    for (const CommandJob& job : jobs) {
-        if (job.GetStatus() == CommandJob::kFailed) {
-            continue;
-        }
-        const std::string command = job.GetCommand();
-        if (command.empty()) {
-            break;
-        }
-        if (command.find(stateQuery) != std::string::npos) {
-            NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(job.GetResponse())),
-                       result.unread);
-        } else if (command.find(radioQuery) != std::string::npos) {
-            NoteUnread(model.LoadRadioSettingsReply(job.GetResponse()), result.unread);
-        }
-    }
+    RouteReplies(jobs, {{stateQuery,
+                         [&](const std::string& reply) {
+                             NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(reply)),
+                                        result.unread);
+                         }},
+                        {radioQuery, [&](const std::string& reply) {
+                             NoteUnread(model.LoadRadioSettingsReply(reply), result.unread);
+                         }}});
 }
 
 }  // namespace
