@@ -16,7 +16,7 @@
 
 namespace {
 
-// One file per process, rewritten for every input and removed at exit.
+// One file name per process, written for every input and removed at exit.
 class InputFile {
 public:
     InputFile() {
@@ -30,8 +30,11 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
+    // A new file each time: ext4 flushes a file truncated and written again when it is
+    // closed, which would slow the fuzzer to a few hundred inputs a second.
     const std::string& Write(std::string_view bytes) const {
-        std::ofstream file(path_, std::ios::binary | std::ios::trunc);
+        std::remove(path_.c_str());
+        std::ofstream file(path_, std::ios::binary);
         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         file.close();
         FuzzCheck(file.good(), "the input can be written");
@@ -57,9 +60,10 @@ std::string_view Markup(std::string_view request) {
 void CheckRequest(const std::string& request) {
     const std::string_view markup = Markup(request);
     FuzzCheck(markup.starts_with("<"), "the request starts with markup");
-    FuzzCheck(request.find("<!DOCTYPE") == std::string::npos, "the request carries no DTD");
     FuzzCheck(markup.find('"') == std::string_view::npos, "attribute values are in single quotes");
-    FuzzCheck(ParseXmlText(request, "request.xml") != nullptr, "the request is well-formed");
+    // Parsing refuses a document with a DTD, so this also holds that none travels.
+    FuzzCheck(ParseXmlText(request, "request.xml") != nullptr,
+              "the request is well-formed and declares no DTD");
 }
 
 }  // namespace
