@@ -28,6 +28,19 @@ std::string Requote(std::string_view text) {
     return declaration + RequoteMarkup(text);
 }
 
+// The document as text in `encoding`, or in the one it was read in when that is
+// nullptr.
+std::string Dump(xmlDocPtr document, const char* encoding) {
+    xmlChar* dumped = nullptr;
+    int size = 0;
+    xmlDocDumpFormatMemoryEnc(document, &dumped, &size, encoding, 0);
+    const XmlString owner(dumped);
+    if (dumped == nullptr || size <= 0) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
+}
+
 // One apply pipeline: the document goes out as a document request, an
 // optional pause lets the gateway take it into use, then the query fetches
 // what the gateway now holds.
@@ -109,16 +122,12 @@ std::string SerializeForRequest(xmlDocPtr document) {
     if (document == nullptr) {
         return {};
     }
-    xmlChar* dumped = nullptr;
-    int size = 0;
-    xmlDocDumpMemory(document, &dumped, &size);
-    const XmlString owner(dumped);
-    if (dumped == nullptr || size <= 0) {
-        return {};
+    std::string text = Dump(document, nullptr);
+    if (!text.starts_with("<?xml")) {
+        text = Dump(document, "UTF-8");
     }
-    std::string_view text(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
     if (text.ends_with('\n')) {
-        text.remove_suffix(1);
+        text.pop_back();
     }
     return Requote(text);
 }

@@ -11,7 +11,9 @@
 // The document as the body of a document request: no final newline, attribute
 // values in single quotes, double quotes in text as &quot;. The serialiser's
 // plain declaration is dropped; one that names an encoding stays, so that the
-// gateway learns how the bytes after it are encoded. Empty for no document.
+// gateway learns how the bytes after it are encoded. The request travels as
+// text inside a command, so a document read in an encoding whose markup is not
+// ASCII bytes (UTF-16, UCS-4) goes out as UTF-8. Empty for no document.
 std::string SerializeForRequest(xmlDocPtr document);
 
 struct ApplyResult {

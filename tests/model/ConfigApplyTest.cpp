@@ -6,6 +6,7 @@
 #include "model/ConfigApply.h"
 #include "model/RequestQuoting.h"
 #include "model/SettingBinding.h"
+#include "model/XmlDocument.h"
 
 namespace {
 
@@ -74,6 +75,20 @@ TEST(SerializeForRequestTest, DeclarationNamingAnEncodingStays) {
     EXPECT_EQ(SerializeForRequest(model.SettingsDocument()),
               "<rci_request><set_setting><!-- <?xml version='1.0'?>\n --></set_setting>"
               "</rci_request>");
+}
+
+// A request travels inside a command as ASCII markup; UTF-16 would arrive with quotes
+// replaced byte by byte inside its two-byte characters.
+TEST(SerializeForRequestTest, DocumentReadAsUtf16GoesOutAsUtf8) {
+    std::string utf16;
+    for (const char c :
+         std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?><r a=\"1\">\xe9</r>")) {
+        utf16 += {c, '\0'};
+    }
+    const XmlDocument document = ParseXmlText("\xff\xfe" + utf16, "utf16.xml");
+    ASSERT_TRUE(document);
+    EXPECT_EQ(SerializeForRequest(document.get()),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r a='1'>\xc3\xa9</r>");
 }
 
 // A settings tree as loaded from the gateway, with the access point name edited on a page.
