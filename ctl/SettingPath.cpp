@@ -4,21 +4,16 @@
 
 namespace {
 
-BindingTable TextRow(const std::string& path, std::string& text) {
-    SettingBinding row;
-    row.path = path;
-    row.text = &text;
-    row.control = 1;  // any control: reveal then tells that the value exists
-    row.kind = kTextSetting;
-    return {row};
-}
+// Any control will do: the reveal call then tells that the value exists.
+constexpr int kFoundControl = 1;
 
 }  // namespace
 
 std::optional<std::string> ReadSettingPath(xmlNodePtr groups, const std::string& path) {
     std::string text;
     bool found = false;
-    ReadSetting([&found](int) { found = true; }, TextRow(path, text), groups);
+    ReadSetting([&found](int) { found = true; },
+                BindingTable{TextBinding(path, &text, kFoundControl)}, groups);
     if (!found)
         return std::nullopt;
     return text;
@@ -28,7 +23,7 @@ bool WriteSettingPath(xmlNodePtr groups, const std::string& path, const std::str
     if (!ReadSettingPath(groups, path))
         return false;
     std::string text = value;
-    WriteSetting(TextRow(path, text), groups);
+    WriteSetting(BindingTable{TextBinding(path, &text, kFoundControl)}, groups);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What a row's value is; when several of text, integer and on/off are set,
@@ -34,6 +35,17 @@ struct SettingBinding {
     SettingConverter readConverter;
     SettingConverter writeConverter;
 };
+
+// A text row: the value at `path` copied to and from *target, revealing
+// `control` (0: none) when the tree holds it.
+inline SettingBinding TextBinding(std::string path, std::string* target, int control = 0) {
+    SettingBinding row;
+    row.path = std::move(path);
+    row.text = target;
+    row.control = control;
+    row.kind = kTextSetting;
+    return row;
+}
 
 // A page's rows; a row with an empty path ends the table.
 using BindingTable = std::vector<SettingBinding>;

@@ -19,15 +19,6 @@ namespace {
 
 const char kLitProperty[] = "lit";
 
-// A value shown as it stands in the state tree, with no control to reveal.
-SettingBinding TextRow(std::string path, std::string* target) {
-    SettingBinding row;
-    row.path = std::move(path);
-    row.text = target;
-    row.kind = kTextSetting;
-    return row;
-}
-
 }  // namespace
 
 MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter, QWidget* parent)
@@ -38,10 +29,10 @@ MainPage::MainPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter,
       litLamp_(QStringLiteral(":/images/lamp_lit.xpm")),
       unlitLamp_(QStringLiteral(":/images/lamp_unlit.xpm")) {
     table_ = {
-        TextRow("mobile_stats/iccid", &iccid_),
-        TextRow("ppp_stats/ip_address", &ipAddress_),
-        TextRow("device_info/model", &product_),
-        TextRow("device_info/firmware", &firmware_),
+        TextBinding("mobile_stats/iccid", &iccid_),
+        TextBinding("ppp_stats/ip_address", &ipAddress_),
+        TextBinding("device_info/model", &product_),
+        TextBinding("device_info/firmware", &firmware_),
     };
     BuildLayout();
 }

@@ -28,14 +28,6 @@ constexpr char kGatewayProduct[] = "R7 Gateway";
 // "0x" and sixteen numerals, with room for two more.
 constexpr int kPanIdLength = 20;
 
-SettingBinding TextRow(std::string path, std::string* target) {
-    SettingBinding row;
-    row.path = std::move(path);
-    row.text = target;
-    row.kind = kTextSetting;
-    return row;
-}
-
 QLineEdit* MakeEdit(QWidget* parent, const QString& name, bool editable) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
@@ -59,16 +51,16 @@ MeshletPage::MeshletPage(ConfigModel& model, ScriptRunner& runner, UploadRunner&
     // settings the rest. Read second, the configured PAN ID replaces the
     // operating one whenever the radio settings hold it.
     table_ = {
-        TextRow("zigbee_state/gateway_addr", &extendedAddress_),
-        TextRow("zigbee_state/ext_pan_id", &extendedPanId_),
-        TextRow("zigbee_state/firmware_version", &firmwareVersion_),
-        TextRow("radio/ext_pan_id", &extendedPanId_),
-        TextRow("radio/join_time", &joinTime_),
-        TextRow("radio/node_id", &nodeId_),
-        TextRow("radio/discover_timeout", &discoverTimeout_),
-        TextRow("radio/scan_channels", &scanChannels_),
-        TextRow("radio/scan_duration", &scanDuration_),
-        TextRow("radio/power_level", &powerLevel_),
+        TextBinding("zigbee_state/gateway_addr", &extendedAddress_),
+        TextBinding("zigbee_state/ext_pan_id", &extendedPanId_),
+        TextBinding("zigbee_state/firmware_version", &firmwareVersion_),
+        TextBinding("radio/ext_pan_id", &extendedPanId_),
+        TextBinding("radio/join_time", &joinTime_),
+        TextBinding("radio/node_id", &nodeId_),
+        TextBinding("radio/discover_timeout", &discoverTimeout_),
+        TextBinding("radio/scan_channels", &scanChannels_),
+        TextBinding("radio/scan_duration", &scanDuration_),
+        TextBinding("radio/power_level", &powerLevel_),
     };
     SettingBinding& power = table_.back();
     power.kind = kTextSetting | kComboSetting;

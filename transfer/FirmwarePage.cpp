@@ -14,14 +14,6 @@
 
 namespace {
 
-SettingBinding StateRow(std::string path, std::string* target) {
-    SettingBinding row;
-    row.path = std::move(path);
-    row.text = target;
-    row.kind = kTextSetting;
-    return row;
-}
-
 QLineEdit* ReadOnlyField(const QString& name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
@@ -39,8 +31,8 @@ FirmwarePage::FirmwarePage(ConfigModel& model, ScriptRunner& runner, UploadRunne
       uploader_(uploader),
       prompter_(prompter) {
     table_ = {
-        StateRow("device_info/product", &productModel_),
-        StateRow("device_info/firmwaresoftrevstr", &firmwareVersion_),
+        TextBinding("device_info/product", &productModel_),
+        TextBinding("device_info/firmwaresoftrevstr", &firmwareVersion_),
     };
     BuildLayout();
 }

@@ -59,12 +59,7 @@ PythonPage::PythonPage(ConfigModel& model, ScriptRunner& runner, UploadRunner& u
     state.number = &autoStart_;
     state.control = kEnableControl;
     state.kind = kOnOffSetting;
-    SettingBinding command;
-    command.path = "python/command";
-    command.text = &commandLine_;
-    command.control = kCommandControl;
-    command.kind = kTextSetting;
-    table_ = {state, command};
+    table_ = {state, TextBinding("python/command", &commandLine_, kCommandControl)};
     BuildLayout();
 }
 
