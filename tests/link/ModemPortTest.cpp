@@ -259,6 +259,18 @@ protected:
         std::filesystem::create_symlink(first->SlavePath(), link);
     }
 
+    // The device goes away and udev removes its node with it. A link left
+    // pointing at the freed pseudo-terminal would let the reopen loop take
+    // the next one the system hands out, possibly another test's.
+    // Once: a progress callback may ask again after the device came back.
+    void Unplug() {
+        if (unplugged)
+            return;
+        unplugged = true;
+        first->Vanish();
+        std::filesystem::remove(link);
+    }
+
     void ComeBack() {
         second = std::make_unique<PtyPeer>();
         second->QueueReply("\r\nOK\r\n");
@@ -269,6 +281,7 @@ protected:
     std::filesystem::path link;
     std::unique_ptr<PtyPeer> first;
     std::unique_ptr<PtyPeer> second;
+    bool unplugged = false;
 };
 
 TEST_F(VanishingPeerTest, SendWaitsForTheDeviceToComeBack) {
@@ -276,7 +289,7 @@ TEST_F(VanishingPeerTest, SendWaitsForTheDeviceToComeBack) {
     ModemPort port(clock);
     port.SetPortName(link.string());
     ASSERT_TRUE(port.Open());
-    first->Vanish();
+    Unplug();
     const std::uint64_t start = clock.NowMs();
     clock.onSleep = [&] {
         if (!second && clock.NowMs() - start > 2 * ModemPort::kReopenIntervalMs)
@@ -297,7 +310,7 @@ TEST_F(VanishingPeerTest, SendOutwaitsAFiveMinuteRestart) {
     ModemPort port(clock);
     port.SetPortName(link.string());
     ASSERT_TRUE(port.Open());
-    first->Vanish();
+    Unplug();
     const std::uint64_t start = clock.NowMs();
     clock.onSleep = [&] {
         if (!second && clock.NowMs() - start > 330000)
@@ -314,7 +327,7 @@ TEST_F(VanishingPeerTest, SendGivesUpWhenTheDeviceStaysAway) {
     ModemPort port(clock);
     port.SetPortName(link.string());
     ASSERT_TRUE(port.Open());
-    first->Vanish();
+    Unplug();
 
     const std::uint64_t start = clock.NowMs();
     EXPECT_FALSE(port.Send("AT\r\n"));
@@ -336,7 +349,7 @@ TEST_F(VanishingPeerTest, RawReadStopsOnceTheDeviceIsBack) {
 
     // Unplugged after the first silent read, plugged in during the pause.
     RecordingProgress progress;
-    progress.onSet = [&] { first->Vanish(); };
+    progress.onSet = [&] { Unplug(); };
     clock.onSleep = [&] {
         if (!second)
             ComeBack();
@@ -361,7 +374,7 @@ TEST_F(VanishingPeerTest, LongRawReadEndsWithinASecondOfTheDeviceComingBack) {
     // Away for six seconds of a five-minute install wait: many reads fail
     // and many reopen attempts fail before the device is back, early in a
     // pause between two attempts.
-    first->Vanish();
+    Unplug();
     const std::uint64_t start = clock.NowMs();
     std::uint64_t backAt = 0;
     clock.onSleep = [&] {
@@ -390,7 +403,7 @@ TEST_F(VanishingPeerTest, ReadKeepsItsBytesUntilTheDeadlineWhileTheDeviceIsAway)
     ASSERT_TRUE(first->WaitForReceived(4));
 
     RecordingProgress progress;
-    progress.onSet = [&] { first->Vanish(); };
+    progress.onSet = [&] { Unplug(); };
     const std::uint64_t start = clock.NowMs();
     std::string reply;
     ASSERT_TRUE(port.Receive("AT\r\n", kReplyBytes, kTimeoutMs, false, &progress, reply));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "link/ProgressIndicator.h"
 #include "link/ScriptWorker.h"
 #include "tests/link/PtyPeer.h"
+#include "tests/link/TempDir.h"
 #include "tests/support/TestClocks.h"
 
 namespace {
@@ -60,12 +62,18 @@ TEST(RunScript, StoresEachPayloadAndStatusAndStopsAtAnEmptyCommand) {
 
 // A gateway that was answering and is then unplugged for good.
 struct GoneGatewayTest : testing::Test {
+    // The port is named by a link that goes with the device, as udev's node
+    // does: reopening the freed pseudo-terminal could take another test's.
     void SetUp() override {
-        port.SetPortName(peer.SlavePath());
+        std::filesystem::create_symlink(peer.SlavePath(), link);
+        port.SetPortName(link.string());
         ASSERT_TRUE(port.Open());
         peer.Vanish();
+        std::filesystem::remove(link);
     }
 
+    TempDir dir;
+    std::filesystem::path link = dir.Path() / "gateway";
     PtyPeer peer;
     ManualClock clock;
     ModemPort port{clock};
