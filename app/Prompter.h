@@ -23,8 +23,12 @@ public:
                       const std::string& details) = 0;
 
     // The file dialogs. filter is a name filter such as "Python files (*.py)".
-    // Both return the chosen path, or empty when the user cancelled.
-    virtual std::string ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
+    // Each opens at the given path (the file chosen before, or the name to
+    // propose; may be empty), and a name typed without extension gets the
+    // proposed name's. Both return the chosen path, or empty when the user
+    // cancelled.
+    virtual std::string ChooseOpenFile(const std::string& title, const std::string& currentPath,
+                                       const std::string& filter) = 0;
     virtual std::string ChooseSaveFile(const std::string& title, const std::string& proposedPath,
                                        const std::string& filter) = 0;
 

@@ -1,6 +1,7 @@
 #include "app/WidgetPrompter.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "app/ProductSelectDialog.h"
@@ -30,8 +31,10 @@ void WidgetPrompter::Warn(const std::string& title, const std::string& text,
     box.exec();
 }
 
-std::string WidgetPrompter::ChooseOpenFile(const std::string& title, const std::string& filter) {
-    return QFileDialog::getOpenFileName(nullptr, QString::fromStdString(title), QString(),
+std::string WidgetPrompter::ChooseOpenFile(const std::string& title, const std::string& currentPath,
+                                           const std::string& filter) {
+    return QFileDialog::getOpenFileName(nullptr, QString::fromStdString(title),
+                                        QString::fromStdString(currentPath),
                                         QString::fromStdString(filter))
         .toStdString();
 }
@@ -39,10 +42,15 @@ std::string WidgetPrompter::ChooseOpenFile(const std::string& title, const std::
 std::string WidgetPrompter::ChooseSaveFile(const std::string& title,
                                            const std::string& proposedPath,
                                            const std::string& filter) {
-    return QFileDialog::getSaveFileName(nullptr, QString::fromStdString(title),
-                                        QString::fromStdString(proposedPath),
-                                        QString::fromStdString(filter))
-        .toStdString();
+    const QString proposed = QString::fromStdString(proposedPath);
+    QFileDialog dialog(nullptr, QString::fromStdString(title), QString(),
+                       QString::fromStdString(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QFileInfo(proposed).suffix());
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front().toStdString();
 }
 
 std::string WidgetPrompter::ChooseProduct(const std::vector<std::string>& candidates) {

@@ -11,7 +11,8 @@ public:
     void Inform(const std::string& title, const std::string& text) override;
     void Warn(const std::string& title, const std::string& text,
               const std::string& details) override;
-    std::string ChooseOpenFile(const std::string& title, const std::string& filter) override;
+    std::string ChooseOpenFile(const std::string& title, const std::string& currentPath,
+                               const std::string& filter) override;
     std::string ChooseSaveFile(const std::string& title, const std::string& proposedPath,
                                const std::string& filter) override;
     std::string ChooseProduct(const std::vector<std::string>& candidates) override;

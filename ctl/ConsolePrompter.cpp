@@ -45,7 +45,8 @@ void ConsolePrompter::Warn(const std::string& title, const std::string& text,
     failed_ = true;
 }
 
-std::string ConsolePrompter::ChooseOpenFile(const std::string&, const std::string&) {
+std::string ConsolePrompter::ChooseOpenFile(const std::string&, const std::string&,
+                                            const std::string&) {
     return {};
 }
 

@@ -233,7 +233,8 @@ void MeshletPage::ShowPowerLevel(const std::string& shown) {
 }
 
 void MeshletPage::Browse() {
-    const std::string path = prompter_.ChooseOpenFile("Open", "*.ebl (*)");
+    ExchangeText(true, firmwarePathEdit_, firmwarePath_);
+    const std::string path = prompter_.ChooseOpenFile("Open", firmwarePath_, "*.ebl (*)");
     if (path.empty())
         return;
     firmwarePath_ = path;

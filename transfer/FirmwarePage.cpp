@@ -100,7 +100,7 @@ bool FirmwarePage::DoDataExchange(bool save) {
 
 void FirmwarePage::Browse() {
     UpdateData(true);
-    const std::string path = prompter_.ChooseOpenFile("Open", "*.bin (*)");
+    const std::string path = prompter_.ChooseOpenFile("Open", firmwareFile_, "*.bin (*)");
     if (!path.empty())
         firmwareFile_ = path;
     UpdateData(false);

@@ -200,7 +200,7 @@ std::vector<GatewayFile> PythonPage::CheckedFiles() const {
 // afterwards loses no edit.
 void PythonPage::Browse() {
     UpdateData(true);
-    const std::string path = prompter_.ChooseOpenFile("Open", "*.py (*)");
+    const std::string path = prompter_.ChooseOpenFile("Open", uploadFile_, "*.py (*)");
     if (!path.empty())
         uploadFile_ = path;
     UpdateData(false);

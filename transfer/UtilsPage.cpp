@@ -126,7 +126,7 @@ void UtilsPage::Backup() {
 
 void UtilsPage::Browse() {
     UpdateData(true);
-    const std::string path = prompter_.ChooseOpenFile("Open", "*.cfg (*)");
+    const std::string path = prompter_.ChooseOpenFile("Open", restorePath_, "*.cfg (*)");
     if (!path.empty()) {
         restorePath_ = path;
     }

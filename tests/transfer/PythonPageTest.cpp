@@ -141,6 +141,7 @@ TEST_F(PythonPageTest, UploadUsesTheTypedPathAndRefreshesTheList) {
 
     prompter.fileAnswers = {"/home/user/chosen.py"};
     Button("Browse...")->click();
+    EXPECT_EQ(prompter.fileStartPaths.back(), path);  // opens at the file typed before
     EXPECT_EQ(page->findChild<QLineEdit*>("uploadFile")->text(), "/home/user/chosen.py");
     EXPECT_EQ(command->text(), "blink.pyx");
 }

@@ -21,8 +21,9 @@ public:
     std::vector<Question> messages;
     std::vector<std::vector<std::string>> productChoices;
     std::vector<Question> warnings;
-    std::deque<std::string> fileAnswers;   // paths the file dialogs return; when empty: cancel
-    std::vector<std::string> fileFilters;  // the filter of every file dialog shown
+    std::deque<std::string> fileAnswers;      // paths the file dialogs return; when empty: cancel
+    std::vector<std::string> fileFilters;     // the filter of every file dialog shown
+    std::vector<std::string> fileStartPaths;  // where every file-open dialog opened
 
     bool AskRetry(const std::string& title, const std::string& text,
                   const std::string& details) override {
@@ -43,7 +44,9 @@ public:
         warnings.push_back({title, text, details});
     }
 
-    std::string ChooseOpenFile(const std::string&, const std::string& filter) override {
+    std::string ChooseOpenFile(const std::string&, const std::string& currentPath,
+                               const std::string& filter) override {
+        fileStartPaths.push_back(currentPath);
         return NextFile(filter);
     }
 

@@ -122,6 +122,7 @@ TEST_F(ConfigBackupTest, RestoreUsesThePathInTheBoxTypedOrBrowsed) {
     EXPECT_EQ(prompter.fileFilters.back(), "*.cfg (*)");
     EXPECT_EQ(page.findChild<QLineEdit*>("restorePath")->text().toStdString(), browsed);
     page.Browse();  // cancelled: the box keeps its path
+    EXPECT_EQ(prompter.fileStartPaths, (std::vector<std::string>{typed, browsed}));
     page.RestoreFromFile();
     ASSERT_EQ(runner.scripts.size(), 2u);
     EXPECT_EQ(runner.scripts[1][1].GetCommand(), "<rci_request version='2'/>");
