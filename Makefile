@@ -38,6 +38,7 @@ tsan: deps
 	@cd $(BUILD)-tsan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -L threads
 
 # Every fuzz target (or those named in FUZZ_TARGETS) for FUZZ_SECONDS each; clang only.
+# FUZZ_TIMEOUT: the seconds one input may take before it counts as a hang (default 30).
 FUZZ_SECONDS ?= 30
 FUZZ_TARGETS ?=
 fuzz:
