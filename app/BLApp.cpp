@@ -65,6 +65,15 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     if (!CollectWithRetry(mainPage->Info()))
         return Outcome::NoDeviceInfo;
 
+    // From here on no retry question follows a script that lost the gateway:
+    // without a word, a page would show what it held before as if it were current.
+    runner_.SetLostPortHandler([this] {
+        prompter_.Warn(kUndetectedTitle,
+                       "The Linkhold R7 did not answer on " + port_.PortName() +
+                           ", so the last operation was not completed. Please verify that the "
+                           "device is powered and connected to USB.",
+                       {});
+    });
     AddPages(sheet, std::move(mainPage));
     sheet.setWindowIcon(icon_);
     runSheet_(sheet);
@@ -119,6 +128,7 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
 }
 
 void BLApp::ShutDown() {
+    runner_.SetLostPortHandler({});
     model_.Reset();
     xmlCleanupParser();
     port_.SetLog(nullptr);

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/ModemPort.h"
+#include "link/PortDiscovery.h"
+#include "model/ConfigApply.h"
+#include "model/ConfigModel.h"
+#include "model/DeviceInfo.h"
+#include "model/DeviceInfoCollection.h"
+#include "tests/link/TempDir.h"
+#include "tests/support/ResourceUse.h"
+#include "tests/support/SimGateway.h"
+#include "tests/support/WorkerScriptRunner.h"
+#include "tests/support/WorkerUploadRunner.h"
+#include "tests/ui/FakePrompter.h"
+#include "tests/utils/ScriptTestSupport.h"
+#include "transfer/DeviceScripts.h"
+#include "transfer/PythonFiles.h"
+
+namespace {
+
+using namespace std::chrono;
+
+// Real time multiplied by one factor while the gateway's port exists and by
+// another while it is gone: the link's long waits for a port that never comes
+// back (five minutes of an install, six of a reopen) pass in a moment, while
+// the exchanges around them keep their usual pace.
+class AwayClock : public Clock {
+public:
+    AwayClock(std::string link, std::uint32_t present, std::uint32_t away)
+        : link_(std::move(link)), present_(present), away_(away) {}
+
+    std::uint64_t NowMs() override {
+        const std::lock_guard lock(mutex_);
+        const steady_clock::time_point now = steady_clock::now();
+        scaledUs_ +=
+            static_cast<std::uint64_t>(duration_cast<microseconds>(now - last_).count()) * Factor();
+        last_ = now;
+        return 1000 + scaledUs_ / 1000;
+    }
+
+    void SleepMs(std::uint32_t ms) override {
+        std::this_thread::sleep_for(microseconds(ms * 1000ULL / Factor()));
+    }
+
+private:
+    std::uint32_t Factor() const { return ::access(link_.c_str(), F_OK) == 0 ? present_ : away_; }
+
+    const std::string link_;
+    const std::uint32_t present_;
+    const std::uint32_t away_;
+    std::mutex mutex_;
+    steady_clock::time_point last_ = steady_clock::now();
+    std::uint64_t scaledUs_ = 0;
+};
+
+// The program's link, trees and questions against a simulated gateway with a
+// fault switched on. Time runs twenty times faster than real while the port is
+// there, `awaySpeed` times while it is gone.
+struct FaultyGateway {
+    explicit FaultyGateway(std::vector<std::string> simArgs, std::uint32_t awaySpeed = 20,
+                           bool collect = true)
+        : sim(std::move(simArgs)),
+          clock(sim.LinkPath(), 20, awaySpeed),
+          port(clock),
+          runner(port),
+          uploader(port, clock) {
+        port.SetPortName(sim.LinkPath());
+        opened = port.Open();
+        ready = opened && (!collect || CollectDeviceInfo(runner, model, info).complete);
+    }
+
+    std::vector<std::string> Events() const {
+        std::vector<std::string> events;
+        for (const SimRecord& record : sim.Records())
+            if (record.kind == "event")
+                events.push_back(record.bytes);
+        return events;
+    }
+    // Whether any command the gateway received contains the text.
+    bool Received(const std::string& text) const {
+        const std::vector<std::string> all = sim.ReceivedCommands();
+        return std::any_of(all.begin(), all.end(), [&](const std::string& command) {
+            return command.find(text) != std::string::npos;
+        });
+    }
+
+    SimGateway sim;
+    AwayClock clock;
+    ModemPort port;
+    WorkerScriptRunner runner;
+    WorkerUploadRunner uploader;
+    ConfigModel model;
+    DeviceInfo info;
+    FakePrompter prompter;
+    bool opened = false;
+    bool ready = false;
+};
+
+std::string WriteLocal(const TempDir& dir, const std::string& name, std::size_t size) {
+    const std::string path = (dir.Path() / name).string();
+    std::string bytes;
+    for (std::size_t i = 0; bytes.size() < size; ++i)
+        bytes += "print(" + std::to_string(i) + ")\n";
+    bytes.resize(size);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+std::vector<std::string> Names(const std::vector<GatewayFile>& files) {
+    std::vector<std::string> names;
+    for (const GatewayFile& file : files)
+        names.push_back(file.name + ":" + file.size);
+    return names;
+}
+
+constexpr char kApn[] = "mobile_simple/apn";
+constexpr char kStockApn[] = "internet.linkhold.example";
+
+}  // namespace
+
+// The port goes away (for a moment) in the middle of the state query: that
+// collection is incomplete and loads nothing it did not get whole; the next one
+// works. The wait for the port sleeps instead of spinning.
+TEST(LinkFaults, PortVanishingDuringACollectionFailsItAndTheNextOneWorks) {
+    FaultyGateway gateway({"--vanish-on", "query_state"}, 20, false);
+    ASSERT_TRUE(gateway.opened);
+    const ResourceUse use;
+
+    const CollectionResult first = CollectDeviceInfo(gateway.runner, gateway.model, gateway.info);
+
+    EXPECT_LT(use.CpuSecondsSpent(), use.WallSecondsPassed() / 2);
+    EXPECT_FALSE(first.complete);
+    EXPECT_TRUE(first.unread.empty());
+    EXPECT_EQ(gateway.model.StateGroups(), nullptr);
+    EXPECT_EQ(gateway.info.manufacturer, "Halvard Cellular");
+    EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down vanish", "up"}));
+    EXPECT_TRUE(CollectDeviceInfo(gateway.runner, gateway.model, gateway.info).complete);
+    EXPECT_NE(gateway.model.StateGroups(), nullptr);
+    EXPECT_FALSE(gateway.Received("set_setting"));
+}
+
+// The port goes away instead of answering the applied document: the gateway
+// never took it, the reload shows what it still holds, not what was typed.
+TEST(LinkFaults, PortVanishingDuringAnApplyShowsWhatTheGatewayStillHolds) {
+    FaultyGateway gateway({"--vanish-on", "set_setting"});
+    ASSERT_TRUE(gateway.ready);
+    ChangeValue(gateway.model.SettingsGroups(), kApn, "typed.apn");
+
+    const ApplyResult result = ApplyConfiguration(gateway.runner, gateway.model);
+
+    EXPECT_TRUE(result.reloaded);
+    EXPECT_EQ(ValueAt(gateway.model.SettingsGroups(), kApn), kStockApn);
+    EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down vanish", "up"}));
+}
+
+// The port goes away after 2 KB of a 6 KB program: the cut upload is not
+// stored, the digest tells, Retry sends it whole.
+TEST(LinkFaults, UploadCutByTheVanishingPortIsCaughtByTheDigestAndSentAgain) {
+    FaultyGateway gateway({"--vanish-after-bytes", "2048"});
+    ASSERT_TRUE(gateway.ready);
+    TempDir local;
+    const std::string program = WriteLocal(local, "cut.py", 6000);
+    gateway.prompter.retryAnswers = {true};
+
+    const PythonUploadResult result =
+        UploadPythonProgram(gateway.runner, gateway.uploader, gateway.prompter, program);
+
+    ASSERT_EQ(gateway.prompter.retryQuestions.size(), 1u);
+    EXPECT_EQ(gateway.prompter.retryQuestions[0].text,
+              "The file " + program + " did not correctly transfer.");
+    EXPECT_TRUE(gateway.prompter.warnings.empty());
+    EXPECT_EQ(gateway.uploader.Outcomes(),
+              (std::vector<UploadOutcome>{UploadOutcome::Cut, UploadOutcome::Sent}));
+    EXPECT_TRUE(result.verified);
+    ASSERT_TRUE(result.files);
+    const std::vector<std::string> listed = Names(*result.files);
+    EXPECT_NE(std::find(listed.begin(), listed.end(), "cut.py:6000"), listed.end());
+}
+
+// After a reboot the port is away for a while: the next script waits for it
+// and works.
+TEST(LinkFaults, AfterARebootTheNextScriptWaitsForThePortAndWorks) {
+    FaultyGateway gateway({});
+    ASSERT_TRUE(gateway.ready);
+
+    RebootDevice(gateway.runner);
+    const std::vector<GatewayFile> files = ListPythonFiles(gateway.runner);
+
+    EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down reboot", "up"}));
+    EXPECT_EQ(files.size(), 3u);
+}
+
+// A gateway that installs and never comes back: the update must not count as
+// done, and the firmware version held is still the old one.
+TEST(LinkFaults, FirmwareInstallWhoseGatewayNeverComesBackIsNotReportedAsDone) {
+    FaultyGateway gateway({"--stay-down"}, 5000);
+    ASSERT_TRUE(gateway.ready);
+    TempDir local;
+    const std::string image = WriteLocal(local, "r7.bin", 3000);
+
+    const FirmwareUpdateResult result =
+        UpdateFirmware(gateway.runner, gateway.uploader, gateway.prompter, gateway.model, image);
+
+    EXPECT_EQ(result.outcome, FirmwareUpdateOutcome::NotBack);
+    EXPECT_EQ(ValueAt(gateway.model.StateGroups(), "device_info/firmwaresoftrevstr"), "2.11.4.7");
+    EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down install"}));
+    EXPECT_TRUE(gateway.prompter.retryQuestions.empty());
+}
+
+// The port goes for good in the middle of a page script: it ends (the link
+// gives up after its six-minute wait), and so does the next one; neither
+// reloads anything, the model keeps what it held, and nothing after the lost
+// command reached the gateway.
+TEST(LinkFaults, PortGoneForGoodEndsEveryPageScriptWithoutChangingTheModel) {
+    for (const bool applyFirst : {true, false}) {
+        const char* on = applyFirst ? "set_setting" : "<ls";
+        SCOPED_TRACE(on);
+        FaultyGateway gateway({"--vanish-on", on, "--vanish-for-good"}, 5000);
+        ASSERT_TRUE(gateway.ready);
+        ChangeValue(gateway.model.SettingsGroups(), kApn, "typed.apn");
+        const auto apply = [&] { return ApplyConfiguration(gateway.runner, gateway.model); };
+        const auto list = [&] { return ListPythonFiles(gateway.runner); };
+
+        ApplyResult applied;
+        std::vector<GatewayFile> files;
+        if (applyFirst) {
+            applied = apply();
+            files = list();
+        } else {
+            files = list();
+            applied = apply();
+        }
+
+        EXPECT_FALSE(applied.reloaded);
+        EXPECT_TRUE(applied.unread.empty());
+        EXPECT_EQ(ValueAt(gateway.model.SettingsGroups(), kApn), "typed.apn");
+        EXPECT_TRUE(files.empty());
+        EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down vanish"}));
+        const std::vector<std::string> commands = gateway.sim.ReceivedCommands();
+        EXPECT_NE(commands.back().find(on), std::string::npos) << commands.back();
+    }
+}
