@@ -252,3 +252,122 @@ TEST(LinkFaults, PortGoneForGoodEndsEveryPageScriptWithoutChangingTheModel) {
         EXPECT_NE(commands.back().find(on), std::string::npos) << commands.back();
     }
 }
+
+namespace {
+
+// Everything a collection brought back, as text.
+std::vector<std::string> Collected(const FaultyGateway& gateway) {
+    const DeviceInfo& info = gateway.info;
+    return {info.manufacturer,
+            info.serialNumber,
+            info.revision,
+            info.imsi,
+            info.phoneNumber,
+            std::to_string(info.signal),
+            std::to_string(info.registration),
+            SerializeForRequest(gateway.model.SettingsDocument()),
+            SerializeForRequest(gateway.model.StateDocument()),
+            SerializeForRequest(gateway.model.RadioSettingsDocument())};
+}
+
+// Downloads one program from the gateway into the directory; the local bytes,
+// or "(none)" when nothing was written.
+std::string Download(FaultyGateway& gateway, const TempDir& local, const std::string& name) {
+    const std::string path = (local.Path() / name).string();
+    gateway.prompter.fileAnswers = {path};
+    DownloadPythonFiles(gateway.runner, gateway.prompter, {{name, "5000"}});
+    std::ifstream file(path, std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "(none)";
+}
+
+constexpr char kSettingsMarker[] = "<query_setting></query_setting>";
+constexpr char kDownloadFailed[] =
+    "File download failed.\r\nSelect Retry to attempt the file download again.";
+
+}  // namespace
+
+// Configuration replies that cannot be taken whole: NUL bytes inside (the
+// reply ends at the first), one that never ends and one beyond the reply
+// buffer (both cut short, so the job fails). None is loaded as if complete;
+// the unreadable one is named for the user; the wait neither spins nor holds
+// more than the reply buffer.
+TEST(LinkFaults, SettingsRepliesThatCannotBeTakenWholeLoadNothing) {
+    const struct {
+        std::vector<std::string> fault;
+        bool complete;  // false: start-up asks to retry, Refresh keeps the old values
+    } kCases[] = {
+        {{"--nul-on", kSettingsMarker}, true},
+        {{"--endless-on", kSettingsMarker}, false},
+        {{"--oversize", "150000"}, false},
+    };
+    for (const auto& [fault, complete] : kCases) {
+        SCOPED_TRACE(fault[0]);
+        FaultyGateway gateway(fault, 20, false);
+        ASSERT_TRUE(gateway.opened);
+        const ResourceUse use;
+
+        const CollectionResult result =
+            CollectDeviceInfo(gateway.runner, gateway.model, gateway.info);
+
+        EXPECT_LT(use.CpuSecondsSpent(), use.WallSecondsPassed() / 2);
+        EXPECT_LT(use.PeakGrowthKb(), 40 * 1024);
+        EXPECT_EQ(result.complete, complete);
+        EXPECT_EQ(gateway.model.SettingsGroups(), nullptr);
+        if (complete) {
+            ASSERT_EQ(result.unread.size(), 1u);
+            EXPECT_EQ(result.unread[0].document, "device settings");
+        }
+    }
+}
+
+// A NUL byte in an AT reply ends its text there; a status line that never
+// comes makes the query wait out its deadline (without spinning) and keeps
+// what came; the next queries are answered as usual.
+TEST(LinkFaults, AtRepliesWithNulBytesOrWithoutStatusKeepWhatCameBeforeThem) {
+    FaultyGateway gateway({"--nul-on", "AT+CGMI", "--no-status-on", "AT+CGSN"}, 20, false);
+    ASSERT_TRUE(gateway.opened);
+    const ResourceUse use;
+
+    EXPECT_TRUE(CollectDeviceInfo(gateway.runner, gateway.model, gateway.info).complete);
+
+    EXPECT_LT(use.CpuSecondsSpent(), use.WallSecondsPassed() / 2);
+    EXPECT_EQ(gateway.info.manufacturer, "Halvard ");
+    EXPECT_EQ(gateway.info.serialNumber, "356938035643809");
+    EXPECT_EQ(gateway.info.revision, "HC7350 R07.12.3 2019/04/11");
+}
+
+// A file fetch that cannot be taken whole (a NUL inside, or beyond the buffer
+// sized from the listed length) is a failed download: the user is asked to
+// retry, no save dialog comes and no local file is written.
+TEST(LinkFaults, FetchRepliesThatCannotBeTakenWholeWriteNoLocalFile) {
+    for (const char* fault : {"--nul-on", "--oversize"}) {
+        SCOPED_TRACE(fault);
+        FaultyGateway gateway({fault, fault == std::string("--oversize") ? "150000" : "get_file"},
+                              20, false);
+        ASSERT_TRUE(gateway.opened);
+        TempDir local;
+
+        EXPECT_EQ(Download(gateway, local, "blink.py"), "(none)");
+
+        ASSERT_EQ(gateway.prompter.retryQuestions.size(), 1u);
+        EXPECT_EQ(gateway.prompter.retryQuestions[0].text, kDownloadFailed);
+        EXPECT_TRUE(gateway.prompter.fileFilters.empty());
+        EXPECT_TRUE(std::filesystem::is_empty(local.Path()));
+    }
+}
+
+// Every reply written one byte at a time: the collection and a file fetch
+// come out exactly as from a gateway that writes each reply at once.
+TEST(LinkFaults, RepliesSplitAtEveryByteReadTheSameAsWholeOnes) {
+    FaultyGateway whole({});
+    FaultyGateway split({"--split-replies", "200"});
+    ASSERT_TRUE(whole.ready);
+    ASSERT_TRUE(split.ready);
+    TempDir wholeDir, splitDir;
+
+    EXPECT_EQ(Collected(split), Collected(whole));
+    const std::string program = Download(whole, wholeDir, "tank_level_logger.py");
+    EXPECT_GT(program.size(), 400u);
+    EXPECT_EQ(Download(split, splitDir, "tank_level_logger.py"), program);
+    EXPECT_TRUE(split.prompter.retryQuestions.empty());
+}
