@@ -371,3 +371,55 @@ TEST(LinkFaults, RepliesSplitAtEveryByteReadTheSameAsWholeOnes) {
     EXPECT_EQ(Download(split, splitDir, "tank_level_logger.py"), program);
     EXPECT_TRUE(split.prompter.retryQuestions.empty());
 }
+
+namespace {
+
+// The reason start-up would show when it tries the port now; empty when the
+// port opened.
+std::string ReasonPortIsRefused(const SimGateway& sim) {
+    DiscoveryOptions options;
+    options.explicitPort = sim.LinkPath();
+    ModemPort port;
+    std::string reason;
+    return DiscoverPort(port, options, {}, &reason) ? std::string() : reason;
+}
+
+}  // namespace
+
+// A port another program holds (its own open file description, locked as
+// this program locks it) or one the user may not open: start-up gets a reason
+// that names the problem and how to fix it, and nothing reaches the gateway.
+// Root opens anything, so the permission case drops the effective user for
+// the attempt.
+TEST(LinkFaults, APortHeldElsewhereOrNotPermittedIsRefusedWithItsReasonAndNothingSent) {
+    SimGateway sim;
+    const std::string link = sim.LinkPath();
+
+    const int other = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    const std::string busy = ReasonPortIsRefused(sim);
+    ::close(other);
+
+    std::string denied;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::seteuid(65534), 0);
+        denied = ReasonPortIsRefused(sim);
+        ASSERT_EQ(::seteuid(0), 0);
+    } else {
+        const std::string node = std::filesystem::canonical(link).string();
+        ASSERT_EQ(::chmod(node.c_str(), 0), 0);
+        denied = ReasonPortIsRefused(sim);
+        ::chmod(node.c_str(), S_IRUSR | S_IWUSR);
+    }
+
+    EXPECT_EQ(busy, link +
+                        " is busy: another program holds it open, for example ModemManager or a "
+                        "second copy of this program. Close it, or tell ModemManager to ignore "
+                        "the device (udev ENV{ID_MM_DEVICE_IGNORE}=\"1\").");
+    EXPECT_EQ(denied, "Permission denied on " + link +
+                          ". Add your user to the 'dialout' group and log in again, or install a "
+                          "udev rule that gives your user access to the device.");
+    EXPECT_EQ(ReasonPortIsRefused(sim), "");
+    EXPECT_EQ(sim.ReceivedBytes(), "");
+}
