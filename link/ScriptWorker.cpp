@@ -46,7 +46,7 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
         job.SetResponse(std::move(payload));
         job.SetStatus(outcome ? CommandJob::kSucceeded : CommandJob::kFailed);
     }
-    const bool lost = port.GaveUp();
+    const bool lost = port.GaveUp() || !port.IsOpen();
     // Given up for this script only: whoever uses the port next tries again.
     port.SetWaitListener(nullptr);
     port.ClearGiveUp();

@@ -5,11 +5,9 @@
 
 #include <fcntl.h>
 #include <algorithm>
-#include <chrono>
+#include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "link/ModemPort.h"
@@ -21,6 +19,7 @@
 #include "tests/link/TempDir.h"
 #include "tests/support/ResourceUse.h"
 #include "tests/support/SimGateway.h"
+#include "tests/support/TestClocks.h"
 #include "tests/support/WorkerScriptRunner.h"
 #include "tests/support/WorkerUploadRunner.h"
 #include "tests/ui/FakePrompter.h"
@@ -29,41 +28,6 @@
 #include "transfer/PythonFiles.h"
 
 namespace {
-
-using namespace std::chrono;
-
-// Real time multiplied by one factor while the gateway's port exists and by
-// another while it is gone: the link's long waits for a port that never comes
-// back (five minutes of an install, six of a reopen) pass in a moment, while
-// the exchanges around them keep their usual pace.
-class AwayClock : public Clock {
-public:
-    AwayClock(std::string link, std::uint32_t present, std::uint32_t away)
-        : link_(std::move(link)), present_(present), away_(away) {}
-
-    std::uint64_t NowMs() override {
-        const std::lock_guard lock(mutex_);
-        const steady_clock::time_point now = steady_clock::now();
-        scaledUs_ +=
-            static_cast<std::uint64_t>(duration_cast<microseconds>(now - last_).count()) * Factor();
-        last_ = now;
-        return 1000 + scaledUs_ / 1000;
-    }
-
-    void SleepMs(std::uint32_t ms) override {
-        std::this_thread::sleep_for(microseconds(ms * 1000ULL / Factor()));
-    }
-
-private:
-    std::uint32_t Factor() const { return ::access(link_.c_str(), F_OK) == 0 ? present_ : away_; }
-
-    const std::string link_;
-    const std::uint32_t present_;
-    const std::uint32_t away_;
-    std::mutex mutex_;
-    steady_clock::time_point last_ = steady_clock::now();
-    std::uint64_t scaledUs_ = 0;
-};
 
 // The program's link, trees and questions against a simulated gateway with a
 // fault switched on. Time runs twenty times faster than real while the port is
