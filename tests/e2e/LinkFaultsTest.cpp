@@ -180,6 +180,7 @@ TEST(LinkFaults, FirmwareInstallWhoseGatewayNeverComesBackIsNotReportedAsDone) {
     EXPECT_EQ(result.outcome, FirmwareUpdateOutcome::NotBack);
     EXPECT_EQ(ValueAt(gateway.model.StateGroups(), "device_info/firmwaresoftrevstr"), "2.11.4.7");
     EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down install"}));
+    EXPECT_EQ(gateway.sim.ReceivedCommands().back(), "at&usbinterface=110\r\n");
     EXPECT_TRUE(gateway.prompter.retryQuestions.empty());
 }
 
