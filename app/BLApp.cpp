@@ -7,6 +7,7 @@
 
 #include "app/AppResources.h"
 #include "app/BLPropertySheet.h"
+#include "app/LinkMessages.h"
 #include "app/ProgramTitle.h"
 #include "app/Prompter.h"
 #include "app/StartOptions.h"
@@ -24,13 +25,9 @@
 
 namespace {
 
-constexpr char kUndetectedTitle[] = "Unable to detect Linkhold R7";
 constexpr char kConnectText[] =
     "Please connect the power adapter to your Linkhold R7, then connect the R7 to your computer "
     "using the supplied USB cable.";
-constexpr char kSilentText[] =
-    "Unable to communicate with the device. Please verify that the device is powered and "
-    "connected to USB.";
 
 // The oldest libxml2 whose parser behaviour the configuration trees rely on.
 constexpr int kOldestXmlLibrary = 20702;
@@ -65,6 +62,10 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     if (!CollectWithRetry(mainPage->Info()))
         return Outcome::NoDeviceInfo;
 
+    // From here on no retry question follows a script that lost the gateway:
+    // without a word, a page would show what it held before as if it were current.
+    runner_.SetLostPortHandler(
+        [this] { prompter_.Warn(kUndetectedTitle, LostPortText(port_.PortName()), {}); });
     AddPages(sheet, std::move(mainPage));
     sheet.setWindowIcon(icon_);
     runSheet_(sheet);
@@ -119,6 +120,7 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
 }
 
 void BLApp::ShutDown() {
+    runner_.SetLostPortHandler({});
     model_.Reset();
     xmlCleanupParser();
     port_.SetLog(nullptr);

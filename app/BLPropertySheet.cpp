@@ -136,6 +136,12 @@ void BLPropertySheet::RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigMode
         prompter_.Inform(kProgramTitle,
                          "No configuration has been read from the device, so there is nothing "
                          "to apply. Press Refresh on the Device Information page and try again.");
+    // The edited values stay on the page; without a word they would look applied.
+    else if (!result.reloaded && result.unread.empty())
+        prompter_.Warn(kProgramTitle,
+                       "The device did not send its configuration back after the apply, so the "
+                       "values shown are the ones entered, not confirmed by the device.",
+                       {});
 }
 
 void BLPropertySheet::ShowAbout() {

@@ -90,6 +90,13 @@ int RunFirmware(CtlCall& call) {
         call.environment.err << "r7ctl: Firmware Upgrade failed.\n";
         return kExitRefused;
     }
+    // The state held is the one from before the install: printing its version
+    // would pass the old firmware off as the new one.
+    if (result.outcome == FirmwareUpdateOutcome::NotBack) {
+        call.environment.err << "r7ctl: the gateway did not answer after the firmware upgrade; "
+                                "its firmware version is unknown.\n";
+        return kExitNoGateway;
+    }
     PrintStateValue(call, session, "firmware", "device_info/firmware");
     return session.Questions().Failed() ? kExitRefused : kExitSuccess;
 }

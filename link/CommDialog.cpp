@@ -110,7 +110,7 @@ void CommDialog::CancelWait() {
 }
 
 void CommDialog::RunWorker() {
-    RunScript(port_, jobs_, *this, *this);
+    lostPort_ = RunScript(port_, jobs_, *this, *this);
     calls_.Post([this] { Finish(); });
 }
 

@@ -40,6 +40,9 @@ public:
     // worker runs, except that they cancel a wait for the port.
     void reject() override;
 
+    // After RunModal: whether the script lost the port (see RunScript).
+    bool LostPort() const { return lostPort_; }
+
 private:
     void ShowJobText(const std::string& text) override;
     void WaitingForPort(bool waiting) override;
@@ -64,5 +67,6 @@ private:
     std::atomic<int> position_{0};
     bool waiting_ = false;
     bool finished_ = false;
+    bool lostPort_ = false;  // written by the worker, read after it was joined
     std::thread worker_;
 };

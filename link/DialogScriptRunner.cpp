@@ -7,4 +7,6 @@
 void DialogScriptRunner::Run(JobList& jobs) {
     CommDialog dialog(port_, jobs, QApplication::activeWindow());
     dialog.RunModal();
+    if (dialog.LostPort() && onLostPort_)
+        onLostPort_();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "link/ScriptRunner.h"
 
 class ModemPort;
@@ -12,6 +14,10 @@ public:
 
     void Run(JobList& jobs) override;
 
+    // Called after a script that lost the gateway's port; empty for nobody.
+    void SetLostPortHandler(std::function<void()> handler) { onLostPort_ = std::move(handler); }
+
 private:
     ModemPort& port_;
+    std::function<void()> onLostPort_;
 };

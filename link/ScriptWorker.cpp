@@ -21,7 +21,7 @@ int ProgressRange(const JobList& jobs) {
     return static_cast<int>(std::clamp<long long>(sum / 105, 0, 65535));
 }
 
-void RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
+bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
                ProgressIndicator& progress) {
     port.ClearGiveUp();
     port.SetWaitListener(&observer);
@@ -46,7 +46,9 @@ void RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
         job.SetResponse(std::move(payload));
         job.SetStatus(outcome ? CommandJob::kSucceeded : CommandJob::kFailed);
     }
+    const bool lost = port.GaveUp() || !port.IsOpen();
     // Given up for this script only: whoever uses the port next tries again.
     port.SetWaitListener(nullptr);
     port.ClearGiveUp();
+    return lost;
 }

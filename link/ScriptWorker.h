@@ -25,6 +25,9 @@ int ProgressRange(const JobList& jobs);
 // Runs the jobs in order on the calling thread until the end of the list or an
 // empty command, storing each job's payload and status. Once the port is
 // given up (a Send that waited in vain, a cancelled wait) the remaining jobs
-// fail without being sent.
-void RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
+// fail without being sent. True when the script lost the port (a Send gave up
+// waiting for it, the wait was cancelled, or the port had gone and not come
+// back when the script ended), so that whoever runs scripts for a person can
+// say the gateway is not there.
+bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
                ProgressIndicator& progress);

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/LinkMessages.h"
+#include "app/Prompter.h"
 #include "app/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "model/DeviceInfoCollection.h"
@@ -139,10 +141,13 @@ void MainPage::OnSetActive() {
 }
 
 void MainPage::Refresh() {
-    // A failed collection leaves what it could read; the page shows that as is.
+    // A failed collection leaves what it could read; the page shows that as is,
+    // but says so: the values that did not come back are the old ones.
     const CollectionResult result = CollectDeviceInfo(runner_, model_, info_);
     ShowValues();
     ReportUnreadReplies(prompter_, result.unread);
+    if (!result.complete)
+        prompter_.Warn(kUndetectedTitle, kSilentText, {});
 }
 
 void MainPage::ShowValues() {

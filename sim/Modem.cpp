@@ -139,10 +139,20 @@ void Modem::Answer(const ReceivedRecord& record, bool ok, const std::string& pay
                    Output::Effect effect) {
     std::string bytes = options_.echo ? record.bytes : std::string();
     if (!payload.empty()) {
-        bytes += "\r\n" + payload + "\r\n";
+        bytes += "\r\n" + WithNuls(record, payload) + "\r\n";
     }
-    bytes += ok ? "\r\nOK\r\n" : "\r\nERROR\r\n";
+    if (!Contains(record.bytes, options_.noStatusOn)) {
+        bytes += ok ? "\r\nOK\r\n" : "\r\nERROR\r\n";
+    }
     Emit(std::move(bytes), options_.Scaled(options_.replyDelayMs + workMs), effect);
+}
+
+// A payload with two NUL bytes in its middle, when asked for.
+std::string Modem::WithNuls(const ReceivedRecord& record, std::string payload) const {
+    if (Contains(record.bytes, options_.nulOn)) {
+        payload.insert(payload.size() / 2, std::string(2, '\0'));
+    }
+    return payload;
 }
 
 void Modem::Handle(const ReceivedRecord& record) {
@@ -342,9 +352,9 @@ void Modem::InstallFirmware(const ReceivedRecord& record) {
 int Modem::RestartDelayMs(const SimOptions& options, Output::Effect effect) {
     switch (effect) {
         case Output::Effect::Reboot:
-            return options.Scaled(kRebootMs);
+            return options.stayDown ? kNever : options.Scaled(kRebootMs);
         case Output::Effect::Install:
-            return options.Scaled(kInstallMs);
+            return options.stayDown ? kNever : options.Scaled(kInstallMs);
         case Output::Effect::Vanish:
             return options.vanishForGood ? kNever : options.Scaled(options.vanishForMs);
         case Output::Effect::None:

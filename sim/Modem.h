@@ -50,6 +50,7 @@ private:
     void AnswerDigest(const ReceivedRecord& record, std::string path);
     void InstallFirmware(const ReceivedRecord& record);
     std::string DecorateXml(const ReceivedRecord& record, std::string xml) const;
+    std::string WithNuls(const ReceivedRecord& record, std::string payload) const;
 
     std::string RegistrationReply() const;
     void Answer(const ReceivedRecord& record, bool ok, const std::string& payload = {},

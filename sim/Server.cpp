@@ -8,6 +8,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -173,12 +174,19 @@ void Server::WriteOutput(std::uint64_t nowMs) {
     while (!upAtMs_ && !pending_.empty() && pending_.front().readyAtMs <= nowMs) {
         Pending& front = pending_.front();
         if (!front.bytes.empty()) {
+            const bool split = options_.splitRepliesUs >= 0;
             const ssize_t written =
-                ::write(port_.MasterFd(), front.bytes.data(), front.bytes.size());
+                ::write(port_.MasterFd(), front.bytes.data(), split ? 1 : front.bytes.size());
             if (written < 0) {
                 return;  // the client is not reading; try again when the port takes more
             }
             front.bytes.erase(0, static_cast<std::size_t>(written));
+            if (split && !front.bytes.empty()) {
+                // Blocking here keeps every byte in a write of its own; input waits in the
+                // port meanwhile.
+                std::this_thread::sleep_for(std::chrono::microseconds(options_.splitRepliesUs));
+                continue;
+            }
             if (!front.bytes.empty()) {
                 return;
             }

@@ -95,8 +95,14 @@ const char* SimUsage() {
            "  --vanish-after-bytes N the port goes away after N bytes of upload data\n"
            "  --vanish-for MS        how long a vanished port stays away (default 3000)\n"
            "  --vanish-for-good      a vanished port never comes back\n"
+           "  --stay-down            after a reboot or firmware install the port never comes back\n"
            "  --endless-on TEXT      the reply to commands containing TEXT streams on without\n"
            "                         a status until the next command (repeatable)\n"
+           "  --nul-on TEXT          put NUL bytes inside the payload of replies to commands\n"
+           "                         containing TEXT (repeatable)\n"
+           "  --no-status-on TEXT    replies to commands containing TEXT end without OK or ERROR\n"
+           "                         (repeatable)\n"
+           "  --split-replies US     write every reply one byte per write, US microseconds apart\n"
            "  --oversize BYTES       pad XML replies to at least BYTES\n"
            "  --time-scale F         multiply every delay by F\n"
            "  --idle-timeout MS      drop a document or upload that stalls (default 2000)\n";
@@ -106,7 +112,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
     std::map<std::string, bool*> flags = {{"--echo", &options.echo},
                                           {"--no-sim", &options.noSim},
                                           {"--no-radio", &options.noRadio},
-                                          {"--vanish-for-good", &options.vanishForGood}};
+                                          {"--vanish-for-good", &options.vanishForGood},
+                                          {"--stay-down", &options.stayDown}};
     std::map<std::string, std::function<bool(const std::string&)>> valued = {
         {"--link", Text(options.linkPath)},
         {"--transcript", Text(options.transcriptPath)},
@@ -123,6 +130,9 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         {"--vanish-after-bytes", Number(options.vanishAfterBytes)},
         {"--vanish-for", Number(options.vanishForMs)},
         {"--endless-on", Texts(options.endlessOn)},
+        {"--nul-on", Texts(options.nulOn)},
+        {"--no-status-on", Texts(options.noStatusOn)},
+        {"--split-replies", Number(options.splitRepliesUs)},
         {"--oversize", Number(options.oversize)},
         {"--idle-timeout", Number(options.idleTimeoutMs)},
         {"--time-scale",

@@ -40,11 +40,17 @@ struct SimOptions {
     long vanishAfterBytes = -1;         // ... or after this many bytes of upload data
     int vanishForMs = 3000;             // how long a vanished port stays away
     bool vanishForGood = false;         // ... or it never comes back
+    bool stayDown = false;              // after a reboot or install the port never comes back
     std::size_t oversize = 0;           // XML replies are padded to at least this size
     double timeScale = 1.0;             // multiplies every delay
     int idleTimeoutMs = 2000;           // a document or upload that stalls is dropped
     // Replies to commands containing one of these stream on without a status.
     std::vector<std::string> endlessOn;
+    // Replies to commands containing one of these carry NUL bytes inside their payload.
+    std::vector<std::string> nulOn;
+    // Replies to commands containing one of these lack their final status line.
+    std::vector<std::string> noStatusOn;
+    long splitRepliesUs = -1;  // >= 0: every reply goes out one byte per write, this far apart
 
     int Scaled(int ms) const { return static_cast<int>(ms * timeScale); }
 };

@@ -78,6 +78,7 @@ InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model) {
     runner.Run(jobs);
     InstallResult result;
     result.installed = jobs[0].GetStatus() == CommandJob::kSucceeded;
+    result.back = jobs[2].GetStatus() == CommandJob::kSucceeded && !jobs[2].GetResponse().empty();
     RouteReplies(jobs, {StateRoute(model, result.unread)});
     return result;
 }
@@ -95,8 +96,11 @@ FirmwareUpdateResult UpdateFirmware(ScriptRunner& runner, UploadRunner& uploader
                           "Unable to open the firmware file to update.") != UploadVerdict::Verified)
         return result;
     InstallResult installed = InstallFirmware(runner, model);
-    result.outcome =
-        installed.installed ? FirmwareUpdateOutcome::Installed : FirmwareUpdateOutcome::Refused;
+    if (!installed.installed)
+        result.outcome = FirmwareUpdateOutcome::Refused;
+    else
+        result.outcome =
+            installed.back ? FirmwareUpdateOutcome::Installed : FirmwareUpdateOutcome::NotBack;
     result.unread = std::move(installed.unread);
     return result;
 }

@@ -19,6 +19,9 @@ struct InstallResult {
     // False when the gateway answered the install command with ERROR or the
     // command could not be written.
     bool installed = false;
+    // False when the restarted gateway never answered the state query: what the
+    // model holds is the state from before the install.
+    bool back = false;
     UnreadReplies unread;  // the state reply, when it could not be read
 };
 
@@ -43,7 +46,8 @@ InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model);
 enum class FirmwareUpdateOutcome {
     NotSent,    // no file, the file was refused or the user gave up on a mismatch
     Installed,  // verified, installed, and the gateway's state read again
-    Refused     // verified, but the gateway answered the install with ERROR
+    Refused,    // verified, but the gateway answered the install with ERROR
+    NotBack     // installed, but the gateway did not answer afterwards: its state is unknown
 };
 
 struct FirmwareUpdateResult {

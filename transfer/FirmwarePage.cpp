@@ -116,4 +116,10 @@ void FirmwarePage::Update() {
     ReportUnreadReplies(prompter_, result.unread);
     if (result.outcome == FirmwareUpdateOutcome::Refused)
         prompter_.Warn("Error", "Firmware Upgrade failed.", {});
+    // The boxes still show the state from before the install.
+    if (result.outcome == FirmwareUpdateOutcome::NotBack)
+        prompter_.Warn("Error",
+                       "The device did not come back after the firmware upgrade, so the firmware "
+                       "version shown is the one from before the upgrade.",
+                       {});
 }

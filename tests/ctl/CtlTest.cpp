@@ -38,11 +38,12 @@ DiscoveryOptions NoDevices() {
     return options;
 }
 
-CtlRun Ctl(std::vector<std::string> arguments, DiscoveryOptions discovery = NoDevices()) {
+CtlRun Ctl(std::vector<std::string> arguments, DiscoveryOptions discovery = NoDevices(),
+           Clock* clock = nullptr) {
     std::ostringstream out;
     std::ostringstream err;
-    ScaledClock clock(50);
-    CtlEnvironment environment{out, err, stderr, &clock, std::move(discovery)};
+    ScaledClock fast(50);
+    CtlEnvironment environment{out, err, stderr, clock ? clock : &fast, std::move(discovery)};
     CtlRun run;
     run.status = RunCtl(arguments, environment);
     run.out = out.str();
@@ -277,6 +278,18 @@ TEST(CtlDevice, FirmwareUpdatePrintsTheVersionTheRestartedGatewayReports) {
         CtlOn(gateway, {"radio-firmware", WriteProgram(gateway, "r.ebl", "radio")});
     ASSERT_EQ(radio.status, kExitSuccess) << radio.err;
     EXPECT_EQ(radio.out, "radio firmware: 2165\n");
+}
+
+// The old state must not be printed as the new firmware's.
+TEST(CtlDevice, FirmwareUpdateWhoseGatewayNeverComesBackPrintsNoVersion) {
+    SimGateway gateway({"--stay-down"});
+    const std::string image = WriteProgram(gateway, "image.bin", std::string(3000, '\x5a'));
+    AwayClock clock(gateway.LinkPath(), 50, 5000);
+    const CtlRun run = Ctl({"firmware", image, "--port", gateway.LinkPath()}, NoDevices(), &clock);
+    EXPECT_EQ(run.status, kExitNoGateway);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("did not answer after the firmware upgrade"), std::string::npos)
+        << run.err;
 }
 
 TEST(CtlDevice, MeshDiscoverListsEachNodeOnce) {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <string>
 #include <thread>
 
 #include "link/Clock.h"
@@ -56,4 +60,39 @@ public:
 private:
     const std::chrono::steady_clock::time_point origin_ = std::chrono::steady_clock::now();
     const std::uint32_t factor_;
+};
+
+// Real time multiplied by one factor while the gateway's port exists and by
+// another while it is gone: the link's long waits for a port that never comes
+// back (five minutes of an install, six of a reopen) pass in a moment, while
+// the exchanges around them keep their usual pace.
+class AwayClock : public Clock {
+public:
+    AwayClock(std::string link, std::uint32_t present, std::uint32_t away)
+        : link_(std::move(link)), present_(present), away_(away) {}
+
+    std::uint64_t NowMs() override {
+        const std::lock_guard lock(mutex_);
+        const std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now();
+        scaledUs_ +=
+            static_cast<std::uint64_t>(
+                std::chrono::duration_cast<std::chrono::microseconds>(now - last_).count()) *
+            Factor();
+        last_ = now;
+        return 1000 + scaledUs_ / 1000;
+    }
+
+    void SleepMs(std::uint32_t ms) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(ms * 1000ULL / Factor()));
+    }
+
+private:
+    std::uint32_t Factor() const { return ::access(link_.c_str(), F_OK) == 0 ? present_ : away_; }
+
+    const std::string link_;
+    const std::uint32_t present_;
+    const std::uint32_t away_;
+    std::mutex mutex_;
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+    std::uint64_t scaledUs_ = 0;
 };

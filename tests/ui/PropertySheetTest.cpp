@@ -222,3 +222,17 @@ TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
     actions[0]->trigger();
     EXPECT_TRUE(sheet.isMinimized());
 }
+
+// A reload that never came (the query failed or its reply was cut short) keeps
+// the edited values, and says they are not confirmed.
+TEST_F(PropertySheetTest, ApplyWhoseReloadFailedSaysTheValuesAreNotConfirmed) {
+    QEvent settings(WM_APPLY_CONFIGURATION);
+    QCoreApplication::sendEvent(&sheet, &settings);
+
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Tarvel R7 Dashboard");
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The device did not send its configuration back after the apply, so the values "
+              "shown are the ones entered, not confirmed by the device.");
+}

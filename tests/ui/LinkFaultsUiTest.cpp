@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <fstream>
+#include <functional>
+
+#include "app/BLApp.h"
+#include "app/BLPropertySheet.h"
+#include "app/LinkMessages.h"
+#include "app/StartOptions.h"
+#include "pages/PropertyPage.h"
+#include "tests/link/TempDir.h"
+#include "tests/support/SimGateway.h"
+#include "tests/support/TestClocks.h"
+#include "tests/ui/FakePrompter.h"
+
+namespace {
+
+// Shows the sheet's page with this title; its first showing runs its script.
+PropertyPage* Show(BLPropertySheet& sheet, const QString& title) {
+    for (int i = 0; i < sheet.PageCount(); ++i) {
+        if (sheet.Page(i)->Title() == title) {
+            sheet.SetActivePage(i);
+            return sheet.Page(i);
+        }
+    }
+    ADD_FAILURE() << "no page " << title.toStdString();
+    return nullptr;
+}
+
+void Click(QWidget* parent, const QString& text) {
+    for (QPushButton* button : parent->findChildren<QPushButton*>()) {
+        if (button->text() == text || button->objectName() == text) {
+            button->click();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << text.toStdString();
+}
+
+// The dashboard against a gateway that goes away for good after start-up. The
+// link's six-minute wait for the port passes in a moment.
+struct GoneAfterStartUpTest : testing::Test {
+    void Run(const std::vector<std::string>& simArgs,
+             const std::function<void(BLPropertySheet&)>& drive) {
+        SimGateway gateway(simArgs);
+        link = gateway.LinkPath();
+        AwayClock clock(link, 20, 5000);
+        BLApp app{prompter, clock};
+        app.SetSheetRunner([&](BLPropertySheet& sheet) {
+            sheet.show();
+            drive(sheet);
+        });
+        StartOptions options;
+        options.discovery.explicitPort = link;
+        EXPECT_EQ(app.InitInstance(options), BLApp::Outcome::SheetClosed);
+    }
+
+    std::vector<std::string> Warnings() const {
+        std::vector<std::string> texts;
+        for (const FakePrompter::Question& warning : prompter.warnings)
+            texts.push_back(warning.title + ": " + warning.text);
+        return texts;
+    }
+
+    FakePrompter prompter;
+    std::string link;
+};
+
+constexpr char kNotBack[] =
+    "Error: The device did not come back after the firmware upgrade, so the firmware version "
+    "shown is the one from before the upgrade.";
+
+}  // namespace
+
+// The program list is lost with the port: the user hears that the gateway did
+// not answer, and again at a Refresh, which also says its values are old.
+TEST_F(GoneAfterStartUpTest, EveryScriptThatLostTheGatewaySaysSo) {
+    std::vector<std::string> afterList;
+    Run({"--vanish-on", "<ls", "--vanish-for-good"}, [&](BLPropertySheet& sheet) {
+        Show(sheet, "Python");
+        afterList = Warnings();
+        Click(Show(sheet, "Device Information"), "Refresh");
+    });
+
+    const std::string lost = std::string(kUndetectedTitle) + ": " + LostPortText(link);
+    EXPECT_EQ(afterList, std::vector<std::string>{lost});
+    EXPECT_EQ(Warnings(), (std::vector<std::string>{
+                              lost, lost, std::string(kUndetectedTitle) + ": " + kSilentText}));
+}
+
+// The image is installed and the gateway never comes back: no silent success
+// with the old version in the Firmware box.
+TEST_F(GoneAfterStartUpTest, FirmwareInstallWithoutTheGatewayComingBackIsNoSuccess) {
+    TempDir local;
+    const std::string image = (local.Path() / "r7.bin").string();
+    std::ofstream(image, std::ios::binary) << std::string(3000, '\xa5');
+    QString shown;
+    Run({"--stay-down"}, [&](BLPropertySheet& sheet) {
+        PropertyPage* page = Show(sheet, "Firmware Update");
+        page->findChild<QLineEdit*>("firmwareFile")->setText(QString::fromStdString(image));
+        Click(page, "update");
+        shown = page->findChild<QLineEdit*>("firmware")->text();
+    });
+
+    EXPECT_EQ(Warnings(),
+              (std::vector<std::string>{std::string(kUndetectedTitle) + ": " + LostPortText(link),
+                                        kNotBack}));
+    EXPECT_EQ(shown, "2.11.4.7");
+}
