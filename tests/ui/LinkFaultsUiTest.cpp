@@ -29,6 +29,13 @@ PropertyPage* Show(BLPropertySheet& sheet, const QString& title) {
     return nullptr;
 }
 
+// A warning as Warnings() lists it: its title, a colon and its text.
+std::string Undetected(const std::string& text) {
+    std::string warning = kUndetectedTitle;
+    warning.append(": ").append(text);
+    return warning;
+}
+
 void Click(QWidget* parent, const QString& text) {
     for (QPushButton* button : parent->findChildren<QPushButton*>()) {
         if (button->text() == text || button->objectName() == text) {
@@ -84,10 +91,9 @@ TEST_F(GoneAfterStartUpTest, EveryScriptThatLostTheGatewaySaysSo) {
         Click(Show(sheet, "Device Information"), "Refresh");
     });
 
-    const std::string lost = std::string(kUndetectedTitle) + ": " + LostPortText(link);
+    const std::string lost = Undetected(LostPortText(link));
     EXPECT_EQ(afterList, std::vector<std::string>{lost});
-    EXPECT_EQ(Warnings(), (std::vector<std::string>{
-                              lost, lost, std::string(kUndetectedTitle) + ": " + kSilentText}));
+    EXPECT_EQ(Warnings(), (std::vector<std::string>{lost, lost, Undetected(kSilentText)}));
 }
 
 // The image is installed and the gateway never comes back: no silent success
@@ -104,8 +110,6 @@ TEST_F(GoneAfterStartUpTest, FirmwareInstallWithoutTheGatewayComingBackIsNoSucce
         shown = page->findChild<QLineEdit*>("firmware")->text();
     });
 
-    EXPECT_EQ(Warnings(),
-              (std::vector<std::string>{std::string(kUndetectedTitle) + ": " + LostPortText(link),
-                                        kNotBack}));
+    EXPECT_EQ(Warnings(), (std::vector<std::string>{Undetected(LostPortText(link)), kNotBack}));
     EXPECT_EQ(shown, "2.11.4.7");
 }
