@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/UnreadReport.h"
+#include "link/ModemPort.h"
+#include "model/ConfigApply.h"
+#include "model/ConfigModel.h"
+#include "model/DeviceInfoCollection.h"
+#include "model/NodeDiscovery.h"
+#include "model/RequestDocuments.h"
+#include "tests/link/TempDir.h"
+#include "tests/support/ResourceUse.h"
+#include "tests/support/SimGateway.h"
+#include "tests/support/TestClocks.h"
+#include "tests/support/WorkerScriptRunner.h"
+#include "tests/ui/FakePrompter.h"
+#include "transfer/ConfigBackup.h"
+#include "transfer/DeviceScripts.h"
+#include "transfer/PythonFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The replies of a gateway without faults, so that every case starts from
+// the trees start-up would have loaded.
+struct CleanReplies {
+    std::string settings, state, radio;
+};
+
+const CleanReplies& Clean() {
+    static const CleanReplies replies = [] {
+        SimGateway gateway;
+        ScaledClock clock(20);
+        ModemPort port(clock);
+        port.SetPortName(gateway.LinkPath());
+        WorkerScriptRunner runner(port);
+        JobList jobs;
+        for (const std::string_view query : {kSettingsQuery, kStateQuery, kRadioSettingsQuery})
+            jobs.emplace_back(InlineCommand(query), "", 20000);
+        if (port.Open())
+            runner.Run(jobs);
+        return CleanReplies{jobs[0].GetResponse(), jobs[1].GetResponse(), jobs[2].GetResponse()};
+    }();
+    return replies;
+}
+
+// A model as start-up leaves it with a gateway without faults.
+void LoadClean(ConfigModel& model) {
+    model.LoadSettingsReply(Clean().settings);
+    model.LoadStateReply(Clean().state);
+    model.LoadRadioSettingsReply(Clean().radio);
+}
+
+// The group lists the pages read from: unchanged lists show the values read
+// before.
+std::vector<xmlNodePtr> Groups(const ConfigModel& model) {
+    return {model.SettingsGroups(), model.StateGroups(), model.RadioGroups()};
+}
+
+std::vector<std::string> Documents(const UnreadReplies& unread) {
+    std::vector<std::string> names;
+    for (const UnreadReply& reply : unread)
+        names.push_back(reply.document);
+    return names;
+}
+
+// Commands that change something on the gateway.
+bool Writes(const std::string& command) {
+    for (const char* marker : {"set_setting", "set_factory_default", "<rm ", "fw_update", "=110",
+                               "CFUN", "AT&USBINTERFACE"}) {
+        if (command.find(marker) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+void Put(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The gateway's files: one program, and a firmware image already uploaded, so
+// that an install restarts the gateway instead of being refused.
+std::vector<std::string> WithFiles(const TempDir& config, std::vector<std::string> simArgs) {
+    Put(config.Path() / "fs" / "WEB" / "python" / "blink.py", "print('blink')\n");
+    Put(config.Path() / "fs" / "fw" / "updatefw.dwl", "image");
+    simArgs.insert(simArgs.end(), {"--config", config.Path().string()});
+    return simArgs;
+}
+
+// A link to one simulated gateway with a fault switched on; every step of a
+// case is one script, and what reached the gateway is read per step.
+struct FaultyGateway {
+    explicit FaultyGateway(std::vector<std::string> simArgs)
+        : sim(WithFiles(config, std::move(simArgs))), clock(20), port(clock), runner(port) {
+        port.SetPortName(sim.LinkPath());
+        opened = port.Open();
+    }
+
+    // The commands received since the previous call.
+    std::vector<std::string> NewCommands() {
+        const std::vector<std::string> all = sim.ReceivedCommands();
+        std::vector<std::string> fresh(all.begin() + static_cast<long>(seen), all.end());
+        seen = all.size();
+        return fresh;
+    }
+    int NewWrites() {
+        int writes = 0;
+        for (const std::string& command : NewCommands())
+            writes += Writes(command) ? 1 : 0;
+        return writes;
+    }
+
+    TempDir config;
+    SimGateway sim;
+    ScaledClock clock;
+    ModemPort port;
+    WorkerScriptRunner runner;
+    std::size_t seen = 0;
+    bool opened = false;
+};
+
+const std::vector<std::string> kAllThree = {"device settings", "device state", "radio settings"};
+
+}  // namespace
+
+// Every script that reads a configuration, file list, file or node reply,
+// against a gateway whose XML replies are all spoiled the same way: the user
+// is told which document was not read, the trees keep their values, nothing
+// is listed or saved, and nothing is written to the gateway that the script
+// was not about.
+struct UnreadableReplies : testing::TestWithParam<const char*> {};
+
+TEST_P(UnreadableReplies, KeepTheTreesAndWriteNothingUnasked) {
+    {
+        FaultyGateway gateway({"--spoil", std::string(GetParam()) + ":rci_request"});
+        ASSERT_TRUE(gateway.opened);
+        FakePrompter prompter;
+
+        // Start-up: nothing could be read, so there is nothing to apply or back up.
+        ConfigModel empty;
+        DeviceInfo info;
+        const CollectionResult startUp = CollectDeviceInfo(gateway.runner, empty, info);
+        EXPECT_EQ(Documents(startUp.unread), kAllThree);
+        ReportUnreadReplies(prompter, startUp.unread);
+        ASSERT_EQ(prompter.warnings.size(), 1u);
+        EXPECT_EQ(prompter.warnings[0].text,
+                  "The device settings, the device state and the radio settings sent by the "
+                  "device could not be read. The previous values are kept.");
+        EXPECT_EQ(gateway.NewWrites(), 0);
+        EXPECT_FALSE(ApplyConfiguration(gateway.runner, empty).sent);
+        EXPECT_FALSE(ApplyRadioConfiguration(gateway.runner, empty).sent);
+        EXPECT_EQ(WriteBackup(empty.SettingsDocument(), "/nonexistent/backup.cfg").problem,
+                  BackupResult::Problem::NoDocument);
+        EXPECT_TRUE(gateway.NewCommands().empty()) << "an apply without a tree sends nothing";
+
+        // Refresh and every reload over trees read before: the values shown stay.
+        ConfigModel model;
+        LoadClean(model);
+        const std::vector<xmlNodePtr> shown = Groups(model);
+        const std::string settings = SerializeForRequest(model.SettingsDocument());
+        const std::string radio = SerializeForRequest(model.RadioSettingsDocument());
+        EXPECT_EQ(Documents(CollectDeviceInfo(gateway.runner, model, info).unread), kAllThree);
+        EXPECT_EQ(Groups(model), shown);
+        EXPECT_EQ(gateway.NewWrites(), 0);
+
+        // Apply: the whole document goes out once, and only once.
+        LoadClean(model);
+        const ApplyResult applied = ApplyConfiguration(gateway.runner, model);
+        EXPECT_FALSE(applied.reloaded);
+        EXPECT_EQ(Documents(applied.unread), std::vector<std::string>{"device settings"});
+        std::vector<std::string> sent = gateway.NewCommands();
+        ASSERT_EQ(sent.size(), 3u);
+        EXPECT_EQ(sent[1], settings) << "the whole document, as it was";
+        EXPECT_FALSE(ApplyConfiguration(gateway.runner, model).sent)
+            << "the tree not read again is not sent again";
+        const ApplyResult radioApplied = ApplyRadioConfiguration(gateway.runner, model);
+        EXPECT_EQ(Documents(radioApplied.unread), std::vector<std::string>{"radio settings"});
+        sent = gateway.NewCommands();
+        ASSERT_EQ(sent.size(), 3u);
+        EXPECT_EQ(sent[1], radio);
+
+        // The reloads after whole-device operations.
+        LoadClean(model);
+        const std::vector<xmlNodePtr> reloaded = Groups(model);
+        EXPECT_EQ(Documents(RestoreFactoryDefaults(gateway.runner, model)),
+                  (std::vector<std::string>{"device settings", "device state"}));
+        EXPECT_EQ(gateway.NewWrites(), 2) << "the reset and the restart";
+        EXPECT_EQ(Documents(RestoreConfiguration(gateway.runner, model, settings)),
+                  std::vector<std::string>{"device settings"});
+        EXPECT_EQ(gateway.NewWrites(), 2) << "the configuration and the restart";
+        EXPECT_EQ(Documents(InstallFirmware(gateway.runner, model).unread),
+                  std::vector<std::string>{"device state"});
+        EXPECT_EQ(gateway.NewWrites(), 1) << "the install command";
+        EXPECT_EQ(Groups(model), reloaded);
+
+        // Files and nodes: nothing listed, nothing saved, the fetch offered again.
+        EXPECT_TRUE(ListPythonFiles(gateway.runner).empty());
+        TempDir local;
+        prompter.fileAnswers = {(local.Path() / "blink.py").string()};
+        DownloadPythonFiles(gateway.runner, prompter, {{"blink.py", "15"}});
+        ASSERT_EQ(prompter.retryQuestions.size(), 1u);
+        EXPECT_EQ(prompter.retryQuestions[0].text,
+                  "File download failed.\r\nSelect Retry to attempt the file download again.");
+        EXPECT_TRUE(prompter.fileFilters.empty()) << "no save dialog for a file not read";
+        EXPECT_TRUE(fs::is_empty(local.Path()));
+        EXPECT_TRUE(DiscoverNodes(gateway.runner).empty());
+        EXPECT_EQ(gateway.NewWrites(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ContentFaults, UnreadableReplies,
+                         testing::Values("cut", "dtd", "deep", "binary"));
