@@ -2,42 +2,18 @@
 
 #include <fcntl.h>
 #include <libxml/xmlerror.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <system_error>
 
 #include "model/ConfigApply.h"
 #include "model/XmlDocument.h"
 #include "model/XmlString.h"
+#include "transfer/OwnedFd.h"
+#include "transfer/WholeFileWrite.h"
 
 namespace {
-
-// Closes the descriptor it holds, on every path out.
-class OwnedFd {
-public:
-    explicit OwnedFd(int fd) : fd_(fd) {}
-    ~OwnedFd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    OwnedFd(const OwnedFd&) = delete;
-    OwnedFd& operator=(const OwnedFd&) = delete;
-
-    int Get() const { return fd_; }
-    // Closes now, so that a failure to store the data can be told.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 std::string Reason(int error) {
     return std::generic_category().message(error) + ".";
@@ -52,47 +28,6 @@ std::string DumpDocument(xmlDocPtr document) {
         return {};
     }
     return std::string(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
-}
-
-// A new file next to `target` that nobody else has opened; its name goes to
-// `tempPath`. Returns the descriptor, or -1 with errno set.
-int CreateSibling(const std::filesystem::path& target, std::string& tempPath) {
-    const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath =
-            (target.parent_path() / (stem + "-" + std::to_string(attempt) + ".tmp")).string();
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Writes `data` into the new file and makes it durable; errno tells why not.
-bool StoreInto(OwnedFd& file, const std::string& data, const std::string& target) {
-    // A backup replacing an older one keeps the older one's permissions.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        ::fchmod(file.Get(), existing.st_mode & 07777);
-    }
-    return WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0 && file.Close();
 }
 
 // Reads the whole file unless it is larger than `limit`: reading stops just
@@ -151,15 +86,7 @@ BackupResult WriteBackup(xmlDocPtr settings, const std::string& path) {
         result.problem = BackupResult::Problem::NoDocument;
         return result;
     }
-    const std::string text = DumpDocument(settings);
-    std::string tempPath;
-    OwnedFd file(CreateSibling(path, tempPath));
-    const bool created = file.Get() >= 0;
-    if (!created || !StoreInto(file, text, path) || ::rename(tempPath.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        if (created) {
-            ::unlink(tempPath.c_str());
-        }
+    if (const int error = WriteWholeFile(path, DumpDocument(settings))) {
         result.problem = BackupResult::Problem::WriteFailed;
         result.details = path + ": " + Reason(error);
     }

@@ -13,6 +13,7 @@
 #include "model/NodeDiscovery.h"
 #include "model/RequestDocuments.h"
 #include "tests/link/TempDir.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/ResourceUse.h"
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
@@ -77,6 +78,11 @@ bool Writes(const std::string& command) {
             return true;
     }
     return false;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 void Put(const fs::path& path, const std::string& bytes) {
@@ -258,4 +264,38 @@ TEST(ContentFaults, TwentyMegabyteRepliesFailTheirQueryWithBoundedMemory) {
 
     EXPECT_LT(use.PeakGrowthKb(), 16 * 1024) << "a whole reply was held";
     EXPECT_LT(use.CpuSecondsSpent(), use.WallSecondsPassed() / 2);
+}
+
+// A download onto a full disk (a file size limit stands in for it) and onto a
+// device like /dev/full: each is reported and asked about again, the older
+// file of that name stays whole, no temporary file is left, and the device
+// stays a device.
+TEST(ContentFaults, DownloadOntoAFullDiskKeepsTheOlderFile) {
+    FaultyGateway gateway({});
+    ASSERT_TRUE(gateway.opened);
+    TempDir local;
+    const fs::path older = local.Path() / "blink.py";
+    Put(older, "older version of the program\n");
+    TempDir devices;
+    const std::string device = MakeFullDevice(devices.Path());
+    FakePrompter prompter;
+    prompter.fileAnswers = {older.string(), device};
+    {
+        const FileSizeLimit full(8);
+        DownloadPythonFiles(gateway.runner, prompter, {{"blink.py", "15"}});
+    }
+
+    const std::size_t failures = device.empty() ? 1u : 2u;
+    ASSERT_EQ(prompter.warnings.size(), failures);
+    EXPECT_EQ(prompter.warnings[0].text, "Unable to write " + older.string() + ".\nFile too large");
+    EXPECT_EQ(prompter.fileFilters.size(), failures + 1) << "asked again until the user cancels";
+    EXPECT_EQ(ReadFile(older), "older version of the program\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(local.Path()), {}), 1);
+    if (!device.empty()) {
+        EXPECT_EQ(prompter.warnings[1].text,
+                  "Unable to write " + device + ".\nNo space left on device");
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
+    EXPECT_EQ(gateway.NewCommands().size(), 3 * (failures + 1)) << "one fetch per attempt";
+    EXPECT_EQ(gateway.NewWrites(), 0);
 }

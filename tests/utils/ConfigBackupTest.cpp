@@ -9,6 +9,7 @@
 #include "model/ConfigModel.h"
 #include "model/XmlDocument.h"
 #include "tests/link/TempDir.h"
+#include "tests/support/FullDisk.h"
 #include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
 #include "tests/utils/ScriptTestSupport.h"
@@ -188,4 +189,30 @@ TEST_F(ConfigBackupTest, BackupThatCannotBeWrittenSaysSoAndLeavesNothingBehind) 
         << prompter.warnings[0].details;
     EXPECT_TRUE(prompter.warnings[1].details.starts_with(missingDirectory + ": "));
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"taken.cfg"});
+}
+
+TEST_F(ConfigBackupTest, BackupOntoAFullDiskKeepsTheOlderOne) {
+    model.LoadSettingsReply(SettingsReply("mine"));
+    const std::string older = Write("backup.cfg", "older backup");
+    TempDir devices;
+    const std::string device = MakeFullDevice(devices.Path());
+    prompter.fileAnswers = {older, device};
+    {
+        // Writes past 64 bytes fail as they would on a full disk.
+        const FileSizeLimit full(64);
+        page.Backup();
+    }
+    if (!device.empty())
+        page.Backup();
+
+    ASSERT_EQ(prompter.warnings.size(), device.empty() ? 1u : 2u);
+    EXPECT_EQ(prompter.warnings[0].text, "Unable to write the backup file. No backup was made.");
+    EXPECT_EQ(prompter.warnings[0].details, older + ": File too large.");
+    EXPECT_EQ(ReadFile(older), "older backup");
+    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"backup.cfg"});
+    if (!device.empty()) {
+        EXPECT_EQ(prompter.warnings[1].details, device + ": No space left on device.");
+        EXPECT_TRUE(fs::is_character_file(device)) << "a device is written, never replaced";
+        EXPECT_EQ(std::distance(fs::directory_iterator(devices.Path()), {}), 1);
+    }
 }
