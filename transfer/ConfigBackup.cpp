@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <libxml/xmlerror.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <system_error>
 
 #include "model/ConfigApply.h"
@@ -30,9 +32,10 @@ std::string DumpDocument(xmlDocPtr document) {
     return std::string(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
 }
 
-// Reads the whole file unless it is larger than `limit`: reading stops just
-// past it, so a device node that never ends cannot exhaust memory. Returns 0
-// or the errno of the failure.
+// Reads the whole file unless it is larger than `limit`: a regular file that
+// big is not read at all (EFBIG), and reading anything else stops just past
+// the limit, so a device node that never ends cannot exhaust memory. Returns
+// 0 or the errno of the failure.
 int ReadCapped(const std::string& path, std::size_t limit, std::string& content) {
     // Opened without waiting, so that a named pipe nobody writes to reads as
     // empty instead of hanging the window.
@@ -41,6 +44,13 @@ int ReadCapped(const std::string& path, std::size_t limit, std::string& content)
         return errno;
     }
     ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
+    struct stat status {};
+    if (::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode)) {
+        if (static_cast<std::uint64_t>(status.st_size) > limit) {
+            return EFBIG;
+        }
+        content.reserve(static_cast<std::size_t>(status.st_size));
+    }
     char chunk[64 * 1024];
     while (content.size() <= limit) {
         const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
@@ -99,10 +109,11 @@ RestoreFile ReadRestoreFile(const std::string& path) {
         return Refused(Problem::NoPath, {});
     }
     std::string content;
-    if (const int error = ReadCapped(path, kMaxXmlInputBytes, content)) {
+    const int error = ReadCapped(path, kMaxXmlInputBytes, content);
+    if (error != 0 && error != EFBIG) {
         return Refused(error == ENOENT ? Problem::Missing : Problem::Unreadable, Reason(error));
     }
-    if (content.size() > kMaxXmlInputBytes) {
+    if (error == EFBIG || content.size() > kMaxXmlInputBytes) {
         return Refused(Problem::TooLarge, "A configuration file holds at most " +
                                               std::to_string(kMaxXmlInputBytes) + " bytes.");
     }
