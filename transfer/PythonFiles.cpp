@@ -204,7 +204,11 @@ PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploa
     for (;;) {
         // Taken again for every attempt: the file may have been fixed meanwhile.
         const std::string localDigest = DigestFile(localPath).value_or("");
-        uploader.Upload(localPath, UploadTarget::PythonProgram);
+        if (uploader.Upload(localPath, UploadTarget::PythonProgram) == UploadOutcome::NotSent) {
+            // Gone since it was checked: nothing to verify.
+            prompter.Warn(kIncorrectFileCaption, kOpenFailureText, {});
+            return result;
+        }
         JobList jobs{{DigestQueryCommand(remotePath), kVerifyUploadText, 15000}};
         const JobList list = ListScript();
         jobs.insert(jobs.end(), list.begin(), list.end());

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,12 @@
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
 #include "tests/support/WorkerScriptRunner.h"
+#include "tests/support/WorkerUploadRunner.h"
 #include "tests/ui/FakePrompter.h"
 #include "transfer/ConfigBackup.h"
 #include "transfer/DeviceScripts.h"
 #include "transfer/PythonFiles.h"
+#include "transfer/RadioFirmwareUpdate.h"
 
 namespace {
 
@@ -298,4 +301,61 @@ TEST(ContentFaults, DownloadOntoAFullDiskKeepsTheOlderFile) {
     }
     EXPECT_EQ(gateway.NewCommands().size(), 3 * (failures + 1)) << "one fetch per attempt";
     EXPECT_EQ(gateway.NewWrites(), 0);
+}
+
+namespace {
+
+// The file goes away just as its upload starts, as when it is removed while
+// the user waits for the progress dialog.
+struct VanishingUploads : UploadRunner {
+    explicit VanishingUploads(UploadRunner& real) : real_(real) {}
+    UploadOutcome Upload(const std::string& localPath, UploadTarget target) override {
+        fs::remove(localPath);
+        return real_.Upload(localPath, target);
+    }
+    UploadRunner& real_;
+};
+
+}  // namespace
+
+// Nothing was sent, so there is no digest to ask for and nothing to install:
+// the user is told the file could not be opened, and no more reaches the
+// gateway.
+TEST(ContentFaults, AFileRemovedAsItsUploadStartsIsReportedAndNothingFollows) {
+    FaultyGateway gateway({});
+    ASSERT_TRUE(gateway.opened);
+    WorkerUploadRunner real(gateway.port, gateway.clock);
+    VanishingUploads uploader(real);
+    ConfigModel model;
+    LoadClean(model);
+    FakePrompter prompter;
+    TempDir dir;
+    const std::pair<const char*, std::function<void(const std::string&)>> kUploads[] = {
+        {"gone.py",
+         [&](const std::string& path) {
+             EXPECT_FALSE(UploadPythonProgram(gateway.runner, uploader, prompter, path).files);
+         }},
+        {"image.bin",
+         [&](const std::string& path) {
+             EXPECT_EQ(UpdateFirmware(gateway.runner, uploader, prompter, model, path).outcome,
+                       FirmwareUpdateOutcome::NotSent);
+         }},
+        {"radio.ebl",
+         [&](const std::string& path) {
+             EXPECT_EQ(UpdateRadioFirmware(gateway.runner, uploader, prompter, model, path).outcome,
+                       RadioFirmwareOutcome::NotSent);
+         }},
+    };
+    for (const auto& [name, upload] : kUploads) {
+        const std::string path = (dir.Path() / name).string();
+        Put(path, "content");
+        upload(path);
+    }
+
+    EXPECT_TRUE(prompter.retryQuestions.empty());
+    ASSERT_EQ(prompter.warnings.size(), 3u);
+    EXPECT_EQ(prompter.warnings[0].text, "Unable to open the python file to send.");
+    EXPECT_EQ(prompter.warnings[1].text, "Unable to open the firmware file to update.");
+    EXPECT_EQ(prompter.warnings[2].text, "Unable to open the firmware file to update.");
+    EXPECT_TRUE(gateway.NewCommands().empty());
 }
