@@ -97,6 +97,7 @@ void Put(const fs::path& path, const std::string& bytes) {
 // that an install restarts the gateway instead of being refused.
 std::vector<std::string> WithFiles(const TempDir& config, std::vector<std::string> simArgs) {
     Put(config.Path() / "fs" / "WEB" / "python" / "blink.py", "print('blink')\n");
+    Put(config.Path() / "fs" / "WEB" / "python" / "caf\xc3\xa9.py", "print('caf\xc3\xa9')\n");
     Put(config.Path() / "fs" / "fw" / "updatefw.dwl", "image");
     simArgs.insert(simArgs.end(), {"--config", config.Path().string()});
     return simArgs;
@@ -350,4 +351,29 @@ TEST(ContentFaults, AFileRemovedAsItsUploadStartsIsReportedAndNothingFollows) {
     EXPECT_EQ(prompter.warnings[1].text, "Unable to open the firmware file to update.");
     EXPECT_EQ(prompter.warnings[2].text, "Unable to open the firmware file to update.");
     EXPECT_TRUE(gateway.NewCommands().empty());
+}
+
+// A gateway that answers in ISO-8859-1 without saying so is still read: every
+// byte is one character, so a program name with an accent is listed, fetched
+// by the same name and saved whole, and the trees and nodes load.
+TEST(ContentFaults, RepliesInLatin1AreReadEverywhere) {
+    FaultyGateway gateway({"--spoil", "latin1:rci_request"});
+    ASSERT_TRUE(gateway.opened);
+    ConfigModel model;
+    DeviceInfo info;
+    EXPECT_TRUE(CollectDeviceInfo(gateway.runner, model, info).unread.empty());
+    EXPECT_NE(model.SettingsDocument(), nullptr);
+    EXPECT_NE(model.RadioSettingsDocument(), nullptr);
+    EXPECT_FALSE(DiscoverNodes(gateway.runner).empty());
+
+    const std::vector<GatewayFile> listed = ListPythonFiles(gateway.runner);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[1].name, "caf\xc3\xa9.py");
+    TempDir local;
+    FakePrompter prompter;
+    prompter.fileAnswers = {(local.Path() / "copy.py").string()};
+    DownloadPythonFiles(gateway.runner, prompter, {listed[1]});
+    EXPECT_TRUE(prompter.retryQuestions.empty());
+    EXPECT_EQ(ReadFile(local.Path() / "copy.py"), "print('caf\xc3\xa9')\n");
+    EXPECT_EQ(gateway.NewWrites(), 0);
 }
