@@ -150,81 +150,75 @@ const std::vector<std::string> kAllThree = {"device settings", "device state", "
 struct UnreadableReplies : testing::TestWithParam<const char*> {};
 
 TEST_P(UnreadableReplies, KeepTheTreesAndWriteNothingUnasked) {
-    {
-        FaultyGateway gateway({"--spoil", std::string(GetParam()) + ":rci_request"});
-        ASSERT_TRUE(gateway.opened);
-        FakePrompter prompter;
+    FaultyGateway gateway({"--spoil", std::string(GetParam()) + ":rci_request"});
+    ASSERT_TRUE(gateway.opened);
+    FakePrompter prompter;
 
-        // Start-up: nothing could be read, so there is nothing to apply or back up.
-        ConfigModel empty;
-        DeviceInfo info;
-        const CollectionResult startUp = CollectDeviceInfo(gateway.runner, empty, info);
-        EXPECT_EQ(Documents(startUp.unread), kAllThree);
-        ReportUnreadReplies(prompter, startUp.unread);
-        ASSERT_EQ(prompter.warnings.size(), 1u);
-        EXPECT_EQ(prompter.warnings[0].text,
-                  "The device settings, the device state and the radio settings sent by the "
-                  "device could not be read. The previous values are kept.");
-        EXPECT_EQ(gateway.NewWrites(), 0);
-        EXPECT_FALSE(ApplyConfiguration(gateway.runner, empty).sent);
-        EXPECT_FALSE(ApplyRadioConfiguration(gateway.runner, empty).sent);
-        EXPECT_EQ(WriteBackup(empty.SettingsDocument(), "/nonexistent/backup.cfg").problem,
-                  BackupResult::Problem::NoDocument);
-        EXPECT_TRUE(gateway.NewCommands().empty()) << "an apply without a tree sends nothing";
+    // Refresh over trees read before: the values shown stay, but the
+    // documents are gone, so there is nothing to apply or back up.
+    ConfigModel model;
+    LoadClean(model);
+    const std::vector<xmlNodePtr> shown = Groups(model);
+    const std::string settings = SerializeForRequest(model.SettingsDocument());
+    const std::string radio = SerializeForRequest(model.RadioSettingsDocument());
+    DeviceInfo info;
+    const CollectionResult refreshed = CollectDeviceInfo(gateway.runner, model, info);
+    EXPECT_EQ(Documents(refreshed.unread), kAllThree);
+    EXPECT_EQ(Groups(model), shown);
+    EXPECT_EQ(gateway.NewWrites(), 0);
+    ReportUnreadReplies(prompter, refreshed.unread);
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The device settings, the device state and the radio settings sent by the "
+              "device could not be read. The previous values are kept.");
+    EXPECT_FALSE(ApplyConfiguration(gateway.runner, model).sent);
+    EXPECT_FALSE(ApplyRadioConfiguration(gateway.runner, model).sent);
+    EXPECT_EQ(WriteBackup(model.SettingsDocument(), "/nonexistent/backup.cfg").problem,
+              BackupResult::Problem::NoDocument);
+    EXPECT_TRUE(gateway.NewCommands().empty()) << "an apply without a tree sends nothing";
 
-        // Refresh and every reload over trees read before: the values shown stay.
-        ConfigModel model;
-        LoadClean(model);
-        const std::vector<xmlNodePtr> shown = Groups(model);
-        const std::string settings = SerializeForRequest(model.SettingsDocument());
-        const std::string radio = SerializeForRequest(model.RadioSettingsDocument());
-        EXPECT_EQ(Documents(CollectDeviceInfo(gateway.runner, model, info).unread), kAllThree);
-        EXPECT_EQ(Groups(model), shown);
-        EXPECT_EQ(gateway.NewWrites(), 0);
+    // Apply: the whole document goes out once, and only once.
+    LoadClean(model);
+    const ApplyResult applied = ApplyConfiguration(gateway.runner, model);
+    EXPECT_FALSE(applied.reloaded);
+    EXPECT_EQ(Documents(applied.unread), std::vector<std::string>{"device settings"});
+    std::vector<std::string> sent = gateway.NewCommands();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[1], settings) << "the whole document, as it was";
+    EXPECT_FALSE(ApplyConfiguration(gateway.runner, model).sent)
+        << "the tree not read again is not sent again";
+    const ApplyResult radioApplied = ApplyRadioConfiguration(gateway.runner, model);
+    EXPECT_EQ(Documents(radioApplied.unread), std::vector<std::string>{"radio settings"});
+    sent = gateway.NewCommands();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[1], radio);
 
-        // Apply: the whole document goes out once, and only once.
-        LoadClean(model);
-        const ApplyResult applied = ApplyConfiguration(gateway.runner, model);
-        EXPECT_FALSE(applied.reloaded);
-        EXPECT_EQ(Documents(applied.unread), std::vector<std::string>{"device settings"});
-        std::vector<std::string> sent = gateway.NewCommands();
-        ASSERT_EQ(sent.size(), 3u);
-        EXPECT_EQ(sent[1], settings) << "the whole document, as it was";
-        EXPECT_FALSE(ApplyConfiguration(gateway.runner, model).sent)
-            << "the tree not read again is not sent again";
-        const ApplyResult radioApplied = ApplyRadioConfiguration(gateway.runner, model);
-        EXPECT_EQ(Documents(radioApplied.unread), std::vector<std::string>{"radio settings"});
-        sent = gateway.NewCommands();
-        ASSERT_EQ(sent.size(), 3u);
-        EXPECT_EQ(sent[1], radio);
+    // The reloads after whole-device operations.
+    LoadClean(model);
+    const std::vector<xmlNodePtr> reloaded = Groups(model);
+    EXPECT_EQ(Documents(RestoreFactoryDefaults(gateway.runner, model)),
+              (std::vector<std::string>{"device settings", "device state"}));
+    EXPECT_EQ(gateway.NewWrites(), 2) << "the reset and the restart";
+    EXPECT_EQ(Documents(RestoreConfiguration(gateway.runner, model, settings)),
+              std::vector<std::string>{"device settings"});
+    EXPECT_EQ(gateway.NewWrites(), 2) << "the configuration and the restart";
+    EXPECT_EQ(Documents(InstallFirmware(gateway.runner, model).unread),
+              std::vector<std::string>{"device state"});
+    EXPECT_EQ(gateway.NewWrites(), 1) << "the install command";
+    EXPECT_EQ(Groups(model), reloaded);
 
-        // The reloads after whole-device operations.
-        LoadClean(model);
-        const std::vector<xmlNodePtr> reloaded = Groups(model);
-        EXPECT_EQ(Documents(RestoreFactoryDefaults(gateway.runner, model)),
-                  (std::vector<std::string>{"device settings", "device state"}));
-        EXPECT_EQ(gateway.NewWrites(), 2) << "the reset and the restart";
-        EXPECT_EQ(Documents(RestoreConfiguration(gateway.runner, model, settings)),
-                  std::vector<std::string>{"device settings"});
-        EXPECT_EQ(gateway.NewWrites(), 2) << "the configuration and the restart";
-        EXPECT_EQ(Documents(InstallFirmware(gateway.runner, model).unread),
-                  std::vector<std::string>{"device state"});
-        EXPECT_EQ(gateway.NewWrites(), 1) << "the install command";
-        EXPECT_EQ(Groups(model), reloaded);
-
-        // Files and nodes: nothing listed, nothing saved, the fetch offered again.
-        EXPECT_TRUE(ListPythonFiles(gateway.runner).empty());
-        TempDir local;
-        prompter.fileAnswers = {(local.Path() / "blink.py").string()};
-        DownloadPythonFiles(gateway.runner, prompter, {{"blink.py", "15"}});
-        ASSERT_EQ(prompter.retryQuestions.size(), 1u);
-        EXPECT_EQ(prompter.retryQuestions[0].text,
-                  "File download failed.\r\nSelect Retry to attempt the file download again.");
-        EXPECT_TRUE(prompter.fileFilters.empty()) << "no save dialog for a file not read";
-        EXPECT_TRUE(fs::is_empty(local.Path()));
-        EXPECT_TRUE(DiscoverNodes(gateway.runner).empty());
-        EXPECT_EQ(gateway.NewWrites(), 0);
-    }
+    // Files and nodes: nothing listed, nothing saved, the fetch offered again.
+    EXPECT_TRUE(ListPythonFiles(gateway.runner).empty());
+    TempDir local;
+    prompter.fileAnswers = {(local.Path() / "blink.py").string()};
+    DownloadPythonFiles(gateway.runner, prompter, {{"blink.py", "15"}});
+    ASSERT_EQ(prompter.retryQuestions.size(), 1u);
+    EXPECT_EQ(prompter.retryQuestions[0].text,
+              "File download failed.\r\nSelect Retry to attempt the file download again.");
+    EXPECT_TRUE(prompter.fileFilters.empty()) << "no save dialog for a file not read";
+    EXPECT_TRUE(fs::is_empty(local.Path()));
+    EXPECT_TRUE(DiscoverNodes(gateway.runner).empty());
+    EXPECT_EQ(gateway.NewWrites(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(ContentFaults, UnreadableReplies,
