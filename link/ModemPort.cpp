@@ -251,7 +251,8 @@ bool ModemPort::ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress
 // A reply that overflowed its buffer is still arriving: its rest is read and
 // dropped up to its status (or the deadline), so that it cannot pass for the
 // reply to the next command. Only a short tail is kept, to see the status.
-void ModemPort::SkipRestOfReply(std::string_view received, std::uint64_t deadline) {
+void ModemPort::SkipRestOfReply(std::string_view received, std::uint64_t deadline,
+                                ProgressIndicator* progress, int& position) {
     constexpr std::size_t kTailBytes = 16;
     std::string tail(received.substr(received.size() - std::min(received.size(), kTailBytes)));
     std::string chunk(kSkipChunkBytes, '\0');
@@ -259,6 +260,8 @@ void ModemPort::SkipRestOfReply(std::string_view received, std::uint64_t deadlin
         const long got = device_.Read(chunk.data(), chunk.size());
         if (got < 0)
             return;  // the port is gone; the next command reopens it
+        if (got == 0)
+            AdvanceProgress(progress, position, 1);
         tail.append(chunk.data(), static_cast<std::size_t>(got));
         if (tail.ends_with(kErrorTail) || tail.ends_with(kOkTail))
             return;
@@ -311,7 +314,7 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
         }
     }
     if (cutShort)
-        SkipRestOfReply(std::string_view(received.data(), count), deadline);
+        SkipRestOfReply(std::string_view(received.data(), count), deadline, progress, position);
     EndWait();
     reply.assign(UpToNul(std::string_view(received.data(), count)));
     if (log_ != nullptr) {

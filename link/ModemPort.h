@@ -101,7 +101,8 @@ private:
     void ShowWait();
     void EndWait();
     bool ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress, int& position);
-    void SkipRestOfReply(std::string_view received, std::uint64_t deadline);
+    void SkipRestOfReply(std::string_view received, std::uint64_t deadline,
+                         ProgressIndicator* progress, int& position);
     bool ReceiveSleep(std::uint64_t deadline, int timeoutMs, ProgressIndicator* progress,
                       int& position, std::string& reply);
 
