@@ -17,6 +17,7 @@ constexpr std::string_view kOkStatus = "OK\r\n";
 constexpr std::string_view kErrorStatus = "ERROR\r\n";
 constexpr std::string_view kAckLine = "\r\n\x06\r\n";
 constexpr std::size_t kDrainChunkBytes = 1024;
+constexpr std::size_t kSkipChunkBytes = 64 * 1024;
 constexpr std::uint32_t kShortWaitMs = 100;
 // How soon a wait for the port notices the user's Cancel.
 constexpr std::uint32_t kCancelCheckMs = 100;
@@ -247,6 +248,28 @@ bool ModemPort::ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress
     return true;
 }
 
+// A reply that overflowed its buffer is still arriving: its rest is read and
+// dropped up to its status (or the deadline), so that it cannot pass for the
+// reply to the next command. Only a short tail is kept, to see the status.
+void ModemPort::SkipRestOfReply(std::string_view received, std::uint64_t deadline,
+                                ProgressIndicator* progress, int& position) {
+    constexpr std::size_t kTailBytes = 16;
+    std::string tail(received.substr(received.size() - std::min(received.size(), kTailBytes)));
+    std::string chunk(kSkipChunkBytes, '\0');
+    while (clock_.NowMs() <= deadline && !Cancelled()) {
+        const long got = device_.Read(chunk.data(), chunk.size());
+        if (got < 0)
+            return;  // the port is gone; the next command reopens it
+        if (got == 0)
+            AdvanceProgress(progress, position, 1);
+        tail.append(chunk.data(), static_cast<std::size_t>(got));
+        if (tail.ends_with(kErrorTail) || tail.ends_with(kOkTail))
+            return;
+        if (tail.size() > kTailBytes)
+            tail.erase(0, tail.size() - kTailBytes);
+    }
+}
+
 bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int timeoutMs,
                         bool rawMode, ProgressIndicator* progress, std::string& reply) {
     const std::uint64_t deadline = clock_.NowMs() + NonNegative(timeoutMs);
@@ -290,6 +313,8 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
             break;
         }
     }
+    if (cutShort)
+        SkipRestOfReply(std::string_view(received.data(), count), deadline, progress, position);
     EndWait();
     reply.assign(UpToNul(std::string_view(received.data(), count)));
     if (log_ != nullptr) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "link/Clock.h"
 #include "link/SerialDevice.h"
@@ -56,7 +57,8 @@ public:
     // successful reopen ends the read, because the gateway has restarted.
     // False when the read policy cannot be installed, when the wait for the
     // port was cancelled, and when a reply (not in rawMode) filled maxBytes
-    // without a status: such a reply was cut short and is logged as such.
+    // without a status: such a reply was cut short and is logged as such; its
+    // rest is read away up to its status or the deadline.
     bool Receive(const std::string& command, std::size_t maxBytes, int timeoutMs, bool rawMode,
                  ProgressIndicator* progress, std::string& reply);
 
@@ -99,6 +101,8 @@ private:
     void ShowWait();
     void EndWait();
     bool ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress, int& position);
+    void SkipRestOfReply(std::string_view received, std::uint64_t deadline,
+                         ProgressIndicator* progress, int& position);
     bool ReceiveSleep(std::uint64_t deadline, int timeoutMs, ProgressIndicator* progress,
                       int& position, std::string& reply);
 

@@ -6,38 +6,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
+#include <cstdint>
 #include <system_error>
 
 #include "model/ConfigApply.h"
 #include "model/XmlDocument.h"
 #include "model/XmlString.h"
+#include "transfer/OwnedFd.h"
+#include "transfer/WholeFileWrite.h"
 
 namespace {
-
-// Closes the descriptor it holds, on every path out.
-class OwnedFd {
-public:
-    explicit OwnedFd(int fd) : fd_(fd) {}
-    ~OwnedFd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    OwnedFd(const OwnedFd&) = delete;
-    OwnedFd& operator=(const OwnedFd&) = delete;
-
-    int Get() const { return fd_; }
-    // Closes now, so that a failure to store the data can be told.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 std::string Reason(int error) {
     return std::generic_category().message(error) + ".";
@@ -54,50 +32,10 @@ std::string DumpDocument(xmlDocPtr document) {
     return std::string(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
 }
 
-// A new file next to `target` that nobody else has opened; its name goes to
-// `tempPath`. Returns the descriptor, or -1 with errno set.
-int CreateSibling(const std::filesystem::path& target, std::string& tempPath) {
-    const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath =
-            (target.parent_path() / (stem + "-" + std::to_string(attempt) + ".tmp")).string();
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Writes `data` into the new file and makes it durable; errno tells why not.
-bool StoreInto(OwnedFd& file, const std::string& data, const std::string& target) {
-    // A backup replacing an older one keeps the older one's permissions.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        ::fchmod(file.Get(), existing.st_mode & 07777);
-    }
-    return WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0 && file.Close();
-}
-
-// Reads the whole file unless it is larger than `limit`: reading stops just
-// past it, so a device node that never ends cannot exhaust memory. Returns 0
-// or the errno of the failure.
+// Reads the whole file unless it is larger than `limit`: a regular file that
+// big is not read at all (EFBIG), and reading anything else stops just past
+// the limit, so a device node that never ends cannot exhaust memory. Returns
+// 0 or the errno of the failure.
 int ReadCapped(const std::string& path, std::size_t limit, std::string& content) {
     // Opened without waiting, so that a named pipe nobody writes to reads as
     // empty instead of hanging the window.
@@ -106,6 +44,13 @@ int ReadCapped(const std::string& path, std::size_t limit, std::string& content)
         return errno;
     }
     ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
+    struct stat status {};
+    if (::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode)) {
+        if (static_cast<std::uint64_t>(status.st_size) > limit) {
+            return EFBIG;
+        }
+        content.reserve(static_cast<std::size_t>(status.st_size));
+    }
     char chunk[64 * 1024];
     while (content.size() <= limit) {
         const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
@@ -151,15 +96,7 @@ BackupResult WriteBackup(xmlDocPtr settings, const std::string& path) {
         result.problem = BackupResult::Problem::NoDocument;
         return result;
     }
-    const std::string text = DumpDocument(settings);
-    std::string tempPath;
-    OwnedFd file(CreateSibling(path, tempPath));
-    const bool created = file.Get() >= 0;
-    if (!created || !StoreInto(file, text, path) || ::rename(tempPath.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        if (created) {
-            ::unlink(tempPath.c_str());
-        }
+    if (const int error = WriteWholeFile(path, DumpDocument(settings))) {
         result.problem = BackupResult::Problem::WriteFailed;
         result.details = path + ": " + Reason(error);
     }
@@ -172,10 +109,11 @@ RestoreFile ReadRestoreFile(const std::string& path) {
         return Refused(Problem::NoPath, {});
     }
     std::string content;
-    if (const int error = ReadCapped(path, kMaxXmlInputBytes, content)) {
+    const int error = ReadCapped(path, kMaxXmlInputBytes, content);
+    if (error != 0 && error != EFBIG) {
         return Refused(error == ENOENT ? Problem::Missing : Problem::Unreadable, Reason(error));
     }
-    if (content.size() > kMaxXmlInputBytes) {
+    if (error == EFBIG || content.size() > kMaxXmlInputBytes) {
         return Refused(Problem::TooLarge, "A configuration file holds at most " +
                                               std::to_string(kMaxXmlInputBytes) + " bytes.");
     }

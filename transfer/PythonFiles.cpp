@@ -1,9 +1,7 @@
 #include "transfer/PythonFiles.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "app/Prompter.h"
 #include "model/ElementSearch.h"
@@ -15,6 +13,7 @@
 #include "transfer/Base64.h"
 #include "transfer/FileNames.h"
 #include "transfer/VerifiedUpload.h"
+#include "transfer/WholeFileWrite.h"
 
 namespace {
 
@@ -69,17 +68,11 @@ JobList FetchScript(const GatewayFile& file) {
             {DigestQueryCommand(PythonPath(file.name)), text, 15000}};
 }
 
-// Creates or truncates the file and writes the bytes; the reason on failure.
+// Writes the whole file or nothing; the reason on failure.
 std::optional<std::string> WriteLocalFile(const std::string& path, const std::string& bytes) {
-    errno = 0;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file)
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (file)
-        file.close();
-    if (file)
-        return std::nullopt;
-    return errno != 0 ? std::strerror(errno) : "The file could not be written.";
+    if (const int error = WriteWholeFile(path, bytes))
+        return std::strerror(error);
+    return std::nullopt;
 }
 
 enum class DownloadStep { Done, Again };
@@ -211,7 +204,11 @@ PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploa
     for (;;) {
         // Taken again for every attempt: the file may have been fixed meanwhile.
         const std::string localDigest = DigestFile(localPath).value_or("");
-        uploader.Upload(localPath, UploadTarget::PythonProgram);
+        if (uploader.Upload(localPath, UploadTarget::PythonProgram) == UploadOutcome::NotSent) {
+            // Gone since it was checked: nothing to verify.
+            prompter.Warn(kIncorrectFileCaption, kOpenFailureText, {});
+            return result;
+        }
         JobList jobs{{DigestQueryCommand(remotePath), kVerifyUploadText, 15000}};
         const JobList list = ListScript();
         jobs.insert(jobs.end(), list.begin(), list.end());

@@ -72,6 +72,7 @@ struct PythonUploadResult {
 // reading the list in the same batch. The digest is taken again before every
 // attempt; a mismatch ("The file ... did not correctly transfer.") offers Retry
 // and Cancel. An empty path or a file that cannot be sent is refused with a
-// message before anything is sent.
+// message before anything is sent; a file that can no longer be read when an
+// attempt begins ends the upload with the same message.
 PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploader,
                                        Prompter& prompter, const std::string& localPath);

@@ -92,7 +92,12 @@ UploadVerdict RunVerifiedUpload(ScriptRunner& runner, UploadRunner& uploader, Pr
     const std::string localDigest = DigestFile(localPath).value_or("");
     const std::string remotePath = RemotePath(localPath, target);
     for (;;) {
-        uploader.Upload(localPath, target);
+        // A file gone since it was checked sent nothing: there is no digest to
+        // ask for, and the user is told as if it had been gone before.
+        if (uploader.Upload(localPath, target) == UploadOutcome::NotSent) {
+            prompter.Warn(kIncorrectFileCaption, std::string(openFailureText), {});
+            return UploadVerdict::NotSent;
+        }
         const std::string gatewayDigest = QueryStoredDigest(runner, remotePath);
         if (gatewayDigest == localDigest)
             return UploadVerdict::Verified;

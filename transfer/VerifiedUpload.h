@@ -45,7 +45,9 @@ enum class UploadVerdict {
 // compare. On a mismatch the user sees "File upload failed.  MD5 sum should
 // have been ..." with Retry and Cancel; Retry removes the stored file
 // ("Removing uploaded firmware image from the Device...", 10 s) and uploads
-// again. `openFailureText` as for AcceptUploadFile.
+// again. `openFailureText` as for AcceptUploadFile; it is also shown, and
+// nothing more is sent, when the file can no longer be read as an upload
+// begins (the upload sent nothing, so there is no digest to compare).
 UploadVerdict RunVerifiedUpload(ScriptRunner& runner, UploadRunner& uploader, Prompter& prompter,
                                 const std::string& localPath, UploadTarget target,
                                 std::string_view openFailureText);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "app/BLApp.h"
@@ -15,7 +17,9 @@
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
 #include "tests/support/WorkerScriptRunner.h"
+#include "tests/support/WorkerUploadRunner.h"
 #include "tests/ui/FakePrompter.h"
+#include "tests/utils/LinkedGateway.h"
 
 namespace {
 
@@ -162,4 +166,28 @@ TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
     EXPECT_TRUE(sent("AT&USBINTERFACE=16,\"/WEB/mesh/radio-2165.ebl\""));
     EXPECT_TRUE(sent("at&usbinterface=41,\"/WEB/mesh/radio-2165.ebl\""));
     EXPECT_TRUE(sent("<fw_update file='radio-2165.ebl'/>"));
+}
+
+// A radio firmware file chosen with Browse and removed before Update is
+// pressed: the page says so, and nothing more reaches the gateway.
+TEST(MeshletPageEndToEndTest, FirmwareRemovedAfterBrowseIsRefusedAndNothingIsSent) {
+    LinkedGateway gateway;
+    ASSERT_TRUE(gateway.ready);
+    WorkerUploadRunner uploader(gateway.port, gateway.clock);
+    FakePrompter prompter;
+    MeshletPage page(gateway.model, gateway.runner, uploader, prompter);
+    TempDir dir;
+    const std::string path = (dir.Path() / "radio.ebl").string();
+    std::ofstream(path) << "radio image";
+    prompter.fileAnswers = {path};
+    page.findChild<QPushButton*>("browse")->click();
+    std::filesystem::remove(path);
+    const std::size_t before = gateway.sim.ReceivedCommands().size();
+
+    page.findChild<QPushButton*>("update")->click();
+
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Please enter a correct Filename");
+    EXPECT_EQ(prompter.warnings[0].text, "Unable to open the firmware file to update.");
+    EXPECT_TRUE(gateway.CommandsFrom(before).empty());
 }

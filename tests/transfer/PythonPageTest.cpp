@@ -5,14 +5,17 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 
 #include "app/BLPropertySheet.h"
 #include "model/ConfigModel.h"
 #include "model/FileDigest.h"
 #include "tests/link/TempDir.h"
+#include "tests/support/WorkerUploadRunner.h"
 #include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
+#include "tests/utils/LinkedGateway.h"
 #include "transfer/PythonPage.h"
 
 namespace {
@@ -144,4 +147,33 @@ TEST_F(PythonPageTest, UploadUsesTheTypedPathAndRefreshesTheList) {
     EXPECT_EQ(prompter.fileStartPaths.back(), path);  // opens at the file typed before
     EXPECT_EQ(page->findChild<QLineEdit*>("uploadFile")->text(), "/home/user/chosen.py");
     EXPECT_EQ(command->text(), "blink.pyx");
+}
+
+// A program chosen with Browse and removed before Upload is pressed: the page
+// says so, and nothing more reaches the gateway.
+TEST(PythonPageEndToEndTest, ProgramRemovedAfterBrowseIsRefusedAndNothingIsSent) {
+    LinkedGateway gateway;
+    ASSERT_TRUE(gateway.ready);
+    WorkerUploadRunner uploader(gateway.port, gateway.clock);
+    FakePrompter prompter;
+    PythonPage page(gateway.model, gateway.runner, uploader, prompter);
+    TempDir dir;
+    const std::string path = (dir.Path() / "gone.py").string();
+    std::ofstream(path) << "print('gone')\n";
+    prompter.fileAnswers = {path};
+    const auto press = [&page](const QString& caption) {
+        for (QPushButton* button : page.findChildren<QPushButton*>())
+            if (button->text() == caption)
+                button->click();
+    };
+    press(QStringLiteral("Browse..."));
+    std::filesystem::remove(path);
+    const std::size_t before = gateway.sim.ReceivedCommands().size();
+
+    press(QStringLiteral("Upload"));
+
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Please enter a correct Filename");
+    EXPECT_EQ(prompter.warnings[0].text, "Unable to open the python file to send.");
+    EXPECT_TRUE(gateway.CommandsFrom(before).empty());
 }

@@ -334,3 +334,32 @@ TEST_F(EndToEndTest, GatewayStillSilentAfterRetryIsAskedAboutAgain) {
     for (const FakePrompter::Question& question : replacingPrompter.retryQuestions)
         EXPECT_EQ(question.text, kSilentText);
 }
+
+// Settings that could not be read at start-up leave nothing to apply: the
+// user is told so and nothing at all goes to the gateway, not an empty or a
+// partial document.
+TEST_F(EndToEndTest, ApplyAfterUnreadableSettingsSendsNothing) {
+    SimGateway gateway({"--spoil", "dtd:<query_setting></query_setting>"});
+    std::size_t commandsAtStart = 0;
+    std::size_t commandsAfterApply = 0;
+    app.SetSheetRunner([&](BLPropertySheet& sheet) {
+        commandsAtStart = gateway.ReceivedCommands().size();
+        auto* page = new MobileTestPage(app.Model());
+        sheet.AddPage(page);
+        sheet.show();
+        ASSERT_TRUE(sheet.SetActivePage(sheet.PageCount() - 1));
+        page->apnEdit_->setText("typed");
+        page->SetModified(true);
+        EXPECT_TRUE(sheet.ApplyPages());
+        commandsAfterApply = gateway.ReceivedCommands().size();
+    });
+
+    EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::SheetClosed);
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text,
+              "No configuration has been read from the device, so there is nothing to apply. "
+              "Press Refresh on the Device Information page and try again.");
+    EXPECT_EQ(commandsAfterApply, commandsAtStart);
+}

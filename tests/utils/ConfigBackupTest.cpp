@@ -9,6 +9,8 @@
 #include "model/ConfigModel.h"
 #include "model/XmlDocument.h"
 #include "tests/link/TempDir.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/ResourceUse.h"
 #include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
 #include "tests/utils/ScriptTestSupport.h"
@@ -189,4 +191,82 @@ TEST_F(ConfigBackupTest, BackupThatCannotBeWrittenSaysSoAndLeavesNothingBehind) 
         << prompter.warnings[0].details;
     EXPECT_TRUE(prompter.warnings[1].details.starts_with(missingDirectory + ": "));
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"taken.cfg"});
+}
+
+TEST_F(ConfigBackupTest, BackupOntoAFullDiskKeepsTheOlderOne) {
+    model.LoadSettingsReply(SettingsReply("mine"));
+    const std::string older = Write("backup.cfg", "older backup");
+    TempDir devices;
+    const std::string device = MakeFullDevice(devices.Path());
+    prompter.fileAnswers = {older, device};
+    {
+        // Writes past 64 bytes fail as they would on a full disk.
+        const FileSizeLimit full(64);
+        page.Backup();
+    }
+    if (!device.empty())
+        page.Backup();
+
+    ASSERT_EQ(prompter.warnings.size(), device.empty() ? 1u : 2u);
+    EXPECT_EQ(prompter.warnings[0].text, "Unable to write the backup file. No backup was made.");
+    EXPECT_EQ(prompter.warnings[0].details, older + ": File too large.");
+    EXPECT_EQ(ReadFile(older), "older backup");
+    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"backup.cfg"});
+    if (!device.empty()) {
+        EXPECT_EQ(prompter.warnings[1].details, device + ": No space left on device.");
+        EXPECT_TRUE(fs::is_character_file(device)) << "a device is written, never replaced";
+        EXPECT_EQ(std::distance(fs::directory_iterator(devices.Path()), {}), 1);
+    }
+}
+
+// Files spoiled the ways a gateway reply can be: refused with the parser's
+// reason, nothing sent. A file in Latin-1 that does not say so is read as
+// such and restored with a declaration naming it; a 20 MB file is refused
+// without being held whole.
+TEST_F(ConfigBackupTest, RestoreOfASpoiledFileSendsNothing) {
+    const std::string root = "<rci_request version='1.1'><set_setting>";
+    const std::string end = "</set_setting></rci_request>";
+    std::string deep;
+    for (int i = 0; i < 300; ++i)
+        deep = "<d>" + deep + "</d>";
+    const struct {
+        std::string content;
+        const char* reason;
+    } kSpoiled[] = {
+        {root + "</stray>" + end, "Extra content"},
+        {root + deep + end, "depth"},
+        {root + std::string("\x01\x02\xff\xfe", 4) + end, "(line 1)"},
+        {root + "<g>" + end, "(line 1)"},
+    };
+    for (const auto& [content, reason] : kSpoiled) {
+        SCOPED_TRACE(reason);
+        prompter.warnings.clear();
+        TypePath(Write("spoiled.cfg", content));
+        page.RestoreFromFile();
+        ASSERT_EQ(prompter.warnings.size(), 1u);
+        EXPECT_NE(prompter.warnings[0].text.find("not well-formed XML"), std::string::npos);
+        EXPECT_NE(prompter.warnings[0].details.find(reason), std::string::npos)
+            << prompter.warnings[0].details;
+    }
+    const std::string huge = Write("huge.cfg", root + "<!--");
+    {
+        // Written a megabyte at a time: the test itself holds no 20 MB.
+        std::ofstream file(huge, std::ios::binary | std::ios::app);
+        for (int i = 0; i < 20; ++i)
+            file << std::string(1'000'000, 'x');
+        file << "-->" << end;
+    }
+    TypePath(huge);
+    const ResourceUse use;
+    page.RestoreFromFile();
+    EXPECT_NE(prompter.warnings.back().text.find("too large"), std::string::npos);
+    EXPECT_LT(use.PeakGrowthKb(), 4 * 1024) << "refused by its size, not read";
+    EXPECT_TRUE(runner.scripts.empty());
+
+    TypePath(Write("latin1.cfg", root + "<g><name>caf\xe9</name></g>" + end));
+    page.RestoreFromFile();
+    ASSERT_EQ(runner.scripts.size(), 1u);
+    EXPECT_EQ(runner.scripts[0][1].GetCommand(),
+              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + root +
+                  "<g><name>caf\xe9</name></g>" + end);
 }

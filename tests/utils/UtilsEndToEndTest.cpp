@@ -2,12 +2,16 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <filesystem>
+#include <fstream>
 
 #include "model/ConfigApply.h"
 #include "tests/link/TempDir.h"
+#include "tests/support/WorkerUploadRunner.h"
 #include "tests/ui/FakePrompter.h"
 #include "tests/utils/LinkedGateway.h"
 #include "tests/utils/ScriptTestSupport.h"
+#include "transfer/FirmwarePage.h"
 #include "transfer/UtilsPage.h"
 
 namespace {
@@ -80,4 +84,35 @@ TEST_F(UtilsEndToEndTest, FactoryResetRestartsTheGatewayAndReadsItsDefaults) {
     EXPECT_EQ(Setting(kApn), factoryApn);
     EXPECT_EQ(Setting(kPassword), "");
     EXPECT_NE(gateway.model.StateDocument(), nullptr);
+}
+
+// A file chosen with Browse and removed before the button is pressed: the page
+// says so, and nothing more reaches the gateway.
+TEST_F(UtilsEndToEndTest, FilesRemovedAfterBrowseAreRefusedAndNothingIsSent) {
+    WorkerUploadRunner uploader(gateway.port, gateway.clock);
+    FirmwarePage firmware(gateway.model, gateway.runner, uploader, prompter);
+    TempDir dir;
+    const struct {
+        PropertyPage* page;
+        const char* file;
+        const char* button;
+        const char* text;
+    } kCases[] = {
+        {&firmware, "image.bin", "update", "Unable to open the firmware file to update."},
+        {&page, "backup.cfg", "fileRestore", "The configuration file to restore does not exist."},
+    };
+    const std::size_t before = gateway.sim.ReceivedCommands().size();
+    for (const auto& [shown, file, button, text] : kCases) {
+        const std::string path = (dir.Path() / file).string();
+        std::ofstream(path) << "<rci_request/>";
+        prompter.fileAnswers = {path};
+        shown->findChild<QPushButton*>("browse")->click();
+        std::filesystem::remove(path);
+        shown->findChild<QPushButton*>(button)->click();
+        ASSERT_FALSE(prompter.warnings.empty());
+        EXPECT_EQ(prompter.warnings.back().title, "Please enter a correct Filename");
+        EXPECT_EQ(prompter.warnings.back().text, text);
+    }
+    EXPECT_EQ(prompter.warnings.size(), 2u);
+    EXPECT_TRUE(gateway.CommandsFrom(before).empty());
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <unistd.h>
+
+// Closes the descriptor it holds, on every path out.
+class OwnedFd {
+public:
+    explicit OwnedFd(int fd) : fd_(fd) {}
+    ~OwnedFd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    OwnedFd(const OwnedFd&) = delete;
+    OwnedFd& operator=(const OwnedFd&) = delete;
+
+    int Get() const { return fd_; }
+    // Closes now, so that a failure to store the data can be told.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};

@@ -1,0 +1,83 @@
+#include "transfer/WholeFileWrite.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "transfer/OwnedFd.h"
+
+namespace {
+
+// A new file next to `target` that nobody else has opened; its name goes to
+// `tempPath`. Returns the descriptor, or -1 with errno set.
+int CreateSibling(const std::filesystem::path& target, std::string& tempPath) {
+    const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath =
+            (target.parent_path() / (stem + "-" + std::to_string(attempt) + ".tmp")).string();
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writes `data` into the new file and makes it durable; errno tells why not.
+bool StoreInto(OwnedFd& file, const std::string& data, const struct stat* existing) {
+    if (existing != nullptr) {
+        ::fchmod(file.Get(), existing->st_mode & 07777);
+    }
+    return WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0 && file.Close();
+}
+
+// Devices and pipes cannot be replaced by a file, and must not be.
+int WriteInPlace(const std::string& path, const std::string& data) {
+    OwnedFd file(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK));
+    if (file.Get() < 0 || !WriteAll(file.Get(), data) || !file.Close()) {
+        return errno;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WriteWholeFile(const std::string& path, const std::string& data) {
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && (S_ISCHR(existing.st_mode) || S_ISBLK(existing.st_mode) ||
+                   S_ISFIFO(existing.st_mode) || S_ISSOCK(existing.st_mode))) {
+        return WriteInPlace(path, data);
+    }
+    std::string tempPath;
+    OwnedFd file(CreateSibling(path, tempPath));
+    const bool created = file.Get() >= 0;
+    if (!created || !StoreInto(file, data, exists ? &existing : nullptr) ||
+        ::rename(tempPath.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        if (created) {
+            ::unlink(tempPath.c_str());
+        }
+        return error;
+    }
+    return 0;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+// Writes `data` as the whole content of `path` so that a failure (a full disk,
+// a file size limit) never leaves half a file, nor spoils an older file of that
+// name: the bytes go to a new file in the same directory, which replaces `path`
+// only once it is complete and stored, keeping an older file's permissions. A
+// path naming a device or a pipe is written in place and never replaced.
+// Returns 0, or the errno of the failure; nothing new is left behind then.
+int WriteWholeFile(const std::string& path, const std::string& data);
