@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +28,10 @@ public:
     int GetStatus() const { return status_; }
     void SetExtra(int extraBytes) { extra_ = extraBytes; }
     int GetExtra() const { return extra_; }
+    // The size of the buffer a reply overflowed, or 0 when the reply was not
+    // cut short: such a job failed although the gateway did answer.
+    void SetCutShortBytes(std::size_t bufferBytes) { cutShortBytes_ = bufferBytes; }
+    std::size_t GetCutShortBytes() const { return cutShortBytes_; }
 
 private:
     std::string command_;
@@ -35,6 +40,7 @@ private:
     int timeoutMs_ = 0;
     int status_ = kFailed;
     int extra_ = 0;
+    std::size_t cutShortBytes_ = 0;
 };
 
 // A script: jobs run in order; an empty command ends it.

@@ -274,6 +274,7 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
                         bool rawMode, ProgressIndicator* progress, std::string& reply) {
     const std::uint64_t deadline = clock_.NowMs() + NonNegative(timeoutMs);
     int position = progress != nullptr ? progress->Position() : 0;
+    cutShort_ = false;
     if (IsSleep(command))
         return ReceiveSleep(deadline, timeoutMs, progress, position, reply);
     // A port that went away before the read began (the gateway restarting
@@ -283,7 +284,6 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
 
     std::string received(maxBytes, '\0');
     std::size_t count = 0;
-    bool cutShort = false;
     while (clock_.NowMs() <= deadline && !Cancelled()) {
         long got = 0;
         if (count < maxBytes) {
@@ -309,20 +309,20 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
         // No status can follow once the buffer is full: the reply was cut
         // short, and whatever it holds is not the answer.
         if (count == maxBytes) {
-            cutShort = true;
+            cutShort_ = true;
             break;
         }
     }
-    if (cutShort)
+    if (cutShort_)
         SkipRestOfReply(std::string_view(received.data(), count), deadline, progress, position);
     EndWait();
     reply.assign(UpToNul(std::string_view(received.data(), count)));
     if (log_ != nullptr) {
         log_->WriteRawResponse(reply);
-        if (cutShort)
+        if (cutShort_)
             log_->WriteCutShort(maxBytes);
     }
-    return !cutShort && !Cancelled();
+    return !cutShort_ && !Cancelled();
 }
 
 bool ModemPort::Parse(const std::string& command, const std::string& reply, std::string& payload) {

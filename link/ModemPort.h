@@ -58,9 +58,12 @@ public:
     // False when the read policy cannot be installed, when the wait for the
     // port was cancelled, and when a reply (not in rawMode) filled maxBytes
     // without a status: such a reply was cut short and is logged as such; its
-    // rest is read away up to its status or the deadline.
+    // rest is read away up to its status or the deadline (ReplyCutShort).
     bool Receive(const std::string& command, std::size_t maxBytes, int timeoutMs, bool rawMode,
                  ProgressIndicator* progress, std::string& reply);
+
+    // True when the last Receive failed because its reply was cut short.
+    bool ReplyCutShort() const { return cutShort_; }
 
     // Strips output blocks, status, echo and framing from a raw reply. Returns
     // false when the reply ends in an ERROR status.
@@ -115,4 +118,5 @@ private:
     std::atomic<bool> cancelled_{false};
     bool gaveUp_ = false;
     bool waitShown_ = false;
+    bool cutShort_ = false;
 };

@@ -30,6 +30,7 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
         if (command.empty())
             break;
         job.SetStatus(CommandJob::kFailed);
+        job.SetCutShortBytes(0);
         if (port.GaveUp())
             continue;
         const std::size_t bufferBytes =
@@ -39,8 +40,11 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
             continue;
         const bool rawMode = command.find(kInstallCommand) != std::string::npos;
         std::string reply;
-        if (!port.Receive(command, bufferBytes, job.GetTimeout(), rawMode, &progress, reply))
+        if (!port.Receive(command, bufferBytes, job.GetTimeout(), rawMode, &progress, reply)) {
+            if (port.ReplyCutShort())
+                job.SetCutShortBytes(bufferBytes);
             continue;
+        }
         std::string payload;
         const bool outcome = port.Parse(command, reply, payload);
         job.SetResponse(std::move(payload));

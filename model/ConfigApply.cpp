@@ -92,7 +92,7 @@ ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr docum
     std::vector<ReplyRoute> routes = {{query, take}};
     if (plan.matchBareQuery)
         routes.push_back({plan.queryDocument, take});
-    RouteReplies(jobs, routes);
+    RouteReplies(jobs, routes, result.unread);
     return result;
 }
 

@@ -11,11 +11,6 @@ namespace {
 constexpr int kElement = XML_ELEMENT_NODE;
 constexpr std::string_view kNoRadio = "Currently not configured or supported";
 
-// How the documents are named to the user when their reply cannot be read.
-constexpr char kSettingsName[] = "device settings";
-constexpr char kStateName[] = "device state";
-constexpr char kRadioName[] = "radio settings";
-
 void Rename(xmlNodePtr node, const char* name) {
     xmlNodeSetName(node, reinterpret_cast<const xmlChar*>(name));
 }
@@ -58,7 +53,7 @@ ReplyLoad ConfigModel::LoadSettingsReply(std::string_view reply) {
         Rename(xmlDocGetRootElement(document), "rci_request");
         AdoptSettingGroups(settings_, FindGroupHolder(document, "query_setting"));
     }
-    return {true, Unread(settings_.Document(), kSettingsName, reason)};
+    return {true, Unread(settings_.Document(), kSettingsDocumentName, reason)};
 }
 
 ReplyLoad ConfigModel::LoadStateReply(std::string_view reply) {
@@ -69,7 +64,7 @@ ReplyLoad ConfigModel::LoadStateReply(std::string_view reply) {
             state_.SetGroups(queryState->children);
         }
     }
-    return {true, Unread(state_.Document(), kStateName, reason)};
+    return {true, Unread(state_.Document(), kStateDocumentName, reason)};
 }
 
 ReplyLoad ConfigModel::LoadRadioSettingsReply(std::string_view reply) {
@@ -82,7 +77,7 @@ ReplyLoad ConfigModel::LoadRadioSettingsReply(std::string_view reply) {
     radio_.ReplaceDocument(ParseXmlText(trimmed, "meshletsetting.xml", &reason));
     xmlDocPtr document = radio_.Document();
     if (document == nullptr) {
-        return {false, Unread(document, kRadioName, reason)};
+        return {false, Unread(document, kRadioDocumentName, reason)};
     }
     Rename(xmlDocGetRootElement(document), "rci_request");
     xmlNodePtr command = FindGroupHolder(document, "do_command");

@@ -1,8 +1,10 @@
 #include "model/DeviceInfoCollection.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "model/ReplyRoutes.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"
 
@@ -55,6 +57,11 @@ int ReadRegistration(const std::string& response) {
 // Each job is classified once, by the first test its command passes. False
 // ends the collection.
 bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info, UnreadReplies& unread) {
+    // The gateway did answer, with more than can be read: not a silent one.
+    if (const std::optional<UnreadReply> cut = CutShortReply(job)) {
+        unread.push_back(*cut);
+        return true;
+    }
     const std::string command = job.GetCommand();
     const std::string response = job.GetResponse();
     if (Contains(command, "AT+CGMI")) {

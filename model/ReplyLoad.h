@@ -13,6 +13,11 @@ struct UnreadReply {
 };
 using UnreadReplies = std::vector<UnreadReply>;
 
+// How the documents are named to the user when their reply cannot be read.
+inline constexpr char kSettingsDocumentName[] = "device settings";
+inline constexpr char kStateDocumentName[] = "device state";
+inline constexpr char kRadioDocumentName[] = "radio settings";
+
 // What became of one reply handed to the model: the load's own answer, and
 // the complaint when the reply could not be read, so that whoever asked for
 // the reload can tell the user.

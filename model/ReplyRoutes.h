@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "link/CommandJob.h"
+#include "model/ReplyLoad.h"
 
 // Where the reply of a job goes once its script has run: to `take`, when the
 // job's command contains `marker`.
@@ -16,5 +18,11 @@ struct ReplyRoute {
 
 // Walks a script that has run, in order: a failed job is passed over (its
 // reply is not worth loading), an empty command ends the walk, and each reply
-// goes to the first route whose marker its command contains.
-void RouteReplies(const JobList& jobs, const std::vector<ReplyRoute>& routes);
+// goes to the first route whose marker its command contains. A routed reply
+// that was cut short is noted in `unread` instead, as the gateway did answer.
+void RouteReplies(const JobList& jobs, const std::vector<ReplyRoute>& routes,
+                  UnreadReplies& unread);
+
+// The complaint for a settings, state or radio settings query whose reply
+// overflowed its buffer; nothing for any other job.
+std::optional<UnreadReply> CutShortReply(const CommandJob& job);

@@ -38,7 +38,7 @@ UnreadReplies RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model) {
     };
     runner.Run(jobs);
     UnreadReplies unread;
-    RouteReplies(jobs, {SettingsRoute(model, unread), StateRoute(model, unread)});
+    RouteReplies(jobs, {SettingsRoute(model, unread), StateRoute(model, unread)}, unread);
     return unread;
 }
 
@@ -56,7 +56,7 @@ UnreadReplies RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
     // The reply to the configuration itself is not examined: the gateway is
     // rebooted either way, and the settings query tells what it now holds.
     UnreadReplies unread;
-    RouteReplies(jobs, {SettingsRoute(model, unread)});
+    RouteReplies(jobs, {SettingsRoute(model, unread)}, unread);
     return unread;
 }
 
@@ -79,7 +79,7 @@ InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model) {
     InstallResult result;
     result.installed = jobs[0].GetStatus() == CommandJob::kSucceeded;
     result.back = jobs[2].GetStatus() == CommandJob::kSucceeded && !jobs[2].GetResponse().empty();
-    RouteReplies(jobs, {StateRoute(model, result.unread)});
+    RouteReplies(jobs, {StateRoute(model, result.unread)}, result.unread);
     return result;
 }
 

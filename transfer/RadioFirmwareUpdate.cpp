@@ -26,14 +26,17 @@ JobList InstallJobs(std::string_view fileName) {
 void ReloadTrees(const JobList& jobs, ConfigModel& model, RadioFirmwareResult& result) {
     const std::string stateQuery = InlineCommand(kStateQuery);
     const std::string radioQuery = InlineCommand(kRadioSettingsQuery);
-    RouteReplies(jobs, {{stateQuery,
-                         [&](const std::string& reply) {
-                             NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(reply)),
-                                        result.unread);
-                         }},
-                        {radioQuery, [&](const std::string& reply) {
-                             NoteUnread(model.LoadRadioSettingsReply(reply), result.unread);
-                         }}});
+    RouteReplies(jobs,
+                 {{stateQuery,
+                   [&](const std::string& reply) {
+                       NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(reply)),
+                                  result.unread);
+                   }},
+                  {radioQuery,
+                   [&](const std::string& reply) {
+                       NoteUnread(model.LoadRadioSettingsReply(reply), result.unread);
+                   }}},
+                 result.unread);
 }
 
 }  // namespace

@@ -223,8 +223,9 @@ TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
     EXPECT_TRUE(sheet.isMinimized());
 }
 
-// A reload that never came (the query failed or its reply was cut short) keeps
-// the edited values, and says they are not confirmed.
+// A reload that never came (the query failed) keeps the edited values, and
+// says they are not confirmed; one whose reply was cut short is an unreadable
+// reply, reported as such alone.
 TEST_F(PropertySheetTest, ApplyWhoseReloadFailedSaysTheValuesAreNotConfirmed) {
     QEvent settings(WM_APPLY_CONFIGURATION);
     QCoreApplication::sendEvent(&sheet, &settings);
@@ -235,4 +236,9 @@ TEST_F(PropertySheetTest, ApplyWhoseReloadFailedSaysTheValuesAreNotConfirmed) {
     EXPECT_EQ(prompter.warnings[0].text,
               "The device did not send its configuration back after the apply, so the values "
               "shown are the ones entered, not confirmed by the device.");
+
+    runner.answer = [](JobList& jobs) { jobs.back().SetCutShortBytes(100000); };
+    QCoreApplication::sendEvent(&sheet, &settings);
+    ASSERT_EQ(prompter.warnings.size(), 2u);
+    EXPECT_EQ(prompter.warnings[1].title, "Configuration not read");
 }
