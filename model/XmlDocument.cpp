@@ -1,10 +1,15 @@
 #include "model/XmlDocument.h"
 
+#include <fcntl.h>
 #include <libxml/parser.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <fstream>
+#include <cerrno>
+#include <cstdint>
 #include <limits>
 
+#include "model/OwnedFd.h"
 #include "model/ReplyText.h"
 
 namespace {
@@ -98,19 +103,41 @@ XmlDocument ParseChecked(std::string_view text, const char* name, std::string& r
     return document;
 }
 
-// A file that cannot be read or is larger than the cap reads as false. Reading
-// stops at the cap, so a device node that never ends cannot exhaust memory.
-bool ReadCappedFile(const std::string& path, std::string& content) {
-    std::ifstream file(path, std::ios::binary);
-    char chunk[64 * 1024];
-    while (file && content.size() <= kMaxXmlInputBytes) {
-        file.read(chunk, sizeof chunk);
-        content.append(chunk, static_cast<std::size_t>(file.gcount()));
-    }
-    return file.eof() && !file.bad() && content.size() <= kMaxXmlInputBytes;
-}
-
 }  // namespace
+
+// A regular file over the cap is not read at all, and reading anything else
+// stops just past it, so a device node that never ends cannot exhaust memory.
+int ReadCappedFile(const std::string& path, std::string& content) {
+    // Opened without waiting, so that a named pipe nobody writes to reads as
+    // empty instead of hanging the caller.
+    OwnedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.Get() < 0) {
+        return errno;
+    }
+    ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
+    struct stat status {};
+    if (::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode)) {
+        if (static_cast<std::uint64_t>(status.st_size) > kMaxXmlInputBytes) {
+            return EFBIG;
+        }
+        content.reserve(static_cast<std::size_t>(status.st_size));
+    }
+    char chunk[64 * 1024];
+    while (content.size() <= kMaxXmlInputBytes) {
+        const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return errno;
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(chunk, static_cast<std::size_t>(got));
+    }
+    return content.size() > kMaxXmlInputBytes ? EFBIG : 0;
+}
 
 XmlDocument ParseXmlText(std::string_view text, const char* name, std::string* reason) {
     std::string why;
@@ -123,7 +150,7 @@ XmlDocument ParseXmlText(std::string_view text, const char* name, std::string* r
 
 XmlDocument ParseXmlFile(const std::string& path, std::string* reason) {
     std::string content;
-    if (!ReadCappedFile(path, content)) {
+    if (ReadCappedFile(path, content) != 0) {
         if (reason != nullptr) {
             *reason = "cannot read the file, or it is larger than " +
                       std::to_string(kMaxXmlInputBytes) + " bytes";

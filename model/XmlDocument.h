@@ -36,6 +36,10 @@ inline constexpr std::size_t kMaxXmlInputBytes = 16u * 1024u * 1024u;
 // written back in the same bytes.
 XmlDocument ParseXmlText(std::string_view text, const char* name, std::string* reason = nullptr);
 
+// Reads a whole local file of at most kMaxXmlInputBytes into `content`.
+// Returns 0, EFBIG for a larger file, or the errno of another failure.
+int ReadCappedFile(const std::string& path, std::string& content);
+
 // The same for a local file (backups, the node settings file). An unreadable
 // file gives no document.
 XmlDocument ParseXmlFile(const std::string& path, std::string* reason = nullptr);

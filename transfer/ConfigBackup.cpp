@@ -1,18 +1,13 @@
 #include "transfer/ConfigBackup.h"
 
-#include <fcntl.h>
 #include <libxml/xmlerror.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <system_error>
 
 #include "model/ConfigApply.h"
 #include "model/XmlDocument.h"
 #include "model/XmlString.h"
-#include "transfer/OwnedFd.h"
 #include "transfer/WholeFileWrite.h"
 
 namespace {
@@ -30,42 +25,6 @@ std::string DumpDocument(xmlDocPtr document) {
         return {};
     }
     return std::string(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
-}
-
-// Reads the whole file unless it is larger than `limit`: a regular file that
-// big is not read at all (EFBIG), and reading anything else stops just past
-// the limit, so a device node that never ends cannot exhaust memory. Returns
-// 0 or the errno of the failure.
-int ReadCapped(const std::string& path, std::size_t limit, std::string& content) {
-    // Opened without waiting, so that a named pipe nobody writes to reads as
-    // empty instead of hanging the window.
-    OwnedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.Get() < 0) {
-        return errno;
-    }
-    ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
-    struct stat status {};
-    if (::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode)) {
-        if (static_cast<std::uint64_t>(status.st_size) > limit) {
-            return EFBIG;
-        }
-        content.reserve(static_cast<std::size_t>(status.st_size));
-    }
-    char chunk[64 * 1024];
-    while (content.size() <= limit) {
-        const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return errno;
-        }
-        if (got == 0) {
-            break;
-        }
-        content.append(chunk, static_cast<std::size_t>(got));
-    }
-    return 0;
 }
 
 // libxml2's own account of the last parse failure on this thread.
@@ -109,13 +68,13 @@ RestoreFile ReadRestoreFile(const std::string& path) {
         return Refused(Problem::NoPath, {});
     }
     std::string content;
-    const int error = ReadCapped(path, kMaxXmlInputBytes, content);
-    if (error != 0 && error != EFBIG) {
-        return Refused(error == ENOENT ? Problem::Missing : Problem::Unreadable, Reason(error));
-    }
-    if (error == EFBIG || content.size() > kMaxXmlInputBytes) {
+    const int error = ReadCappedFile(path, content);
+    if (error == EFBIG) {
         return Refused(Problem::TooLarge, "A configuration file holds at most " +
                                               std::to_string(kMaxXmlInputBytes) + " bytes.");
+    }
+    if (error != 0) {
+        return Refused(error == ENOENT ? Problem::Missing : Problem::Unreadable, Reason(error));
     }
     if (content.empty()) {
         return Refused(Problem::NotXml, "The file is empty.");

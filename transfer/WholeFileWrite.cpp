@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "transfer/OwnedFd.h"
+#include "model/OwnedFd.h"
 
 namespace {
 
