@@ -10,8 +10,8 @@
 
 #include "app/AboutBox.h"
 #include "app/ProgramTitle.h"
-#include "app/Prompter.h"
-#include "app/UnreadReport.h"
+#include "link/Prompter.h"
+#include "model/UnreadReport.h"
 #include "pages/PropertyPage.h"
 
 BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, ScriptRunner& runner,
@@ -115,13 +115,16 @@ void BLPropertySheet::UpdateApplyButton() {
     buttons_->button(QDialogButtonBox::Apply)->setEnabled(modified);
 }
 
-bool BLPropertySheet::event(QEvent* event) {
-    if (event->type() == WM_APPLY_CONFIGURATION) {
+void BLPropertySheet::RunPageRequest(QEvent::Type type) {
+    if (type == WM_APPLY_CONFIGURATION)
         RunApply(&ApplyConfiguration);
-        return true;
-    }
-    if (event->type() == WM_APPLY_RADIO_CONFIGURATION) {
+    else if (type == WM_APPLY_RADIO_CONFIGURATION)
         RunApply(&ApplyRadioConfiguration);
+}
+
+bool BLPropertySheet::event(QEvent* event) {
+    if (event->type() == WM_APPLY_CONFIGURATION || event->type() == WM_APPLY_RADIO_CONFIGURATION) {
+        RunPageRequest(event->type());
         return true;
     }
     return QDialog::event(event);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/ConfigApply.h"
+#include "pages/PageHost.h"
 
 class ConfigModel;
 class PropertyPage;
@@ -13,18 +14,10 @@ class QDialogButtonBox;
 class QTabWidget;
 class ScriptRunner;
 
-// The two requests by which a page asks the sheet to send an edited document to
-// the gateway and read it back. Delivered synchronously (sendEvent): the page
-// re-reads its values once the request returns.
-inline constexpr QEvent::Type WM_APPLY_CONFIGURATION =
-    static_cast<QEvent::Type>(QEvent::User + 100);
-inline constexpr QEvent::Type WM_APPLY_RADIO_CONFIGURATION =
-    static_cast<QEvent::Type>(QEvent::User + 101);
-
 // The program's main window: the pages as tabs with OK, Cancel and Apply. OK and
 // Apply let the active page validate first, then apply every page that has been
 // displayed; OK then closes. Apply is enabled while any page is modified.
-class BLPropertySheet : public QDialog {
+class BLPropertySheet : public QDialog, public PageHost {
     Q_OBJECT
 
 public:
@@ -35,7 +28,8 @@ public:
     void AddPage(PropertyPage* page);
     int PageCount() const { return static_cast<int>(pages_.size()); }
     PropertyPage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
-    PropertyPage* ActivePage() const { return active_; }
+    PropertyPage* ActivePage() const override { return active_; }
+    void RunPageRequest(QEvent::Type type) override;
     bool SetActivePage(int index);
 
     // The Apply button: false when a page refused.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 
 // Asks the person at the screen with message boxes and the product selection
 // dialog. The boxes have no owner: start-up shows them before any window exists.

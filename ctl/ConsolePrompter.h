@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 
 // The questions of the shared gateway scripts, answered for a command line.
 // Messages go to standard error. Retry is answered without asking until the

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "app/UnreadReport.h"
+#include "model/UnreadReport.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/ExitStatus.h"
 #include "ctl/GatewaySession.h"

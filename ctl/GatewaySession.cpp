@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UnreadReport.h"
+#include "model/UnreadReport.h"
 #include "ctl/ExitStatus.h"
 #include "model/DeviceInfoCollection.h"
 

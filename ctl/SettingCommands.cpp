@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UnreadReport.h"
+#include "model/UnreadReport.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/ExitStatus.h"
 #include "ctl/GatewaySession.h"

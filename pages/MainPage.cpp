@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/LinkMessages.h"
-#include "app/Prompter.h"
-#include "app/UnreadReport.h"
+#include "link/LinkMessages.h"
+#include "link/Prompter.h"
+#include "model/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "model/DeviceInfoCollection.h"
 #include "pages/IpAddressEdit.h"

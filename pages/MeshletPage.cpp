@@ -11,9 +11,9 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "app/BLPropertySheet.h"
-#include "app/Prompter.h"
-#include "app/UnreadReport.h"
+#include "pages/PageHost.h"
+#include "link/Prompter.h"
+#include "model/UnreadReport.h"
 #include "model/ChoiceList.h"
 #include "model/ConfigModel.h"
 #include "model/PowerLevel.h"

@@ -1,9 +1,8 @@
 #include "pages/PropertyPage.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 
-#include "app/BLPropertySheet.h"
+#include "pages/PageHost.h"
 
 PropertyPage::PropertyPage(const QString& title, QWidget* parent)
     : QWidget(parent), title_(title) {}
@@ -49,8 +48,7 @@ bool PropertyPage::DoDataExchange(bool) {
 void PropertyPage::SendToSheet(QEvent::Type type) {
     if (!sheet_)
         return;
-    QEvent request(type);
-    QCoreApplication::sendEvent(sheet_, &request);
+    sheet_->RunPageRequest(type);
 }
 
 void PropertyPage::ExchangeText(bool save, QLineEdit* edit, std::string& value) {

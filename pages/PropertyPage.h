@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <string>
 
-class BLPropertySheet;
+class PageHost;
 class QLineEdit;
 
 // One tab of the main property sheet. The sheet drives a page through this
@@ -35,7 +35,7 @@ public:
     QString Title() const { return title_; }
 
     // Called by the sheet.
-    void AttachSheet(BLPropertySheet* sheet) { sheet_ = sheet; }
+    void AttachSheet(PageHost* sheet) { sheet_ = sheet; }
     void Activate();
     bool Deactivate() { return OnKillActive(); }
     bool Apply();
@@ -56,7 +56,6 @@ protected:
     virtual bool OnApply() { return true; }
     virtual bool DoDataExchange(bool save);
 
-    BLPropertySheet* Sheet() const { return sheet_; }
     // Delivers one of the sheet's apply requests and returns when it has run.
     void SendToSheet(QEvent::Type type);
 
@@ -64,7 +63,7 @@ protected:
 
 private:
     QString title_;
-    BLPropertySheet* sheet_ = nullptr;
+    PageHost* sheet_ = nullptr;
     bool displayed_ = false;
     bool modified_ = false;
 };

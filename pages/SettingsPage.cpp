@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/BLPropertySheet.h"
+#include "pages/PageHost.h"
 #include "model/ConfigModel.h"
 #include "pages/ChoiceList.h"
 #include "pages/GroupFrame.h"

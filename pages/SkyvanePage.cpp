@@ -8,7 +8,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 #include "pages/GroupFrame.h"
 
 namespace {

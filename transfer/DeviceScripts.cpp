@@ -1,6 +1,6 @@
 #include "transfer/DeviceScripts.h"
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 #include "model/ReplyRoutes.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"

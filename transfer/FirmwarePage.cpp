@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Prompter.h"
-#include "app/UnreadReport.h"
+#include "link/Prompter.h"
+#include "model/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "transfer/DeviceScripts.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 #include "model/ElementSearch.h"
 #include "model/FileDigest.h"
 #include "model/ReplyText.h"

@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/BLPropertySheet.h"
-#include "app/Prompter.h"
+#include "pages/PageHost.h"
+#include "link/Prompter.h"
 #include "model/ConfigModel.h"
 #include "model/ReplyText.h"
 

@@ -1,6 +1,6 @@
 #include "transfer/RadioFirmwareUpdate.h"
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 #include "model/ReplyRoutes.h"
 #include "model/RequestDocuments.h"
 #include "model/StrayAmpersands.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <system_error>
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 #include "model/FileDigest.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UnreadReport.h"
+#include "model/UnreadReport.h"
 #include "link/ModemPort.h"
 #include "model/ConfigApply.h"
 #include "model/ConfigModel.h"

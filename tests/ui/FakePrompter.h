@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 
 // Answers questions from a script and remembers what was asked.
 class FakePrompter : public Prompter {

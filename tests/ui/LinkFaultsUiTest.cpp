@@ -7,7 +7,7 @@
 
 #include "app/BLApp.h"
 #include "app/BLPropertySheet.h"
-#include "app/LinkMessages.h"
+#include "link/LinkMessages.h"
 #include "app/StartOptions.h"
 #include "pages/PropertyPage.h"
 #include "tests/link/TempDir.h"

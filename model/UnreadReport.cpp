@@ -1,8 +1,8 @@
-#include "app/UnreadReport.h"
+#include "model/UnreadReport.h"
 
 #include <string>
 
-#include "app/Prompter.h"
+#include "link/Prompter.h"
 
 namespace {
 
