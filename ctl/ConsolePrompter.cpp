@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <iostream>
-#include <utility>
 
 ConsolePrompter::ConsolePrompter(std::ostream& err, int attempts, bool interactive)
     : err_(err), attemptsLeft_(attempts - 1), interactive_(interactive) {}
@@ -52,7 +51,9 @@ std::string ConsolePrompter::ChooseOpenFile(const std::string&, const std::strin
 
 std::string ConsolePrompter::ChooseSaveFile(const std::string&, const std::string&,
                                             const std::string&) {
-    return std::exchange(saveDestination_, std::string());
+    // Failed already (a file that could not be written): asking again for
+    // the same path would loop; an empty answer ends the download.
+    return failed_ ? std::string() : saveDestination_;
 }
 
 std::string ConsolePrompter::ChooseProduct(const std::vector<std::string>&) {

@@ -10,7 +10,8 @@
 // Messages go to standard error. Retry is answered without asking until the
 // allowed attempts are used up, unless --interactive lets the user answer on
 // the terminal. A save dialog returns the destination the command was given,
-// once, so that a failed write is not retried into the same path forever.
+// for every attempt (a digest mismatch is retried into the same file), until
+// the command has failed, so that a failed write is not retried forever.
 class ConsolePrompter : public Prompter {
 public:
     ConsolePrompter(std::ostream& err, int attempts, bool interactive);

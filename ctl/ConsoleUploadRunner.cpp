@@ -14,3 +14,14 @@ void ConsoleUploadRunner::SetProgressRange(int maximum) {
 void ConsoleUploadRunner::StepProgress() {
     progress_.SetPosition(progress_.Position() + 1);
 }
+
+void ConsoleUploadRunner::DataPhase(bool running) {
+    if (running)
+        deferral_.emplace();
+    else
+        deferral_.reset();
+}
+
+bool ConsoleUploadRunner::StopRequested() {
+    return StopSignalReceived() != 0;
+}

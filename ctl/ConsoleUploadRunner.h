@@ -1,12 +1,17 @@
 #pragma once
 
+#include <optional>
+
 #include "ctl/ConsoleProgress.h"
+#include "ctl/StopSignals.h"
 #include "transfer/UploadRunner.h"
 
 class Clock;
 class ModemPort;
 
 // Runs uploads on the calling thread, with their progress on standard error.
+// A stop signal during the data phase is held back until the upload has
+// brought the gateway back to command mode (StopSignals.h).
 class ConsoleUploadRunner : public UploadRunner, private UploadObserver {
 public:
     ConsoleUploadRunner(ModemPort& port, Clock& clock, ConsoleProgress& progress)
@@ -17,8 +22,11 @@ public:
 private:
     void SetProgressRange(int maximum) override;
     void StepProgress() override;
+    void DataPhase(bool running) override;
+    bool StopRequested() override;
 
     ModemPort& port_;
     Clock& clock_;
     ConsoleProgress& progress_;
+    std::optional<StopDeferral> deferral_;
 };

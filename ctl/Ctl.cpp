@@ -7,6 +7,7 @@
 #include "ctl/CtlCommands.h"
 #include "ctl/CtlOptions.h"
 #include "ctl/ExitStatus.h"
+#include "ctl/StopSignals.h"
 
 namespace {
 
@@ -74,7 +75,8 @@ constexpr std::string_view kCommonOptions =
     "  --interactive   ask on the terminal where a question arises\n"
     "  --retries N     upload attempts before a digest mismatch fails (default 2)\n"
     "  --help          this text, or a command's own\n"
-    "Exit status: 0 success, 1 refused or a check failed, 2 usage error, 3 no usable gateway.\n";
+    "Exit status: 0 success, 1 refused or a check failed, 2 usage error, 3 no usable gateway;\n"
+    "130 or 143 when stopped by SIGINT or SIGTERM.\n";
 
 void PrintUsage(std::ostream& out) {
     out << "Usage: r7ctl [OPTIONS] COMMAND [ARGS]\n\nCommands:\n";
@@ -133,5 +135,10 @@ int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environmen
         environment.err << "r7ctl: usage: r7ctl " << command->usage << '\n';
         return kExitUsage;
     }
-    return command->run(call);
+    const int status = command->run(call);
+    // Stopped by a signal held back during an upload: the command gave up
+    // the port on its way out; say why it ended.
+    if (const int signal = StopSignalReceived())
+        return StopStatus(signal);
+    return status;
 }

@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -15,12 +14,9 @@ namespace {
 // enough events for a script that runs for minutes.
 constexpr int kProgressRefreshMs = 100;
 
-QString CommunicatingText(const QString& portName) {
-    return QStringLiteral("Communicating with the R7 on %1, please wait...").arg(portName);
-}
-
-QString WaitingText(const QString& portName) {
-    return QStringLiteral("Waiting for the R7 to come back on %1...").arg(portName);
+QString CommunicatingText(const std::string& portName) {
+    return QStringLiteral("Communicating with the R7 on %1, please wait...")
+        .arg(QString::fromStdString(portName));
 }
 
 }  // namespace
@@ -29,17 +25,13 @@ CommDialog::CommDialog(ModemPort& port, JobList& jobs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       port_(port),
       jobs_(jobs),
-      portLine_(new QLabel(this)),
+      wait_(port, this, CommunicatingText(port.PortName())),
       jobLine_(new QLabel(this)),
       progress_(new QProgressBar(this)),
-      cancel_(new QPushButton(QStringLiteral("Cancel"), this)),
-      progressTimer_(new QTimer(this)),
-      portName_(QString::fromStdString(port_.PortName())) {
+      progressTimer_(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Communicating..."));
     setModal(true);
 
-    portLine_->setObjectName(QStringLiteral("portLine"));
-    portLine_->setText(CommunicatingText(portName_));
     jobLine_->setObjectName(QStringLiteral("jobLine"));
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setRange(0, ProgressRange(jobs_));
@@ -47,15 +39,10 @@ CommDialog::CommDialog(ModemPort& port, JobList& jobs, QWidget* parent)
     progress_->setTextVisible(false);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(portLine_);
+    layout->addWidget(wait_.Line());
     layout->addWidget(jobLine_);
     layout->addWidget(progress_);
-    // Only Escape and a click may cancel: Enter stays ignored.
-    cancel_->setObjectName(QStringLiteral("cancel"));
-    cancel_->setAutoDefault(false);
-    cancel_->hide();
-    connect(cancel_, &QPushButton::clicked, this, &CommDialog::CancelWait);
-    layout->addWidget(cancel_, 0, Qt::AlignRight);
+    layout->addWidget(wait_.CancelButton(), 0, Qt::AlignRight);
     setMinimumWidth(400);
 
     progressTimer_->setInterval(kProgressRefreshMs);
@@ -75,8 +62,8 @@ void CommDialog::RunModal() {
 void CommDialog::reject() {
     if (finished_)
         QDialog::reject();
-    else if (waiting_)
-        CancelWait();
+    else if (wait_.Waiting())
+        wait_.Cancel();
 }
 
 void CommDialog::ShowJobText(const std::string& text) {
@@ -92,21 +79,7 @@ void CommDialog::SetPosition(int position) {
 }
 
 void CommDialog::WaitingForPort(bool waiting) {
-    calls_.Post([this, waiting] { ShowWait(waiting); });
-}
-
-void CommDialog::ShowWait(bool waiting) {
-    waiting_ = waiting;
-    portLine_->setText(waiting ? WaitingText(portName_) : CommunicatingText(portName_));
-    cancel_->setEnabled(true);
-    cancel_->setVisible(waiting);
-}
-
-void CommDialog::CancelWait() {
-    if (!waiting_)
-        return;
-    port_.CancelWait();
-    cancel_->setEnabled(false);
+    calls_.Post([this, waiting] { wait_.Show(waiting); });
 }
 
 void CommDialog::RunWorker() {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "link/CommandJob.h"
+#include "link/PortWaitPanel.h"
 #include "link/ProgressIndicator.h"
 #include "link/ScriptWorker.h"
 #include "link/UiCallQueue.h"
@@ -13,7 +14,6 @@
 class ModemPort;
 class QLabel;
 class QProgressBar;
-class QPushButton;
 class QTimer;
 
 // The "Communicating..." dialog: runs a script on a worker thread while the user
@@ -51,21 +51,16 @@ private:
 
     void RunWorker();
     void CopyProgress();
-    void ShowWait(bool waiting);
-    void CancelWait();
     void Finish();
 
     ModemPort& port_;
     JobList& jobs_;
-    QLabel* portLine_;
+    PortWaitPanel wait_;
     QLabel* jobLine_;
     QProgressBar* progress_;
-    QPushButton* cancel_;
     QTimer* progressTimer_;
     UiCallQueue calls_;
-    QString portName_;
     std::atomic<int> position_{0};
-    bool waiting_ = false;
     bool finished_ = false;
     bool lostPort_ = false;  // written by the worker, read after it was joined
     std::thread worker_;

@@ -206,13 +206,43 @@ bool ModemPort::ReopenUntilBack() {
     return back;
 }
 
+// One write that waits for room in the output queue while the port takes
+// nothing, but not past the stall bound. On a stall, what the port holds
+// unsent is dropped (the gateway will not take it, and a close would wait for
+// it) and the port is given up.
+long ModemPort::WriteWithoutStall(const char* data, std::size_t size) {
+    const std::uint64_t start = clock_.NowMs();
+    for (;;) {
+        const long count = device_.WriteSome(data, size);
+        if (count != 0 || size == 0)
+            return count;
+        if (clock_.NowMs() - start >= kWriteStallMs || Cancelled()) {
+            device_.DiscardOutput();
+            gaveUp_ = true;
+            return -1;
+        }
+        if (!device_.WaitWritable(static_cast<int>(kShortWaitMs)))
+            return -1;
+    }
+}
+
+bool ModemPort::WriteAll(std::string_view data) {
+    while (!data.empty()) {
+        const long count = WriteWithoutStall(data.data(), data.size());
+        if (count < 0)
+            return false;
+        data.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
 bool ModemPort::Send(const std::string& command) {
     Drain();
     if (IsSleep(command))
         return true;
-    bool written = device_.WriteAll(command);
-    if (!written)
-        written = ReopenUntilBack() && device_.WriteAll(command);
+    bool written = WriteAll(command);
+    if (!written && !GaveUp())
+        written = ReopenUntilBack() && WriteAll(command);
     if (log_ != nullptr)
         log_->WriteCommand(command);
     return written;
@@ -343,5 +373,5 @@ bool ModemPort::Parse(const std::string& command, const std::string& reply, std:
 }
 
 long ModemPort::WriteRaw(const char* data, std::size_t size) {
-    return device_.WriteSome(data, size);
+    return WriteWithoutStall(data, size);
 }

@@ -24,6 +24,9 @@ public:
     // than the gateway's 300 s restart), then gives up.
     static constexpr std::uint32_t kReopenLimitMs = 360000;
     static constexpr std::uint32_t kReopenIntervalMs = 1000;
+    // A write that makes no progress for this long has stalled: the gateway
+    // is attached but no longer reads.
+    static constexpr std::uint32_t kWriteStallMs = 10000;
 
     explicit ModemPort(Clock& clock = Clock::System());
 
@@ -46,8 +49,10 @@ public:
     bool Drain();
 
     // Writes the whole command (drained first); the SLEEP pseudo-command writes
-    // nothing. On a failed write, reopens the port every second and writes once
-    // more; false when that fails or the port did not come back in time.
+    // nothing. When the port has gone away, reopens it every second and writes
+    // once more; false when that fails or the port did not come back in time.
+    // A write that stalls (kWriteStallMs) is false at once and gives up the
+    // port for the rest of the script: reopening would not make the gateway read.
     bool Send(const std::string& command);
 
     // Collects the reply to the command just sent until it ends in an OK or
@@ -82,8 +87,10 @@ public:
     // A new script tries the port again.
     void ClearGiveUp();
 
-    // One write call of file data straight to the port (upload data phase): no
-    // drain, no log. Returns the bytes written, or -1 when the write failed.
+    // One write of file data straight to the port (upload data phase): no
+    // drain, no log. Waits while the port takes nothing, up to kWriteStallMs.
+    // Returns the bytes written, or -1 when the write failed or stalled; a
+    // stall gives up the port, as in Send.
     long WriteRaw(const char* data, std::size_t size);
 
     // errno of the last failed open of the device (EACCES, EBUSY, ENOENT...),
@@ -103,6 +110,8 @@ private:
     bool PauseUnlessCancelled(std::uint32_t ms);
     void ShowWait();
     void EndWait();
+    long WriteWithoutStall(const char* data, std::size_t size);
+    bool WriteAll(std::string_view data);
     bool ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress, int& position);
     void SkipRestOfReply(std::string_view received, std::uint64_t deadline,
                          ProgressIndicator* progress, int& position);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <cerrno>
 
+#include <atomic>
 #include <utility>
 
 namespace {
@@ -15,6 +16,28 @@ namespace {
 // The short wait: VTIME counts tenths of a second.
 constexpr int kShortWaitMs = 100;
 constexpr cc_t kShortWaitTenths = kShortWaitMs / 100;
+
+// The descriptors held open, each stored as fd + 1 so that a zeroed slot is
+// free: a signal handler reads them without locks. More devices than slots
+// are never open at once (one port, and discovery probes one at a time).
+constexpr std::size_t kHeldSlots = 8;
+std::atomic<int> gHeld[kHeldSlots];
+
+void NoteHeld(int fd) {
+    for (std::atomic<int>& slot : gHeld) {
+        int free = 0;
+        if (slot.compare_exchange_strong(free, fd + 1))
+            return;
+    }
+}
+
+void NoteReleased(int fd) {
+    for (std::atomic<int>& slot : gHeld) {
+        int held = fd + 1;
+        if (slot.compare_exchange_strong(held, 0))
+            return;
+    }
+}
 
 long RetryInterrupted(auto call) {
     long result;
@@ -49,25 +72,30 @@ bool SerialDevice::Fail() {
 
 bool SerialDevice::Open(const std::string& path) {
     Close();
-    // O_NONBLOCK only for the open itself, so that a port without carrier
-    // cannot hold it; reads rely on VTIME, which O_NONBLOCK would defeat.
+    // O_NONBLOCK stays on: the open cannot hang on a port without carrier,
+    // and a write to a peer that stopped reading returns instead of blocking
+    // for good. Reads wait in poll, not in read.
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return Fail();
+    NoteHeld(fd_);
     if (!::isatty(fd_) || !Lock() || ::ioctl(fd_, TIOCEXCL) != 0) {
         const int error = errno;
         Close();
         error_ = error;
         return false;
     }
-    const int flags = ::fcntl(fd_, F_GETFL);
-    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        const int error = errno;
-        Close();
-        error_ = error;
-        return false;
-    }
     return true;
+}
+
+void SerialDevice::ReleaseAllHeld() {
+    for (std::atomic<int>& slot : gHeld) {
+        const int fd = slot.load() - 1;
+        if (fd >= 0) {
+            ::ioctl(fd, TIOCNXCL);
+            ::flock(fd, LOCK_UN);
+        }
+    }
 }
 
 bool SerialDevice::Lock() {
@@ -85,6 +113,7 @@ void SerialDevice::Close() {
     // Another descriptor on the same terminal (a second open of a pty slave)
     // would otherwise keep the exclusive flag and lock us out on reopen.
     ::ioctl(fd_, TIOCNXCL);
+    NoteReleased(fd_);
     ::close(fd_);
     fd_ = -1;
 }
@@ -150,27 +179,42 @@ long SerialDevice::Read(char* buffer, std::size_t size) {
     if (ready == 0)
         return 0;
     const long count = RetryInterrupted([&] { return ::read(fd_, buffer, size); });
+    if (count < 0 && errno == EAGAIN)
+        return 0;
     if (count < 0)
         Fail();
     return count;
 }
 
 long SerialDevice::WriteSome(const char* data, std::size_t size) {
+    if (fd_ < 0) {
+        error_ = EBADF;
+        return -1;
+    }
     const long count = RetryInterrupted([&] { return ::write(fd_, data, size); });
+    if (count < 0 && errno == EAGAIN)
+        return 0;
     if (count < 0)
         Fail();
     return count;
 }
 
-bool SerialDevice::WriteAll(std::string_view data) {
-    while (!data.empty()) {
-        const long count = WriteSome(data.data(), data.size());
-        if (count <= 0) {
-            if (count == 0)
-                error_ = EIO;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(count));
+bool SerialDevice::WaitWritable(int waitMs) {
+    if (fd_ < 0) {
+        error_ = EBADF;
+        return false;
+    }
+    pollfd line{fd_, POLLOUT, 0};
+    if (RetryInterrupted([&] { return ::poll(&line, 1, waitMs); }) < 0)
+        return Fail();
+    if (line.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        error_ = EIO;
+        return false;
     }
     return true;
+}
+
+void SerialDevice::DiscardOutput() {
+    if (fd_ >= 0)
+        ::tcflush(fd_, TCOFLUSH);
 }

@@ -37,11 +37,16 @@ public:
     // Bytes read (0 when the short wait passed in silence), or -1 when the
     // device has gone away (hung up, unplugged) or is not open.
     long Read(char* buffer, std::size_t size);
-    // Writes every byte, resuming after short writes. False when the device
-    // failed.
-    bool WriteAll(std::string_view data);
-    // One write call; bytes written or -1.
+    // One write call that never blocks: bytes taken, 0 when the output queue
+    // is full, or -1 when the device failed.
     long WriteSome(const char* data, std::size_t size);
+    // Waits up to waitMs for room in the output queue. False when the device
+    // failed or hung up meanwhile.
+    bool WaitWritable(int waitMs);
+    // Discards written bytes the device has not taken yet: a peer that
+    // stopped reading would otherwise hold them, and a close would wait for
+    // them.
+    void DiscardOutput();
 
     // errno of the last failed operation.
     int LastError() const { return error_; }
@@ -49,6 +54,11 @@ public:
     // not open or has gone away (unplugged, restarting), not because it
     // refused the request.
     bool Lost() const;
+
+    // Async-signal-safe: gives up the exclusive hold (TIOCNXCL and the lock)
+    // on every device this process holds open, so that a process ended by a
+    // signal leaves the port usable for the next one.
+    static void ReleaseAllHeld();
 
 private:
     bool Fail();

@@ -299,6 +299,10 @@ void Modem::HandleData(const ReceivedRecord& record) {
         vanished_ = true;
         Emit({}, 0, Output::Effect::Vanish);
     }
+    if (options_.stallAfterBytes >= 0 &&
+        dataBytes_ >= static_cast<std::size_t>(options_.stallAfterBytes)) {
+        stalled_ = true;
+    }
 }
 
 void Modem::HandleRequest(const ReceivedRecord& record, const std::string& document) {
@@ -329,6 +333,10 @@ void Modem::AnswerDigest(const ReceivedRecord& record, std::string path) {
     const std::string* content = device_.files.Find(path);
     if (!content) {
         Answer(record, false);
+        return;
+    }
+    if (options_.digestAnswer) {
+        Answer(record, true, *options_.digestAnswer);
         return;
     }
     std::string digest = Md5Hex(*content);

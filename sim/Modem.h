@@ -27,6 +27,8 @@ public:
     std::optional<std::uint64_t> Deadline() const;
     // The port went away: unframed input is lost and an upload in progress is forgotten.
     void LinkLost();
+    // The gateway stopped reading its port (a fault on request); it stays attached.
+    bool Stalled() const { return stalled_; }
 
     // How long the port stays away after an output with this effect; kNever: for good.
     static constexpr int kNever = -1;
@@ -69,4 +71,5 @@ private:
     long wrongDigestsLeft_ = 0;
     std::size_t dataBytes_ = 0;
     bool vanished_ = false;
+    bool stalled_ = false;
 };

@@ -117,7 +117,7 @@ int Server::TimeoutMs(std::uint64_t nowMs) const {
 
 void Server::Wait(std::uint64_t nowMs) {
     const int timeoutMs = TimeoutMs(nowMs);
-    pollfd port{port_.MasterFd(), POLLIN, 0};
+    pollfd port{port_.MasterFd(), static_cast<short>(modem_.Stalled() ? 0 : POLLIN), 0};
     if (!pending_.empty() && pending_.front().readyAtMs <= nowMs) {
         port.events |= POLLOUT;
     }
@@ -144,7 +144,8 @@ void Server::ReadInput(std::uint64_t nowMs) {
     // One read is one record of upload data, so the transcript shows how the blocks arrived.
     char buffer[65536];
     ssize_t count = 0;
-    while (!upAtMs_ && (count = ::read(port_.MasterFd(), buffer, sizeof buffer)) > 0) {
+    while (!upAtMs_ && !modem_.Stalled() &&
+           (count = ::read(port_.MasterFd(), buffer, sizeof buffer)) > 0) {
         modem_.Feed(std::string_view(buffer, static_cast<std::size_t>(count)), nowMs);
         RecordInput();
         Queue(nowMs);

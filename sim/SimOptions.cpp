@@ -85,6 +85,7 @@ const char* SimUsage() {
            "  --silent-after N       answer nothing after N commands\n"
            "  --error-on TEXT        answer ERROR to commands containing TEXT (repeatable)\n"
            "  --wrong-digest N       the first N digest answers are wrong\n"
+           "  --digest-answer TEXT   answer every digest query with TEXT (may be empty)\n"
            "  --bad-xml TEXT         XML replies to commands containing TEXT are cut short\n"
            "  --spoil KIND:TEXT      spoil XML replies to commands containing TEXT (repeatable);\n"
            "                         KIND: cut, mismatch (stray end tag), dtd, deep (nesting\n"
@@ -94,6 +95,8 @@ const char* SimUsage() {
            "  --vanish-on TEXT       the port goes away on the first command containing TEXT\n"
            "  --vanish-after-bytes N the port goes away after N bytes of upload data\n"
            "  --vanish-for MS        how long a vanished port stays away (default 3000)\n"
+           "  --stall-after-bytes N  stop reading after N bytes of upload data; the port stays\n"
+           "                         attached\n"
            "  --vanish-for-good      a vanished port never comes back\n"
            "  --stay-down            after a reboot or firmware install the port never comes back\n"
            "  --endless-on TEXT      the reply to commands containing TEXT streams on without\n"
@@ -123,11 +126,17 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         {"--silent-after", Number(options.silentAfter)},
         {"--error-on", Texts(options.errorOn)},
         {"--wrong-digest", Number(options.wrongDigests)},
+        {"--digest-answer",
+         [&options](const std::string& text) {
+             options.digestAnswer = text;
+             return true;
+         }},
         {"--bad-xml", Faults(options.spoiledOn, ReplyFault::Kind::Cut)},
         {"--spoil", Faults(options.spoiledOn)},
         {"--reply-delay", Number(options.replyDelayMs)},
         {"--vanish-on", Text(options.vanishOn)},
         {"--vanish-after-bytes", Number(options.vanishAfterBytes)},
+        {"--stall-after-bytes", Number(options.stallAfterBytes)},
         {"--vanish-for", Number(options.vanishForMs)},
         {"--endless-on", Texts(options.endlessOn)},
         {"--nul-on", Texts(options.nulOn)},

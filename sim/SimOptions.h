@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,19 +32,21 @@ struct SimOptions {
     int signal = 17;
     std::string registration;  // AT+CREG? payload; empty: derived from the SIM
     // Faults on request.
-    long silentAfter = -1;              // commands answered before the gateway goes mute
-    std::vector<std::string> errorOn;   // commands containing one of these get ERROR
-    long wrongDigests = 0;              // digest answers that are wrong, from the first
-    std::vector<ReplyFault> spoiledOn;  // XML replies spoiled, by the commands they answer
-    int replyDelayMs = 0;               // every reply waits this long
-    std::string vanishOn;               // the port goes away instead of answering this
-    long vanishAfterBytes = -1;         // ... or after this many bytes of upload data
-    int vanishForMs = 3000;             // how long a vanished port stays away
-    bool vanishForGood = false;         // ... or it never comes back
-    bool stayDown = false;              // after a reboot or install the port never comes back
-    std::size_t oversize = 0;           // XML replies are padded to at least this size
-    double timeScale = 1.0;             // multiplies every delay
-    int idleTimeoutMs = 2000;           // a document or upload that stalls is dropped
+    long silentAfter = -1;                    // commands answered before the gateway goes mute
+    std::vector<std::string> errorOn;         // commands containing one of these get ERROR
+    long wrongDigests = 0;                    // digest answers that are wrong, from the first
+    std::optional<std::string> digestAnswer;  // every digest query gets this text instead
+    std::vector<ReplyFault> spoiledOn;        // XML replies spoiled, by the commands they answer
+    int replyDelayMs = 0;                     // every reply waits this long
+    std::string vanishOn;                     // the port goes away instead of answering this
+    long vanishAfterBytes = -1;               // ... or after this many bytes of upload data
+    long stallAfterBytes = -1;                // stops reading after this many bytes of upload data
+    int vanishForMs = 3000;                   // how long a vanished port stays away
+    bool vanishForGood = false;               // ... or it never comes back
+    bool stayDown = false;                    // after a reboot or install the port never comes back
+    std::size_t oversize = 0;                 // XML replies are padded to at least this size
+    double timeScale = 1.0;                   // multiplies every delay
+    int idleTimeoutMs = 2000;                 // a document or upload that stalls is dropped
     // Replies to commands containing one of these stream on without a status.
     std::vector<std::string> endlessOn;
     // Replies to commands containing one of these carry NUL bytes inside their payload.

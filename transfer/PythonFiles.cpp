@@ -81,7 +81,7 @@ enum class DownloadStep { Done, Again };
 DownloadStep DownloadOnce(ScriptRunner& runner, Prompter& prompter, const GatewayFile& file) {
     JobList jobs = FetchScript(file);
     runner.Run(jobs);
-    const std::string gatewayDigest = GatewayDigest(jobs[2].GetResponse());
+    const CommandJob& digestQuery = jobs[2];
     const std::optional<FetchedFile> fetched = ParseFetchReply(jobs[1].GetResponse());
     if (!fetched)
         return prompter.AskRetry("Error", kDownloadFailedText, {}) ? DownloadStep::Again
@@ -94,11 +94,12 @@ DownloadStep DownloadOnce(ScriptRunner& runner, Prompter& prompter, const Gatewa
         prompter.Warn("Error", "Unable to write " + path + ".\n" + *reason, {});
         return DownloadStep::Again;
     }
-    const std::string localDigest = DigestFile(path).value_or("");
-    if (localDigest == gatewayDigest)
+    const std::optional<std::string> localDigest = DigestFile(path);
+    if (DigestVerified(localDigest, digestQuery))
         return DownloadStep::Done;
-    const std::string text = "File download failed.  MD5 sum should have been " + localDigest +
-                             ", but came back as " + gatewayDigest +
+    const std::string text = "File download failed.  MD5 sum should have been " +
+                             localDigest.value_or("") + ", but came back as " +
+                             GatewayDigest(digestQuery.GetResponse()) +
                              ".\r\nSelect Retry to attempt the file download again.";
     return prompter.AskRetry("Error", text, {}) ? DownloadStep::Again : DownloadStep::Done;
 }
@@ -203,18 +204,16 @@ PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploa
     PythonUploadResult result;
     for (;;) {
         // Taken again for every attempt: the file may have been fixed meanwhile.
-        const std::string localDigest = DigestFile(localPath).value_or("");
-        if (uploader.Upload(localPath, UploadTarget::PythonProgram) == UploadOutcome::NotSent) {
-            // Gone since it was checked: nothing to verify.
-            prompter.Warn(kIncorrectFileCaption, kOpenFailureText, {});
+        const std::optional<std::string> localDigest = DigestFile(localPath);
+        const UploadOutcome outcome = uploader.Upload(localPath, UploadTarget::PythonProgram);
+        if (ReportUnverifiable(prompter, outcome, localPath, kOpenFailureText))
             return result;
-        }
         JobList jobs{{DigestQueryCommand(remotePath), kVerifyUploadText, 15000}};
         const JobList list = ListScript();
         jobs.insert(jobs.end(), list.begin(), list.end());
         runner.Run(jobs);
         result.files = ListFromLastJob(jobs);
-        result.verified = GatewayDigest(jobs.front().GetResponse()) == localDigest;
+        result.verified = DigestVerified(localDigest, jobs.front());
         if (result.verified ||
             !prompter.AskRetry("Error", "The file " + localPath + " did not correctly transfer.",
                                {}))

@@ -1,13 +1,16 @@
 #include "transfer/UploadDialog.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 UploadDialog::UploadDialog(ModemPort& port, Clock& clock, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       port_(port),
       clock_(clock),
+      wait_(port, this, {}),
       status_(new QLineEdit(this)),
       progress_(new QProgressBar(this)) {
     setWindowTitle(QStringLiteral("Uploading..."));
@@ -21,8 +24,10 @@ UploadDialog::UploadDialog(ModemPort& port, Clock& clock, QWidget* parent)
     progress_->setTextVisible(false);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(wait_.Line());
     layout->addWidget(status_);
     layout->addWidget(progress_);
+    layout->addWidget(wait_.CancelButton(), 0, Qt::AlignRight);
     setMinimumWidth(400);
 }
 
@@ -50,6 +55,12 @@ UploadOutcome UploadDialog::RunModal() {
 void UploadDialog::reject() {
     if (finished_)
         QDialog::reject();
+    else if (wait_.Waiting())
+        wait_.Cancel();
+}
+
+void UploadDialog::WaitingForPort(bool waiting) {
+    calls_.Post([this, waiting] { wait_.Show(waiting); });
 }
 
 void UploadDialog::SetProgressRange(int maximum) {

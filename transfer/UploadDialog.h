@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "link/PortWaitPanel.h"
 #include "link/UiCallQueue.h"
 #include "transfer/UploadWorker.h"
 
@@ -13,8 +14,10 @@ class QLineEdit;
 class QProgressBar;
 
 // The "Uploading..." dialog: shows the local path above a progress bar while a
-// worker thread runs RunUpload. No buttons and no close box; Escape and close
-// requests are ignored, so only the worker ends it.
+// worker thread runs RunUpload. No close box; Escape and close requests are
+// ignored, so only the worker ends it, except while the link waits for the
+// gateway's port to come back: then the dialog says so and Cancel (or Escape)
+// ends the wait, and with it the upload, as in the "Communicating..." dialog.
 //
 // Threads: the worker owns the port while it runs and reaches the widgets only
 // through calls queued to the user-interface thread. RunModal joins the worker
@@ -37,12 +40,14 @@ public:
 private:
     void SetProgressRange(int maximum) override;
     void StepProgress() override;
+    void WaitingForPort(bool waiting) override;
     void Finish();
 
     ModemPort& port_;
     Clock& clock_;
     std::string localPath_;
     UploadTarget target_ = UploadTarget::PythonProgram;
+    PortWaitPanel wait_;
     QLineEdit* status_;
     QProgressBar* progress_;
     UiCallQueue calls_;

@@ -8,16 +8,21 @@
 
 #include "link/Clock.h"
 #include "link/ModemPort.h"
+#include "model/RequestDocuments.h"
 #include "transfer/FileNames.h"
 
 namespace {
 
 // Replies to the announcing steps are a status line, perhaps behind an echo.
 constexpr std::size_t kStepReplyBytes = 100;
+// The removal is a configuration request; its reply is a short document.
+constexpr int kRemovalTimeoutMs = 10000;
+constexpr std::size_t kRemovalReplyBytes = 100000;
 
 struct UploadStep {
     std::string command;
     int timeoutMs;
+    std::size_t replyBytes = kStepReplyBytes;
 };
 
 std::string Command(std::string_view argument) {
@@ -41,7 +46,7 @@ std::vector<UploadStep> AnnouncingSteps(std::uint64_t length, const std::string&
 bool Exchange(ModemPort& port, const UploadStep& step) {
     port.Send(step.command);
     std::string reply;
-    port.Receive(step.command, kStepReplyBytes, step.timeoutMs, false, nullptr, reply);
+    port.Receive(step.command, step.replyBytes, step.timeoutMs, false, nullptr, reply);
     std::string payload;
     return port.Parse(step.command, reply, payload);
 }
@@ -62,6 +67,43 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
+// The steps, the data and the closing command, for a file already read.
+UploadOutcome SendAnnounced(ModemPort& port, Clock& clock, const std::string& data,
+                            const std::string& localPath, UploadTarget target,
+                            UploadObserver& observer) {
+    const std::uint64_t length = data.size();
+    const std::vector<UploadStep> steps = AnnouncingSteps(length, RemotePath(localPath, target));
+    for (const UploadStep& step : steps) {
+        // Before the data command the gateway is not counting file data yet.
+        if (observer.StopRequested())
+            return UploadOutcome::Stopped;
+        if (&step == &steps.back())
+            observer.DataPhase(true);
+        const bool accepted = Exchange(port, step);
+        if (port.GaveUp() || !accepted) {
+            observer.DataPhase(false);
+            return accepted ? UploadOutcome::Lost : UploadOutcome::Refused;
+        }
+    }
+    observer.SetProgressRange(UploadProgressRange(length));
+    const RawWrite write = [&port](const char* bytes, std::size_t size) {
+        return port.WriteRaw(bytes, size);
+    };
+    const bool complete = SendFileData(data, write, clock, observer);
+    observer.DataPhase(false);
+    if (port.GaveUp())
+        return UploadOutcome::Lost;
+    Exchange(port, {Command("18," + std::to_string(length)), ClosingTimeoutMs(length)});
+    if (port.GaveUp())
+        return UploadOutcome::Lost;
+    if (observer.StopRequested()) {
+        // What was stored is the file cut short by the stop, or not meant to stay.
+        Exchange(port, {RemovalCommand(localPath, target), kRemovalTimeoutMs, kRemovalReplyBytes});
+        return UploadOutcome::Stopped;
+    }
+    return complete ? UploadOutcome::Sent : UploadOutcome::Cut;
+}
+
 }  // namespace
 
 UploadTarget UploadTargetFor(bool firmwareImage, bool radioFile) {
@@ -80,6 +122,19 @@ std::string RemotePath(std::string_view localPath, UploadTarget target) {
             break;
     }
     return "/WEB/python/" + std::string(LocalFileName(localPath));
+}
+
+std::string RemovalCommand(std::string_view localPath, UploadTarget target) {
+    const std::string_view name = LocalFileName(localPath);
+    switch (target) {
+        case UploadTarget::FirmwareImage:
+            return InlineCommand(kDeleteFirmwareImage);
+        case UploadTarget::RadioFile:
+            return InlineCommand(FillFileName(kDeleteRadioFirmwareFile, name));
+        case UploadTarget::PythonProgram:
+            break;
+    }
+    return InlineCommand(FillFileName(kDeletePythonFile, name));
 }
 
 int ClosingTimeoutMs(std::uint64_t length) {
@@ -114,7 +169,8 @@ bool SendFileData(std::string_view data, const RawWrite& write, Clock& clock,
         if (taken < 0)
             return false;
         observer.StepProgress();
-        clock.SleepMs(kBlockPauseMs);
+        if (!observer.StopRequested())
+            clock.SleepMs(kBlockPauseMs);
         sent += std::min(static_cast<std::size_t>(taken), size);
         idleWrites = (taken == 0 && size > 0) ? idleWrites + 1 : 0;
         if (idleWrites >= kMaxIdleWrites)
@@ -133,16 +189,10 @@ UploadOutcome RunUpload(ModemPort& port, Clock& clock, const std::string& localP
     if (!data)
         return UploadOutcome::NotSent;
 
-    const std::uint64_t length = data->size();
-    for (const UploadStep& step : AnnouncingSteps(length, RemotePath(localPath, target))) {
-        if (!Exchange(port, step))
-            return UploadOutcome::Refused;
-    }
-    observer.SetProgressRange(UploadProgressRange(length));
-    const RawWrite write = [&port](const char* bytes, std::size_t size) {
-        return port.WriteRaw(bytes, size);
-    };
-    const bool complete = SendFileData(*data, write, clock, observer);
-    Exchange(port, {Command("18," + std::to_string(length)), ClosingTimeoutMs(length)});
-    return complete ? UploadOutcome::Sent : UploadOutcome::Cut;
+    port.ClearGiveUp();
+    port.SetWaitListener(&observer);
+    const UploadOutcome outcome = SendAnnounced(port, clock, *data, localPath, target, observer);
+    port.SetWaitListener(nullptr);
+    port.ClearGiveUp();
+    return outcome;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/PortWaitListener.h"
+
 class Clock;
 class ModemPort;
 
@@ -30,6 +32,9 @@ UploadTarget UploadTargetFor(bool firmwareImage, bool radioFile);
 
 // The destination path on the gateway for a local path.
 std::string RemotePath(std::string_view localPath, UploadTarget target);
+
+// The inline request that removes the uploaded file from the gateway.
+std::string RemovalCommand(std::string_view localPath, UploadTarget target);
 
 // Files above this size are refused before anything is sent: the whole file is
 // held in memory and its length travels in a 32-bit field.
@@ -58,14 +63,24 @@ enum class UploadFileCheck {
 };
 UploadFileCheck CheckUploadFile(const std::string& localPath, UploadTarget target);
 
-// What the worker tells whoever shows its progress. Called on the worker thread.
-class UploadObserver {
+// What the worker tells whoever shows its progress, and asks of them. Called
+// on the worker thread. While the link waits for the port to come back
+// (WaitingForPort), the observer may end the wait with ModemPort::CancelWait.
+class UploadObserver : public PortWaitListener {
 public:
-    virtual ~UploadObserver() = default;
     // Range 0..maximum, position 0, step 1; set once the announcing steps passed.
     virtual void SetProgressRange(int maximum) = 0;
     // After every write call of the data phase that did not fail.
     virtual void StepProgress() = 0;
+    void WaitingForPort(bool) override {}
+    // True just before the data command is sent, false once the gateway is
+    // counting no more file data (every byte sent, or the data phase ended):
+    // in between, an upload that simply stopped would leave the gateway
+    // taking its next commands as file data.
+    virtual void DataPhase(bool) {}
+    // Polled between steps and blocks: true once the upload should stop (the
+    // program was asked to end).
+    virtual bool StopRequested() { return false; }
 };
 
 // How an upload ended. Callers in the program do not act on it (the digest
@@ -74,7 +89,11 @@ enum class UploadOutcome {
     NotSent,  // the file failed CheckUploadFile or could not be read: nothing sent
     Refused,  // a step 1 to 5 answered ERROR: nothing further sent
     Cut,      // the data phase ended early; the closing command was still sent
-    Sent      // every byte written, closing command sent
+    Sent,     // every byte written, closing command sent
+    Lost,     // the port was given up (gone for good, the wait cancelled, or the
+              // gateway stopped taking data): nothing further was sent
+    Stopped   // stopped on request: the announced length was completed so that
+              // the gateway takes commands again, and the stored file removed
 };
 
 // One write call straight to the port: bytes taken, or -1 when it failed.
@@ -85,11 +104,14 @@ using RawWrite = std::function<long(const char* data, std::size_t size)>;
 // A write that takes only part of a block is followed by the rest of that
 // block (never the block again from its start). Ends early when a write fails
 // or kMaxIdleWrites writes in a row take nothing. An empty file makes one
-// zero-byte write. True when every byte was taken.
+// zero-byte write. Once the observer asks to stop, the rest goes without
+// pauses: the gateway counts the announced length as file data before it
+// takes commands again. True when every byte was taken.
 bool SendFileData(std::string_view data, const RawWrite& write, Clock& clock,
                   UploadObserver& observer);
 
 // The whole upload over the port (steps, data, closing command). The port must
-// be open and used by nobody else meanwhile.
+// be open and used by nobody else meanwhile. Once the port is given up, the
+// upload ends at once (Lost) instead of waiting for it again at every step.
 UploadOutcome RunUpload(ModemPort& port, Clock& clock, const std::string& localPath,
                         UploadTarget target, UploadObserver& observer);

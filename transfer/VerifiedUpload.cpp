@@ -1,9 +1,12 @@
 #include "transfer/VerifiedUpload.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
+#include "link/LinkMessages.h"
 #include "link/Prompter.h"
 #include "model/FileDigest.h"
 #include "model/ReplyText.h"
@@ -36,10 +39,10 @@ std::string MismatchText(const std::string& localDigest, const std::string& gate
            gatewayDigest + ".\r\nSelect Retry to attempt the file upload again.";
 }
 
-std::string QueryStoredDigest(ScriptRunner& runner, std::string_view remotePath) {
+CommandJob QueryStoredDigest(ScriptRunner& runner, std::string_view remotePath) {
     JobList jobs{{DigestQueryCommand(remotePath), kVerifyText, kVerifyTimeoutMs}};
     runner.Run(jobs);
-    return GatewayDigest(jobs.front().GetResponse());
+    return jobs.front();
 }
 
 }  // namespace
@@ -66,21 +69,45 @@ std::string DigestQueryCommand(std::string_view remotePath) {
     return "at&usbinterface=41,\"" + std::string(remotePath) + "\"\r\n";
 }
 
-std::string RemovalCommand(std::string_view localPath, UploadTarget target) {
-    const std::string_view name = LocalFileName(localPath);
-    switch (target) {
-        case UploadTarget::FirmwareImage:
-            return InlineCommand(kDeleteFirmwareImage);
-        case UploadTarget::RadioFile:
-            return InlineCommand(FillFileName(kDeleteRadioFirmwareFile, name));
-        case UploadTarget::PythonProgram:
-            break;
-    }
-    return InlineCommand(FillFileName(kDeletePythonFile, name));
-}
-
 std::string GatewayDigest(std::string_view response) {
     return RemoveAll(RemoveAll(response, "\r"), "\n");
+}
+
+bool DigestVerified(const std::optional<std::string>& localDigest, const CommandJob& query) {
+    constexpr std::size_t kDigestDigits = 32;
+    const std::string answer = GatewayDigest(query.GetResponse());
+    const auto sameDigit = [](char a, char b) {
+        return std::isxdigit(static_cast<unsigned char>(a)) &&
+               std::tolower(static_cast<unsigned char>(a)) ==
+                   std::tolower(static_cast<unsigned char>(b));
+    };
+    return localDigest && localDigest->size() == kDigestDigits &&
+           query.GetStatus() == CommandJob::kSucceeded && answer.size() == kDigestDigits &&
+           std::equal(answer.begin(), answer.end(), localDigest->begin(), sameDigit);
+}
+
+bool ReportUnverifiable(Prompter& prompter, UploadOutcome outcome, const std::string& localPath,
+                        std::string_view openFailureText) {
+    switch (outcome) {
+        case UploadOutcome::NotSent:
+            // Gone since it was checked: the upload sent nothing.
+            prompter.Warn(kIncorrectFileCaption, std::string(openFailureText), {});
+            return true;
+        case UploadOutcome::Lost:
+            prompter.Warn(kUndetectedTitle,
+                          "The Linkhold R7 stopped taking the file " + localPath +
+                              ", so it was not stored. Please verify that the device is powered "
+                              "and connected to USB.",
+                          {});
+            return true;
+        case UploadOutcome::Stopped:
+            return true;
+        case UploadOutcome::Refused:
+        case UploadOutcome::Cut:
+        case UploadOutcome::Sent:
+            break;
+    }
+    return false;
 }
 
 UploadVerdict RunVerifiedUpload(ScriptRunner& runner, UploadRunner& uploader, Prompter& prompter,
@@ -89,19 +116,19 @@ UploadVerdict RunVerifiedUpload(ScriptRunner& runner, UploadRunner& uploader, Pr
     if (!AcceptUploadFile(prompter, localPath, target, openFailureText))
         return UploadVerdict::NotSent;
     // Digested once: a retry sends the same file again.
-    const std::string localDigest = DigestFile(localPath).value_or("");
+    const std::optional<std::string> localDigest = DigestFile(localPath);
     const std::string remotePath = RemotePath(localPath, target);
     for (;;) {
-        // A file gone since it was checked sent nothing: there is no digest to
-        // ask for, and the user is told as if it had been gone before.
-        if (uploader.Upload(localPath, target) == UploadOutcome::NotSent) {
-            prompter.Warn(kIncorrectFileCaption, std::string(openFailureText), {});
-            return UploadVerdict::NotSent;
-        }
-        const std::string gatewayDigest = QueryStoredDigest(runner, remotePath);
-        if (gatewayDigest == localDigest)
+        const UploadOutcome outcome = uploader.Upload(localPath, target);
+        if (ReportUnverifiable(prompter, outcome, localPath, openFailureText))
+            return outcome == UploadOutcome::NotSent ? UploadVerdict::NotSent
+                                                     : UploadVerdict::Cancelled;
+        const CommandJob query = QueryStoredDigest(runner, remotePath);
+        if (DigestVerified(localDigest, query))
             return UploadVerdict::Verified;
-        if (!prompter.AskRetry("Error", MismatchText(localDigest, gatewayDigest), {}))
+        if (!prompter.AskRetry(
+                "Error", MismatchText(localDigest.value_or(""), GatewayDigest(query.GetResponse())),
+                {}))
             return UploadVerdict::Cancelled;
         JobList removal{{RemovalCommand(localPath, target), kRemoveText, kRemoveTimeoutMs}};
         runner.Run(removal);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -12,7 +13,9 @@
 #include "ctl/SettingPath.h"
 #include "link/ModemPort.h"
 #include "link/PortDiscovery.h"
+#include "model/FileDigest.h"
 #include "tests/link/FakeSystem.h"
+#include "tests/link/TempDir.h"
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
 #include "tests/support/WorkerScriptRunner.h"
@@ -299,4 +302,66 @@ TEST(CtlDevice, MeshDiscoverListsEachNodeOnce) {
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '{'), 3) << run.out;
     EXPECT_NE(run.out.find("\"node_type\": \"Coordinator\", \"product_type\": \"Gateway\""),
               std::string::npos);
+}
+
+// Only a digest answered OK with the image's 32 hexadecimal digits (in either
+// case) lets the install command go out; an ERROR answer, an empty or a
+// malformed one fails the command and installs nothing.
+TEST(CtlDevice, FirmwareIsInstalledOnlyAfterAnOkAnswerWithTheMatchingDigest) {
+    TempDir local;
+    const std::string image = (local.Path() / "image.bin").string();
+    std::ofstream(image, std::ios::binary) << std::string(3000, '\x5a');
+    std::string capitals = *DigestFile(image);
+    std::transform(capitals.begin(), capitals.end(), capitals.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    struct Row {
+        std::vector<std::string> sim;
+        int status;
+    };
+    const Row rows[] = {
+        {{"--error-on", "at&usbinterface=41"}, kExitRefused},
+        {{"--digest-answer", ""}, kExitRefused},
+        {{"--digest-answer", "d41d8cd98f00b204e9800998ecf8427"}, kExitRefused},
+        {{"--digest-answer", capitals}, kExitSuccess},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.sim.back());
+        SimGateway gateway(row.sim);
+        const CtlRun run = CtlOn(gateway, {"firmware", image, "--retries", "1"});
+        EXPECT_EQ(run.status, row.status) << run.err;
+        const std::vector<std::string> sent = gateway.ReceivedCommands();
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), "at&usbinterface=110\r\n"),
+                  row.status == kExitSuccess ? 1 : 0);
+    }
+}
+
+// A digest that never matches fails every transfer, however many attempts are
+// allowed; each attempt fetches (or sends) the file again.
+TEST(CtlPython, ADigestThatNeverMatchesFailsWhateverTheRetries) {
+    SimGateway gateway({"--digest-answer", "0123456789abcdef0123456789abcdef"});
+    const std::string copy = gateway.Directory() + "/copy.py";
+    for (const char* retries : {"1", "2", "3"}) {
+        SCOPED_TRACE(retries);
+        const std::size_t before = gateway.ReceivedCommands().size();
+        const CtlRun run =
+            CtlOn(gateway, {"python", "get", "blink.py", copy, "--retries", retries});
+        EXPECT_EQ(run.status, kExitRefused) << run.err;
+        const std::vector<std::string> sent = gateway.ReceivedCommands();
+        EXPECT_EQ(std::count_if(sent.begin() + static_cast<long>(before), sent.end(),
+                                [](const std::string& command) {
+                                    return command.find("<get_file") != std::string::npos;
+                                }),
+                  std::stol(retries));
+    }
+    EXPECT_EQ(CtlOn(gateway, {"python", "put", copy}).status, kExitRefused);
+}
+
+// A gateway that stops reading in the middle of the data, while staying
+// attached: the upload fails after the stall bound instead of hanging.
+TEST(CtlPython, PutToAGatewayThatStopsReadingFails) {
+    SimGateway gateway({"--stall-after-bytes", "2048"});
+    const std::string program = WriteProgram(gateway, "stall.py", std::string(300000, 's'));
+    const CtlRun run = CtlOn(gateway, {"python", "put", program});
+    EXPECT_EQ(run.status, kExitRefused);
+    EXPECT_NE(run.err.find("stopped taking the file"), std::string::npos) << run.err;
 }

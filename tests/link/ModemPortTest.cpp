@@ -225,6 +225,30 @@ TEST(ModemPortLine, ACommandLongerThanTheLineTakesReachesASlowPeerWhole) {
     EXPECT_TRUE(peer.Received() == document);
 }
 
+// A peer still attached but no longer reading: neither a command nor file
+// data blocks for good. A write that makes no progress for the stall bound
+// fails and gives up the port (no reopen: the device is still there).
+TEST_F(ModemPortTest, WritesToAPeerThatStoppedReadingFailAfterTheStallBound) {
+    peer.Hold();
+    const std::string big(1 << 20, 'd');
+    for (const bool command : {true, false}) {
+        SCOPED_TRACE(command ? "Send" : "WriteRaw");
+        port.ClearGiveUp();
+        const std::uint64_t start = clock.NowMs();
+        if (command) {
+            EXPECT_FALSE(port.Send(big));
+        } else {
+            long count = 0;
+            while ((count = port.WriteRaw(big.data(), big.size())) > 0) {
+            }
+            EXPECT_EQ(count, -1);
+        }
+        EXPECT_GE(clock.NowMs() - start, ModemPort::kWriteStallMs);
+        EXPECT_TRUE(port.GaveUp());
+        EXPECT_TRUE(port.IsOpen());
+    }
+}
+
 TEST(ModemPortSleep, PausesOnTheClockWithoutWriting) {
     PtyPeer peer;
     ManualClock clock;

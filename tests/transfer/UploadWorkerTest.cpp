@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "link/ModemPort.h"
 #include "model/FileDigest.h"
 #include "tests/link/TempDir.h"
 #include "tests/model/FakeScriptRunner.h"
@@ -241,4 +243,55 @@ TEST(VerifiedUpload, CancelEndsWithTheFileLeftOnTheGateway) {
     EXPECT_EQ(RemovalCommand(path, UploadTarget::FirmwareImage),
               "at&usbinterface=20,\"<rci_request version='1.1'><do_command target='file_system'>"
               "<rm name='/fw/updatefw.dwl'/></do_command></rci_request>\"\r\n");
+}
+
+// Only an OK answer of exactly 32 hexadecimal digits equal to a computed local
+// digest verifies a file; every other answer is a mismatch.
+TEST(VerifiedUpload, OnlyAnOkAnswerOfThirtyTwoMatchingHexDigitsVerifies) {
+    const std::string local = "0123456789abcdef0123456789abcdef";
+    struct Row {
+        std::optional<std::string> local;
+        std::string response;
+        bool ok;
+        bool verified;
+    };
+    const Row rows[] = {
+        {local, local, true, true},
+        {local, "\r\n0123456789ABCDEF0123456789abcdef\r\n", true, true},
+        {local, local, false, false},           // ERROR status
+        {std::nullopt, "", true, false},        // no local digest, empty answer
+        {std::nullopt, "", false, false},       // ... and an ERROR answer
+        {"", "", true, false},                  // an empty local digest is none
+        {local, "", true, false},               // no answer
+        {local, local + "0", true, false},      // 33 digits
+        {local, local.substr(1), true, false},  // 31 digits
+        {local, "0123456789abcdef0123456789abcdeg", true, false},
+        {local, local.substr(0, 16) + " " + local.substr(16), true, false},
+    };
+    for (const Row& row : rows) {
+        CommandJob query("at&usbinterface=41,\"/x\"\r\n", "", 1);
+        query.SetResponse(row.response);
+        query.SetStatus(row.ok ? CommandJob::kSucceeded : CommandJob::kFailed);
+        EXPECT_EQ(DigestVerified(row.local, query), row.verified)
+            << row.local.value_or("(none)") << " / " << row.response << " / " << row.ok;
+    }
+}
+
+// A gateway gone for good: the upload waits for it once, then ends at once
+// instead of waiting again at every remaining step.
+TEST(UploadWorker, APortGivenUpEndsTheUploadAfterOneWait) {
+    TempDir dir;
+    const std::string path = (dir.Path() / "gone.py").string();
+    std::ofstream(path) << "print(1)\n";
+    ManualClock clock;
+    ModemPort port(clock);
+    port.SetPortName((dir.Path() / "no-such-tty").string());
+    CountingObserver observer;
+
+    const std::uint64_t start = clock.NowMs();
+    EXPECT_EQ(RunUpload(port, clock, path, UploadTarget::PythonProgram, observer),
+              UploadOutcome::Lost);
+    EXPECT_LT(clock.NowMs() - start, 2 * ModemPort::kReopenLimitMs);
+    EXPECT_EQ(observer.range, -1);
+    EXPECT_FALSE(port.GaveUp()) << "the next script tries the port again";
 }

@@ -7,11 +7,15 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <fstream>
+#include <functional>
 #include <thread>
 
 #include "link/CommDialog.h"
 #include "link/ModemPort.h"
+#include "tests/link/TempDir.h"
 #include "tests/support/TestClocks.h"
+#include "transfer/UploadDialog.h"
 
 namespace {
 
@@ -91,7 +95,9 @@ TEST_F(CommDialogTest, UserCannotCloseItWhileTheWorkerRuns) {
     EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kSucceeded);
 }
 
-TEST_F(CommDialogTest, WhileTheLinkWaitsForThePortEscapeCancelsTheScript) {
+// Both progress dialogs, the script's and the upload's, offer the same way out
+// of a wait for the port, by the same rules.
+TEST_F(CommDialogTest, WhileTheLinkWaitsForThePortEscapeCancelsTheScriptOrTheUpload) {
     // The port's device does not exist: the first command waits for it to
     // appear, and the wait holds until it is cancelled.
     clock.onSleep = [&] {
@@ -100,26 +106,47 @@ TEST_F(CommDialogTest, WhileTheLinkWaitsForThePortEscapeCancelsTheScript) {
     };
     JobList jobs = {CommandJob("AT\r\n", "Asking...", 500),
                     CommandJob("AT+CGMI\r\n", "Never shown...", 500)};
-    CommDialog dialog(port, jobs);
-    auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("cancel"));
-    auto* portLine = dialog.findChild<QLabel*>(QStringLiteral("portLine"));
-    QString waitingText;
-    bool enterIgnored = false;
-    QTimer::singleShot(0, &dialog, [&] {
-        for (int i = 0; i < 10000 && !cancel->isVisible(); ++i)
-            QTest::qWait(1);
-        waitingText = portLine->text();
-        QTest::keyClick(&dialog, Qt::Key_Return);
-        enterIgnored = cancel->isVisible() && cancel->isEnabled() && !port.GaveUp();
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    });
-    dialog.RunModal();
+    CommDialog script(port, jobs);
+    TempDir dir;
+    const std::string program = (dir.Path() / "blink.py").string();
+    std::ofstream(program) << "print(1)\n";
+    UploadDialog upload(port, clock);
+    upload.SetUploadFile(program, false, false);
+    UploadOutcome outcome = UploadOutcome::Sent;
+    struct Case {
+        QDialog* dialog;
+        std::function<void()> run;
+        QString idleLine;  // empty: the line is hidden outside a wait
+    };
+    const Case cases[] = {
+        {&script, [&] { script.RunModal(); },
+         "Communicating with the R7 on /dev/ttyR7test, please wait..."},
+        {&upload, [&] { outcome = upload.RunModal(); }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dialog->windowTitle().toStdString());
+        auto* cancel = c.dialog->findChild<QPushButton*>(QStringLiteral("cancel"));
+        auto* portLine = c.dialog->findChild<QLabel*>(QStringLiteral("portLine"));
+        QString waitingText;
+        bool enterIgnored = false;
+        QTimer::singleShot(0, c.dialog, [&] {
+            for (int i = 0; i < 10000 && !cancel->isVisible(); ++i)
+                QTest::qWait(1);
+            waitingText = portLine->isVisible() ? portLine->text() : QString();
+            QTest::keyClick(c.dialog, Qt::Key_Return);
+            enterIgnored = cancel->isVisible() && cancel->isEnabled() && !port.GaveUp();
+            QTest::keyClick(c.dialog, Qt::Key_Escape);
+        });
+        c.run();
 
-    EXPECT_EQ(waitingText, "Waiting for the R7 to come back on /dev/ttyR7test...");
-    EXPECT_TRUE(enterIgnored);
-    EXPECT_FALSE(cancel->isVisible());
-    EXPECT_EQ(portLine->text(), "Communicating with the R7 on /dev/ttyR7test, please wait...");
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("jobLine"))->text(), "Asking...");
+        EXPECT_EQ(waitingText, "Waiting for the R7 to come back on /dev/ttyR7test...");
+        EXPECT_TRUE(enterIgnored);
+        EXPECT_TRUE(cancel->isHidden());
+        EXPECT_EQ(portLine->text(), c.idleLine);
+        EXPECT_EQ(portLine->isHidden(), c.idleLine.isEmpty());
+    }
+    EXPECT_EQ(script.findChild<QLabel*>(QStringLiteral("jobLine"))->text(), "Asking...");
     EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kFailed);
     EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kFailed);
+    EXPECT_EQ(outcome, UploadOutcome::Lost);
 }
