@@ -10,7 +10,6 @@
 #include "link/Prompter.h"
 #include "model/FileDigest.h"
 #include "model/ReplyText.h"
-#include "model/RequestDocuments.h"
 #include "transfer/FileNames.h"
 
 namespace {
