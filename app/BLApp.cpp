@@ -3,17 +3,18 @@
 #include <libxml/parser.h>
 #include <libxml/xmlversion.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "app/AppResources.h"
 #include "app/BLPropertySheet.h"
-#include "link/LinkMessages.h"
 #include "app/ProgramTitle.h"
-#include "link/Prompter.h"
 #include "app/StartOptions.h"
-#include "model/UnreadReport.h"
 #include "app/VersionText.h"
+#include "link/LinkMessages.h"
+#include "link/Prompter.h"
 #include "model/DeviceInfoCollection.h"
+#include "model/UnreadReport.h"
 #include "pages/CellPage.h"
 #include "pages/MainPage.h"
 #include "pages/MeshletPage.h"
@@ -74,9 +75,16 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
 }
 
 void BLApp::OpenLog(const StartOptions& options) {
-    // A log that cannot be opened is not worth stopping for: run without it.
-    if (options.debugLog && log_.Open(options.logPath))
+    if (!options.debugLog)
+        return;
+    // A log that cannot be opened is not worth stopping for: run without it,
+    // and say why on the terminal (a refused symbolic link may be a trap).
+    std::string reason;
+    if (log_.Open(options.logPath, &reason))
         port_.SetLog(&log_);
+    else
+        std::fprintf(stderr, "r7dashboard: running without the command log %s: %s\n",
+                     options.logPath.c_str(), reason.c_str());
 }
 
 bool BLApp::FindGateway(const StartOptions& options) {

@@ -135,7 +135,13 @@ void BLPropertySheet::RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigMode
     // sending nothing silently would look like a successful apply.
     const ApplyResult result = pipeline(runner_, model_);
     ReportUnreadReplies(prompter_, result.unread);
-    if (!result.sent)
+    if (result.tooLarge)
+        prompter_.Warn(kProgramTitle,
+                       "The values entered are too long: the device's answer to them would not "
+                       "fit what the program can read back, so nothing was sent. Shorten the "
+                       "longest value and apply again.",
+                       {});
+    else if (!result.sent)
         prompter_.Inform(kProgramTitle,
                          "No configuration has been read from the device, so there is nothing "
                          "to apply. Press Refresh on the Device Information page and try again.");

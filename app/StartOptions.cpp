@@ -1,5 +1,9 @@
 #include "app/StartOptions.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
 namespace {
 
 constexpr std::string_view kDebugSwitch = "/debug";
@@ -9,6 +13,17 @@ constexpr std::string_view kHelpOption = "--help";
 constexpr std::string_view kShortHelpOption = "-h";
 constexpr std::string_view kVersionOption = "--version";
 
+// The toolkit's own options that take a value; the toolkit reads them itself
+// once the window system starts.
+constexpr std::string_view kToolkitOptions[] = {
+    "-platform", "-platformtheme",   "-style",       "-stylesheet",
+    "-display",  "-qwindowgeometry", "-qwindowtitle"};
+
+bool IsToolkitOption(const std::string& argument) {
+    return std::find(std::begin(kToolkitOptions), std::end(kToolkitOptions), argument) !=
+           std::end(kToolkitOptions);
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& options,
@@ -17,20 +32,33 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& o
         const std::string& argument = arguments[i];
         // Device paths are matched apart from the switch, so a device under a
         // directory called "debug" does not turn the log on.
+        const bool takesValue = argument == kPortOption || IsToolkitOption(argument);
+        if (takesValue && i + 1 == arguments.size()) {
+            *error = argument == kPortOption
+                         ? "--port needs a device, for example --port /dev/ttyACM0"
+                         : argument + " needs a value";
+            return false;
+        }
         if (argument == kPortOption) {
-            if (i + 1 == arguments.size()) {
-                *error = "--port needs a device, for example --port /dev/ttyACM0";
-                return false;
-            }
             options.discovery.explicitPort = arguments[++i];
+        } else if (IsToolkitOption(argument)) {
+            ++i;
         } else if (argument.starts_with(kPortAssignment)) {
             options.discovery.explicitPort = argument.substr(kPortAssignment.size());
+            if (options.discovery.explicitPort.empty()) {
+                *error = "--port needs a device, for example --port=/dev/ttyACM0";
+                return false;
+            }
         } else if (argument == kHelpOption || argument == kShortHelpOption) {
             options.showHelp = true;
         } else if (argument == kVersionOption) {
             options.showVersion = true;
         } else if (argument.find(kDebugSwitch) != std::string::npos) {
             options.debugLog = true;
+        } else {
+            *error =
+                (argument.starts_with('-') ? "unknown option " : "unexpected argument ") + argument;
+            return false;
         }
     }
     return true;
@@ -45,5 +73,7 @@ const char* UsageText() {
            "  /debug         append every exchange with the gateway to command.log in the\n"
            "                 current directory\n"
            "  -h, --help     print this help and exit\n"
-           "  --version      print the version and exit\n";
+           "  --version      print the version and exit\n"
+           "The toolkit's -platform, -platformtheme, -style, -stylesheet, -display,\n"
+           "-qwindowgeometry and -qwindowtitle, each with its value, are passed on.\n";
 }

@@ -11,7 +11,8 @@
 
 int main(int argc, char* argv[]) {
     // Read before the toolkit starts, so that --help and --version work
-    // without a display. Toolkit options such as -platform are ignored here.
+    // without a display. Toolkit options such as -platform are left to the
+    // toolkit.
     StartOptions options;
     std::string error;
     if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options, &error)) {

@@ -36,8 +36,10 @@ constexpr CommandEntry kCommands[] = {
      "mgmtconnection&index=3/connectionEnabled.",
      1, kMany, RunGet},
     {"set", "set PATH=VALUE...",
-     "Sends the settings to the gateway and prints the value it kept for each; exits 1 when any "
-     "differs from what was asked.",
+     "Sends the settings to the gateway and prints the value it kept for each (\"(hidden)\" for "
+     "a password or pin); exits 1 when any differs from what was asked. PATH=- reads that one "
+     "value from standard input, without its final line feed, so that a password stays out of "
+     "the command line: r7ctl set mobile_simple/password=- < secret.txt",
      1, kMany, RunSet},
     {"python ls", "python ls [--json]", "Lists the Python programs stored on the gateway.", 0, 0,
      RunPythonList},

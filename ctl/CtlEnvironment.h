@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdio>
+#include <iostream>
+#include <istream>
 #include <ostream>
 
 #include "link/Clock.h"
@@ -13,5 +15,6 @@ struct CtlEnvironment {
     std::ostream& err;  // messages
     std::FILE* progress = stderr;
     Clock* clock = &Clock::System();
-    DiscoveryOptions discovery;  // explicitPort is set from --port
+    DiscoveryOptions discovery;    // explicitPort is set from --port
+    std::istream* in = &std::cin;  // where "set PATH=-" reads its value
 };

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "model/UnreadReport.h"
 #include "ctl/ExitStatus.h"
 #include "model/DeviceInfoCollection.h"
+#include "model/UnreadReport.h"
 
 GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& environment)
     : options_(options),
@@ -16,7 +16,7 @@ GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& enviro
       runner_(port_, progress_),
       uploader_(port_, *environment.clock, progress_),
       prompter_(environment.err, options.retries, options.interactive) {
-    if (!options.logPath.empty() && log_.Open(options.logPath)) {
+    if (!options.logPath.empty() && log_.Open(options.logPath, &logProblem_)) {
         log_.WriteStartBlock("r7ctl", R7_VERSION, std::time(nullptr));
         port_.SetLog(&log_);
     }
@@ -28,6 +28,13 @@ GatewaySession::~GatewaySession() {
 }
 
 int GatewaySession::Open() {
+    // A log that was asked for and cannot be kept is a wrong command line:
+    // nothing goes to the gateway without it.
+    if (!options_.logPath.empty() && !log_.IsOpen()) {
+        environment_.err << "r7ctl: cannot open the command log " << options_.logPath << ": "
+                         << logProblem_ << '\n';
+        return kExitUsage;
+    }
     DiscoveryOptions discovery = environment_.discovery;
     discovery.explicitPort = options_.port;
     if (discovery.explicitPort.empty() && !ChooseSingleGateway(discovery))

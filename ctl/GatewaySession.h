@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "ctl/ConsoleProgress.h"
 #include "ctl/ConsolePrompter.h"
 #include "ctl/ConsoleScriptRunner.h"
@@ -20,7 +22,8 @@ public:
     GatewaySession(const GatewaySession&) = delete;
     GatewaySession& operator=(const GatewaySession&) = delete;
 
-    // Finds and opens the gateway. Without --port, exactly one must be attached:
+    // Finds and opens the gateway; kExitUsage when --log's file could not be
+    // opened. Without --port, exactly one must be attached:
     // none or several is kExitNoGateway, with the reason or the list on err.
     int Open();
 
@@ -44,6 +47,7 @@ private:
     CtlEnvironment& environment_;
     ModemPort port_;
     CommandLog log_;
+    std::string logProblem_;  // why --log's file could not be opened
     ConsoleProgress progress_;
     ConsoleScriptRunner runner_;
     ConsoleUploadRunner uploader_;

@@ -44,3 +44,10 @@ bool SplitAssignment(const std::string& assignment, std::string& path, std::stri
     }
     return false;
 }
+
+bool IsSecretPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    name = name.substr(0, name.find('&'));
+    return name == "password" || name == "pin";
+}

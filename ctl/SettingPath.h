@@ -17,3 +17,7 @@ bool WriteSettingPath(xmlNodePtr groups, const std::string& path, const std::str
 // Splits "PATH=VALUE". The "=" of an index qualifier ("&index=3") belongs to
 // the path: the value starts at the first "=" of the last segment without one.
 bool SplitAssignment(const std::string& assignment, std::string& path, std::string& value);
+
+// True for the settings that hold a secret (the APN password, the SIM PIN):
+// those whose last segment, qualifier aside, is "password" or "pin".
+bool IsSecretPath(const std::string& path);

@@ -5,6 +5,10 @@
 #include <utility>
 #include <vector>
 
+// Every reply is read into a buffer of this many bytes plus the job's extra;
+// a reply that does not fit is cut short.
+inline constexpr std::size_t kBaseReplyBytes = 100000;
+
 // One step of a script: the command to send, the progress text shown while it
 // runs, and what the worker stores back (the parsed payload and the status).
 class CommandJob {

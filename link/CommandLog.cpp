@@ -1,6 +1,12 @@
 #include "link/CommandLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -23,8 +29,22 @@ void AppendBlock(std::FILE* file, std::string_view heading, std::string_view bod
 
 }  // namespace
 
-bool CommandLog::Open(const std::string& path) {
-    file_.reset(std::fopen(path.c_str(), "a"));
+bool CommandLog::Open(const std::string& path, std::string* reason) {
+    file_.reset();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    int error = errno;
+    if (fd >= 0) {
+        file_.reset(::fdopen(fd, "a"));
+        error = errno;
+        if (!IsOpen())
+            ::close(fd);
+    }
+    if (!IsOpen() && reason != nullptr) {
+        // O_NOFOLLOW reports a link at the final component as ELOOP, whose own
+        // text speaks of too many levels of links.
+        *reason = error == ELOOP ? std::string("it is a symbolic link") : std::strerror(error);
+    }
     return IsOpen();
 }
 

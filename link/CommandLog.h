@@ -9,10 +9,14 @@
 
 // The "/debug" command log: every command, raw reply and parsed reply in
 // blocks between separator lines, appended to a file and flushed after each
-// block so that it survives a crash.
+// block so that it survives a crash. The log holds the APN password and the
+// SIM PIN, so a new log file is readable by its owner only, and a symbolic link
+// at the log's own name is refused rather than followed to a file someone else
+// chose.
 class CommandLog {
 public:
-    bool Open(const std::string& path);  // appends; false leaves the log off
+    // Appends; false leaves the log off, with the reason in *reason when given.
+    bool Open(const std::string& path, std::string* reason = nullptr);
     bool IsOpen() const;
     void Close();
 

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr std::size_t kBaseReplyBytes = 100000;
 constexpr char kInstallCommand[] = "at&usbinterface=110";
 
 }  // namespace

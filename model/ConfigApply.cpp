@@ -81,6 +81,11 @@ ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr docum
         result.sent = false;
         return result;
     }
+    if (EstimateQueryReplyBytes(document, plan.queryDocument) > kBaseReplyBytes) {
+        result.sent = false;
+        result.tooLarge = true;
+        return result;
+    }
     JobList jobs = BuildJobs(plan, document);
     runner.Run(jobs);
     const auto take = [&](const std::string& response) {
@@ -130,6 +135,12 @@ std::string SerializeForRequest(xmlDocPtr document) {
         text.pop_back();
     }
     return Requote(text);
+}
+
+std::size_t EstimateQueryReplyBytes(xmlDocPtr document, std::string_view query) {
+    // The line ends around the reply and its "OK" line.
+    constexpr std::size_t kStatusBytes = 16;
+    return InlineCommand(query).size() + Dump(document, "UTF-8").size() + kStatusBytes;
 }
 
 ApplyResult ApplyConfiguration(ScriptRunner& runner, ConfigModel& model) {

@@ -2,7 +2,9 @@
 
 #include <libxml/tree.h>
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "link/ScriptRunner.h"
 #include "model/ConfigModel.h"
@@ -16,15 +18,22 @@
 // ASCII bytes (UTF-16, UCS-4) goes out as UTF-8. Empty for no document.
 std::string SerializeForRequest(xmlDocPtr document);
 
+// Bytes of the gateway's reply to `query` when it reports `document`: its echo
+// of the query, the document escaped as the gateway writes it (UTF-8, markup
+// characters as references) and the status lines.
+std::size_t EstimateQueryReplyBytes(xmlDocPtr document, std::string_view query);
+
 struct ApplyResult {
-    bool sent = true;       // false: no document was held, so nothing was sent
+    bool sent = true;       // false: nothing was sent (no document, or too large)
+    bool tooLarge = false;  // the reply reporting the document would not fit its buffer
     bool reloaded = false;  // the query's reply came back and was loaded
     UnreadReplies unread;   // the reloaded reply, when it could not be read
 };
 
 // Sends the whole settings tree, waits for the gateway to take it into use and
 // reloads the tree from a new settings query. A failed query keeps the edited
-// tree.
+// tree. A tree whose reply would not fit the reply buffer is not sent: the
+// gateway would keep it, and no later query could read the gateway again.
 ApplyResult ApplyConfiguration(ScriptRunner& runner, ConfigModel& model);
 
 // The same for the radio settings tree, without the wait.

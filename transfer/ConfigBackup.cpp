@@ -55,7 +55,8 @@ BackupResult WriteBackup(xmlDocPtr settings, const std::string& path) {
         result.problem = BackupResult::Problem::NoDocument;
         return result;
     }
-    if (const int error = WriteWholeFile(path, DumpDocument(settings))) {
+    // The settings hold the APN password and the SIM PIN.
+    if (const int error = WriteWholeFile(path, DumpDocument(settings), FileAccess::OwnerOnly)) {
         result.problem = BackupResult::Problem::WriteFailed;
         result.details = path + ": " + Reason(error);
     }

@@ -12,13 +12,14 @@
 namespace {
 
 // A new file next to `target` that nobody else has opened; its name goes to
-// `tempPath`. Returns the descriptor, or -1 with errno set.
-int CreateSibling(const std::filesystem::path& target, std::string& tempPath) {
+// `tempPath`, created with `mode` (less the umask). Returns the descriptor, or
+// -1 with errno set.
+int CreateSibling(const std::filesystem::path& target, mode_t mode, std::string& tempPath) {
     const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid());
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath =
             (target.parent_path() / (stem + "-" + std::to_string(attempt) + ".tmp")).string();
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
@@ -61,17 +62,19 @@ int WriteInPlace(const std::string& path, const std::string& data) {
 
 }  // namespace
 
-int WriteWholeFile(const std::string& path, const std::string& data) {
+int WriteWholeFile(const std::string& path, const std::string& data, FileAccess access) {
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists && (S_ISCHR(existing.st_mode) || S_ISBLK(existing.st_mode) ||
                    S_ISFIFO(existing.st_mode) || S_ISSOCK(existing.st_mode))) {
         return WriteInPlace(path, data);
     }
+    const bool ownerOnly = access == FileAccess::OwnerOnly;
     std::string tempPath;
-    OwnedFd file(CreateSibling(path, tempPath));
+    OwnedFd file(CreateSibling(path, ownerOnly ? S_IRUSR | S_IWUSR : 0666, tempPath));
     const bool created = file.Get() >= 0;
-    if (!created || !StoreInto(file, data, exists ? &existing : nullptr) ||
+    const bool keepMode = exists && !ownerOnly;
+    if (!created || !StoreInto(file, data, keepMode ? &existing : nullptr) ||
         ::rename(tempPath.c_str(), path.c_str()) != 0) {
         const int error = errno;
         if (created) {

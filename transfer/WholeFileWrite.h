@@ -8,4 +8,9 @@
 // only once it is complete and stored, keeping an older file's permissions. A
 // path naming a device or a pipe is written in place and never replaced.
 // Returns 0, or the errno of the failure; nothing new is left behind then.
-int WriteWholeFile(const std::string& path, const std::string& data);
+// A file that holds secrets asks for OwnerOnly: the new file is readable and
+// writable by its owner alone, whatever an older file of that name allowed (a
+// device or pipe written in place keeps its own permissions).
+enum class FileAccess { KeepOrDefault, OwnerOnly };
+int WriteWholeFile(const std::string& path, const std::string& data,
+                   FileAccess access = FileAccess::KeepOrDefault);

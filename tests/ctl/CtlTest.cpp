@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -42,11 +43,13 @@ DiscoveryOptions NoDevices() {
 }
 
 CtlRun Ctl(std::vector<std::string> arguments, DiscoveryOptions discovery = NoDevices(),
-           Clock* clock = nullptr) {
+           Clock* clock = nullptr, const std::string& input = {}) {
     std::ostringstream out;
     std::ostringstream err;
+    std::istringstream in(input);
     ScaledClock fast(50);
     CtlEnvironment environment{out, err, stderr, clock ? clock : &fast, std::move(discovery)};
+    environment.in = &in;
     CtlRun run;
     run.status = RunCtl(arguments, environment);
     run.out = out.str();
@@ -54,9 +57,10 @@ CtlRun Ctl(std::vector<std::string> arguments, DiscoveryOptions discovery = NoDe
     return run;
 }
 
-CtlRun CtlOn(const SimGateway& gateway, std::vector<std::string> arguments) {
+CtlRun CtlOn(const SimGateway& gateway, std::vector<std::string> arguments,
+             const std::string& input = {}) {
     arguments.insert(arguments.end(), {"--port", gateway.LinkPath()});
-    return Ctl(arguments);
+    return Ctl(arguments, NoDevices(), nullptr, input);
 }
 
 }  // namespace
@@ -70,6 +74,8 @@ TEST(CtlCommandLine, UsageErrorsExitTwoAndHelpExitsZero) {
     EXPECT_EQ(Ctl({"--port"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"--json=yes", "info"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"set", "no-equals-sign"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"--log", "/nonexistent/r7.log", "info"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"set", "a/b=-", "a/c=-"}, NoDevices(), nullptr, "x").status, kExitUsage);
 
     const CtlRun help = Ctl({"set", "--help"});
     EXPECT_EQ(help.status, kExitSuccess);
@@ -140,12 +146,42 @@ TEST(CtlGateway, SetSendsTheDocumentOnceAndReportsWhatTheGatewayKept) {
               "mobile_simple/apn=fleet.example\n");
 }
 
-TEST(CtlGateway, SetOfAnUnknownPathSendsNothing) {
+// A value the gateway's settings reply could not carry back whole (the reply
+// is read into 100000 bytes) would leave a gateway no backup or get can read.
+TEST(CtlGateway, SetOfAnUnknownPathOrABadValueSendsNothing) {
     SimGateway gateway;
-    const CtlRun run = CtlOn(gateway, {"set", "mobile_simple/nothing=1"});
-    EXPECT_EQ(run.status, kExitRefused);
+    const struct {
+        std::string assignment;
+        std::string input;
+        int status;
+        std::string reason;
+    } cases[] = {
+        {"mobile_simple/nothing=1", "", kExitRefused, "mobile_simple/nothing"},
+        {"mobile_simple/apn=caf\xe9", "", kExitUsage, "not valid UTF-8"},
+        {"mobile_simple/password=-", "\xc3(\n", kExitUsage, "not valid UTF-8"},
+        {"mobile_simple/apn=a\x01-b", "", kExitUsage, "control character"},
+        {"mobile_simple/apn=" + std::string(120000, 'a'), "", kExitUsage, "100000 bytes"},
+        {"mobile_simple/apn=" + std::string(20000, '&'), "", kExitUsage, "100000 bytes"},
+    };
+    for (const auto& row : cases) {
+        const CtlRun run = CtlOn(gateway, {"set", row.assignment}, row.input);
+        EXPECT_EQ(run.status, row.status) << row.reason;
+        EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
+    }
     for (const std::string& command : gateway.ReceivedCommands())
         EXPECT_EQ(command.find("set_setting"), std::string::npos);
+}
+
+TEST(CtlGateway, SetReadsASecretFromStandardInputAndNeverPrintsIt) {
+    SimGateway gateway;
+    const CtlRun run = CtlOn(gateway, {"set", "mobile_simple/password=-", "mobile_simple/pin=1234"},
+                             "pass word=&\n");
+    ASSERT_EQ(run.status, kExitSuccess) << run.err;
+    EXPECT_EQ(run.out, "mobile_simple/password=(hidden)\nmobile_simple/pin=(hidden)\n");
+    EXPECT_NE(gateway.ReceivedBytes().find("<password>pass word=&amp;</password>"),
+              std::string::npos);
+    // Asked for by name, it is shown.
+    EXPECT_EQ(CtlOn(gateway, {"get", "mobile_simple/pin"}).out, "mobile_simple/pin=1234\n");
 }
 
 namespace {
@@ -253,6 +289,24 @@ TEST(CtlDevice, BackupSetRestoreBringsTheOldValueBack) {
     ASSERT_EQ(restored.status, kExitSuccess) << restored.err;
     EXPECT_EQ(CtlOn(gateway, {"get", "mobile_simple/apn"}).out,
               "mobile_simple/apn=internet.linkhold.example\n");
+}
+
+// The log holds the password and PIN: only its owner may read it, and a link
+// put in its place is refused, not followed.
+TEST(CtlDevice, CommandLogIsPrivateAndNeverFollowsALink) {
+    SimGateway gateway;
+    const std::filesystem::path log = gateway.Directory() + "/r7.log";
+    ASSERT_EQ(CtlOn(gateway, {"info", "--log", log.string()}).status, kExitSuccess);
+    EXPECT_EQ(std::filesystem::status(log).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    const std::string sent = gateway.ReceivedBytes();
+    const std::filesystem::path link = gateway.Directory() + "/link.log";
+    std::filesystem::create_symlink(log, link);
+    const CtlRun linked = CtlOn(gateway, {"info", "--log", link.string()});
+    EXPECT_EQ(linked.status, kExitUsage);
+    EXPECT_NE(linked.err.find("symbolic link"), std::string::npos) << linked.err;
+    EXPECT_EQ(gateway.ReceivedBytes(), sent);
 }
 
 TEST(CtlDevice, RefusedFilesAndUnconfirmedResetSendNothing) {

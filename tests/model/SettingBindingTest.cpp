@@ -156,6 +156,9 @@ TEST_F(SettingBindingTest, NumbersAndWords) {
     EXPECT_EQ(ReadText("mobile_simple/enabled").text, "off");
     WriteNumber("mobile_simple/enabled", kOnOffSetting, 1);
     EXPECT_EQ(ReadText("mobile_simple/enabled").text, "on");
+    // Neither on nor off: the stored text is not replaced.
+    WriteNumber("mobile_simple/mode", kOnOffSetting, -1);
+    EXPECT_EQ(ReadText("mobile_simple/mode").text, "maybe");
 }
 
 TEST_F(SettingBindingTest, ConvertersApplyToTextRows) {

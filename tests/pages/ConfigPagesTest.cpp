@@ -51,7 +51,7 @@ constexpr char kSparseSettings[] = R"(<?xml version="1.0"?>
   <tcp_server>
     <state>off</state>
     <port>2101</port>
-    <keepalive>on</keepalive>
+    <keepalive>auto</keepalive>
   </tcp_server>
 </settings>
 )";
@@ -199,6 +199,19 @@ TEST_F(ConfigPagesTest, MobileEditsReachTheGatewayOnlyFromTheMobilePage) {
     EXPECT_EQ(Text(mobile, "mobile_simple/password"), "se\"cret");
 }
 
+// The gateway would keep a value whose settings reply no longer fits the
+// buffer it is read into, and no later query could read it: nothing is sent.
+TEST_F(ConfigPagesTest, ApplyOfAValueTooLongToReadBackSendsNothing) {
+    Start(kSparseSettings);
+    auto* apn = Find<QLineEdit>(mobile, "mobile_simple/apn");
+    apn->setText(QString(20000, QLatin1Char('&')));
+    emit apn->textEdited(apn->text());
+    ASSERT_TRUE(sheet->ApplyPages());
+    EXPECT_TRUE(SentDocuments().empty());
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_NE(prompter.warnings[0].text.find("nothing was sent"), std::string::npos);
+}
+
 TEST_F(ConfigPagesTest, SparseGatewayShowsOnlyWhatItReportsAndKeepsUnknownValues) {
     Start(kSparseSettings);
     EXPECT_TRUE(Shown(mobile, "mobile_simple/apn"));
@@ -253,6 +266,8 @@ TEST_F(ConfigPagesTest, SparseGatewayShowsOnlyWhatItReportsAndKeepsUnknownValues
     EXPECT_EQ(ValueAfter(document, "<serial>", "flowcontrol"), "None");
     EXPECT_EQ(ValueAfter(document, "<tcp_server>", "state"), "on");
     EXPECT_EQ(ValueAfter(document, "<tcp_server>", "port"), "2102");
+    // A switch whose stored text is neither on nor off, left clear, stays as stored.
+    EXPECT_EQ(ValueAfter(document, "<tcp_server>", "keepalive"), "auto");
     EXPECT_EQ(ValueAfter(document, "<mobile_simple>", "mobile_gsm_band"), "3");
     EXPECT_EQ(Find<ChoiceList>(serial, "serial/baud")->currentText(), "460800");
     EXPECT_EQ(Find<ChoiceList>(serial, "serial/parity")->currentText(), "mark");

@@ -68,4 +68,15 @@ TEST_F(StartupTest, DebugLogRecordsTheStartEvenWhenNoGatewayIsFound) {
 
     const std::string log = ReadFile(QString::fromStdString(options.logPath));
     EXPECT_NE(log.find("Tarvel R7 Dashboard Version 1.0.20.0 STARTED AT "), std::string::npos);
+    // It will hold the APN password and the SIM PIN.
+    EXPECT_EQ(QFile::permissions(QString::fromStdString(options.logPath)),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+    // A link in the log's place is not followed: the start goes unlogged.
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.txt"));
+    ASSERT_TRUE(QFile::link(elsewhere, dir.filePath(QStringLiteral("linked.log"))));
+    options.logPath = dir.filePath(QStringLiteral("linked.log")).toStdString();
+    BLApp second{prompter, clock};
+    second.InitInstance(options);
+    EXPECT_FALSE(QFile::exists(elsewhere));
 }

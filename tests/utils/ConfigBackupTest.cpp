@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QLineEdit>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -162,9 +163,17 @@ TEST_F(ConfigBackupTest, BackupReplacesAnOlderOneWholeAndRestoresAsTheSameReques
     EXPECT_EQ(ReadFile(older),
               "<?xml version=\"1.0\"?>\n<rci_request version=\"1.1\"><set_setting><mobile_simple>"
               "<apn>mine</apn></mobile_simple></set_setting></rci_request>\n");
-    EXPECT_EQ(fs::status(older).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"backup.cfg"});
+    // It holds the APN password and the SIM PIN: its owner's alone, new or not.
+    const fs::path fresh = dir.Path() / "fresh.cfg";
+    prompter.fileAnswers = {fresh.string()};
+    page.Backup();
+    for (const fs::path& backup : {fs::path(older), fresh})
+        EXPECT_EQ(fs::status(backup).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write)
+            << backup;
+    std::vector<std::string> entries = DirectoryEntries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"backup.cfg", "fresh.cfg"}));
 
     TypePath(older);
     page.RestoreFromFile();
