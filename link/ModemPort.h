@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "link/Clock.h"
+#include "link/DeviceIdentity.h"
 #include "link/SerialDevice.h"
 
 class CommandLog;
@@ -28,11 +29,19 @@ public:
     explicit ModemPort(Clock& clock = Clock::System());
 
     // The device path, for example /dev/ttyACM0 or a /dev/serial/by-id link.
+    // The first open after it notes which device the path leads to.
     void SetPortName(std::string name);
     std::string PortName() const;
 
     // The command log to write blocks to, or nullptr for none.
     void SetLog(CommandLog* log);
+
+    // What tells devices apart (the system's unless set): a port named by its
+    // node, not by a link that follows the gateway, is reopened only while
+    // the node still holds the device of the first open. A node found to hold
+    // another device fails the open as a lost port: nothing is sent to it,
+    // and the link stops waiting for the gateway (GaveUp).
+    void SetIdentitySource(DeviceIdentity& source);
 
     // Opens the named device exclusively, configures it and drains it.
     bool Open();
@@ -54,9 +63,11 @@ public:
     // ERROR status (unless rawMode) or timeoutMs has passed since entry. The
     // reply holds at most maxBytes and is cut at a NUL byte. Every failed read
     // (a closed port included) is followed by one reopen attempt; in rawMode a
-    // successful reopen ends the read, because the gateway has restarted.
+    // successful reopen ends the read, because the gateway has restarted, and
+    // so does an ERROR status followed by a quiet line: the gateway refused
+    // the command and has nothing more to say.
     // False when the read policy cannot be installed, when the wait for the
-    // port was cancelled, and when a reply (not in rawMode) filled maxBytes
+    // port was cancelled or given up, and when a reply (not in rawMode) filled maxBytes
     // without a status: such a reply was cut short and is logged as such; its
     // rest is read away up to its status or the deadline (ReplyCutShort).
     bool Receive(const std::string& command, std::size_t maxBytes, int timeoutMs, bool rawMode,
@@ -96,6 +107,8 @@ private:
     static constexpr std::uint32_t kDrainLimitMs = 2000;
 
     bool OpenDevice();
+    bool FailOpen(int error);
+    bool IsOurDevice();
     bool InstallShortWait();
     bool Reopen();
     bool ReopenUntilBack();
@@ -114,6 +127,10 @@ private:
     CommandLog* log_ = nullptr;
     SerialDevice device_;
     int openError_ = 0;
+    DeviceIdentity* identitySource_ = &DeviceIdentity::System();
+    bool identityNoted_ = false;
+    bool namedByNode_ = false;
+    std::string identity_;
     PortWaitListener* waitListener_ = nullptr;
     std::atomic<bool> cancelled_{false};
     bool gaveUp_ = false;
