@@ -4,6 +4,7 @@
 #include "ctl/ExitStatus.h"
 #include "ctl/GatewaySession.h"
 #include "ctl/SettingPath.h"
+#include "link/LinkMessages.h"
 #include "model/UnreadReport.h"
 #include "transfer/ConfigBackup.h"
 #include "transfer/DeviceScripts.h"
@@ -23,6 +24,12 @@ int Report(CtlCall& call, const ProblemText& problem, const std::string& details
 // told which).
 int Finish(GatewaySession& session, const DeviceScriptResult& result) {
     ReportDeviceScript(session.Questions(), result);
+    // The port was lost on the way (gone for good, or its node now holds
+    // another device): the steps after that were not done.
+    if (!session.Port().IsOpen()) {
+        session.Questions().Warn(kUndetectedTitle, LostPortText(session.Port().PortName()), {});
+        return kExitNoGateway;
+    }
     return session.Questions().Failed() ? kExitRefused : kExitSuccess;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -312,6 +313,20 @@ TEST(CtlDevice, RefusedStepsExitOneAndSaySo) {
             EXPECT_NEAR(ReceivedAt(gateway, "at\r\n"), installAt + 1, 1);
         }
     }
+}
+
+// Named by its bare pseudo-terminal node, the gateway cannot be told from
+// whatever process takes that number after the restart: the reset ends as a
+// lost port, and nothing more is sent.
+TEST(CtlDevice, AResetThroughABareNodeSendsNothingAfterTheRestart) {
+    SimGateway gateway;
+    const std::string node = std::filesystem::canonical(gateway.LinkPath()).string();
+    // The wait for a node that is not back outlasts the restart.
+    AwayClock clock(node, 50, 500);
+    const CtlRun run = Ctl({"factory-reset", "--yes", "--port", node}, NoDevices(), &clock);
+    EXPECT_EQ(run.status, kExitNoGateway);
+    EXPECT_NE(run.err.find("did not answer on " + node), std::string::npos) << run.err;
+    EXPECT_EQ(gateway.ReceivedCommands().back(), "at+CFUN=1\r\n");
 }
 
 TEST(CtlDevice, FirmwareUpdatePrintsTheVersionTheRestartedGatewayReports) {
