@@ -87,8 +87,9 @@ public:
     // Any thread: ends a wait for the port. The exchange that waited fails,
     // and so does every later one until ClearGiveUp.
     void CancelWait();
-    // True once a Send gave up waiting for the port or a wait was cancelled:
-    // the rest of the script should fail at once instead of waiting again.
+    // True once a Send gave up waiting for the port, a wait was cancelled or
+    // the port's node was found to hold another device: the rest of the
+    // script should fail at once instead of waiting again.
     bool GaveUp() const;
     // A new script tries the port again.
     void ClearGiveUp();
