@@ -1,10 +1,11 @@
 #include <string>
 
-#include "model/UnreadReport.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/ExitStatus.h"
 #include "ctl/GatewaySession.h"
 #include "ctl/SettingPath.h"
+#include "link/LinkMessages.h"
+#include "model/UnreadReport.h"
 #include "transfer/ConfigBackup.h"
 #include "transfer/DeviceScripts.h"
 #include "transfer/RadioFirmwareUpdate.h"
@@ -18,10 +19,17 @@ int Report(CtlCall& call, const ProblemText& problem, const std::string& details
     return kExitRefused;
 }
 
-// The status a whole-device script ends with: refused when a reply it read
-// back could not be read (the user has been told which).
-int Finish(GatewaySession& session, const UnreadReplies& unread) {
-    ReportUnreadReplies(session.Questions(), unread);
+// The status a whole-device script ends with: refused when the gateway
+// refused a step or a reply it read back could not be read (the user has been
+// told which).
+int Finish(GatewaySession& session, const DeviceScriptResult& result) {
+    ReportDeviceScript(session.Questions(), result);
+    // The port was lost on the way (gone for good, or its node now holds
+    // another device): the steps after that were not done.
+    if (!session.Port().IsOpen()) {
+        session.Questions().Warn(kUndetectedTitle, LostPortText(session.Port().PortName()), {});
+        return kExitNoGateway;
+    }
     return session.Questions().Failed() ? kExitRefused : kExitSuccess;
 }
 
@@ -61,8 +69,7 @@ int RunReboot(CtlCall& call) {
     GatewaySession session(call.options, call.environment);
     if (const int status = session.Open(); status != kExitSuccess)
         return status;
-    RebootDevice(session.Runner());
-    return kExitSuccess;
+    return Finish(session, RebootDevice(session.Runner()));
 }
 
 int RunFactoryReset(CtlCall& call) {

@@ -36,6 +36,12 @@ public:
     // cut short: such a job failed although the gateway did answer.
     void SetCutShortBytes(std::size_t bufferBytes) { cutShortBytes_ = bufferBytes; }
     std::size_t GetCutShortBytes() const { return cutShortBytes_; }
+    // True when the gateway's reply was read and parsed: a failed job that was
+    // answered was refused (an ERROR status), one that was not never got
+    // through (the port was lost, the reply cut short).
+    void SetAnswered(bool answered) { answered_ = answered; }
+    bool Answered() const { return answered_; }
+    bool Refused() const { return answered_ && status_ == kFailed; }
 
 private:
     std::string command_;
@@ -45,6 +51,7 @@ private:
     int status_ = kFailed;
     int extra_ = 0;
     std::size_t cutShortBytes_ = 0;
+    bool answered_ = false;
 };
 
 // A script: jobs run in order; an empty command ends it.

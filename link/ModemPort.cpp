@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "link/CommandLog.h"
 #include "link/PortWaitListener.h"
@@ -81,6 +84,7 @@ ModemPort::ModemPort(Clock& clock) : clock_(clock) {}
 
 void ModemPort::SetPortName(std::string name) {
     portName_ = std::move(name);
+    identityNoted_ = false;
 }
 
 std::string ModemPort::PortName() const {
@@ -89,6 +93,10 @@ std::string ModemPort::PortName() const {
 
 void ModemPort::SetLog(CommandLog* log) {
     log_ = log;
+}
+
+void ModemPort::SetIdentitySource(DeviceIdentity& source) {
+    identitySource_ = &source;
 }
 
 void ModemPort::SetWaitListener(PortWaitListener* listener) {
@@ -139,14 +147,41 @@ bool ModemPort::PauseUnlessCancelled(std::uint32_t ms) {
     return !Cancelled();
 }
 
+bool ModemPort::FailOpen(int error) {
+    openError_ = error;
+    device_.Close();
+    return false;
+}
+
+// Checked before the line is configured: another device's node is not ours
+// to touch.
 bool ModemPort::OpenDevice() {
-    if (!device_.Open(portName_) || !device_.Configure()) {
-        openError_ = device_.LastError();
-        device_.Close();
-        return false;
+    if (!device_.Open(portName_))
+        return FailOpen(device_.LastError());
+    if (!IsOurDevice()) {
+        // The gateway is not coming back on this node.
+        gaveUp_ = true;
+        return FailOpen(ENODEV);
     }
+    if (!device_.Configure())
+        return FailOpen(device_.LastError());
     openError_ = 0;
     return true;
+}
+
+// A link (by-id, or the simulator's) follows the gateway to whatever node it
+// comes back on. A bare node may be handed to another device or process while
+// the gateway restarts, so it must still hold the device of the first open.
+bool ModemPort::IsOurDevice() {
+    const std::string identity = identitySource_->Of(device_.Descriptor());
+    if (!identityNoted_) {
+        identityNoted_ = true;
+        identity_ = identity;
+        std::error_code error;
+        namedByNode_ = !std::filesystem::is_symlink(portName_, error);
+        return true;
+    }
+    return !namedByNode_ || (!identity.empty() && identity == identity_);
 }
 
 bool ModemPort::Open() {
@@ -197,7 +232,8 @@ bool ModemPort::ReopenUntilBack() {
     bool back = false;
     while (!(back = Reopen())) {
         ShowWait();
-        if (clock_.NowMs() - start >= kReopenLimitMs || !PauseUnlessCancelled(kReopenIntervalMs)) {
+        if (gaveUp_ || clock_.NowMs() - start >= kReopenLimitMs ||
+            !PauseUnlessCancelled(kReopenIntervalMs)) {
             gaveUp_ = true;
             break;
         }
@@ -314,7 +350,7 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
 
     std::string received(maxBytes, '\0');
     std::size_t count = 0;
-    while (clock_.NowMs() <= deadline && !Cancelled()) {
+    while (clock_.NowMs() <= deadline && !GaveUp()) {
         long got = 0;
         if (count < maxBytes) {
             got = device_.Read(received.data() + count, maxBytes - count);
@@ -331,9 +367,14 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
         if (got == 0)
             AdvanceProgress(progress, position, 1);
         count += static_cast<std::size_t>(got);
-        if (rawMode)
-            continue;
         const std::string_view sofar(received.data(), count);
+        if (rawMode) {
+            // Raw mode reads on past status lines, but not past a refusal:
+            // an ERROR status with nothing after it is the last word.
+            if (got == 0 && sofar.ends_with(kErrorTail))
+                break;
+            continue;
+        }
         if (sofar.ends_with(kErrorTail) || sofar.ends_with(kOkTail))
             break;
         // No status can follow once the buffer is full: the reply was cut
@@ -352,7 +393,7 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
         if (cutShort_)
             log_->WriteCutShort(maxBytes);
     }
-    return !cutShort_ && !Cancelled();
+    return !cutShort_ && !GaveUp();
 }
 
 bool ModemPort::Parse(const std::string& command, const std::string& reply, std::string& payload) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "link/Clock.h"
+#include "link/DeviceIdentity.h"
 #include "link/SerialDevice.h"
 
 class CommandLog;
@@ -31,11 +32,19 @@ public:
     explicit ModemPort(Clock& clock = Clock::System());
 
     // The device path, for example /dev/ttyACM0 or a /dev/serial/by-id link.
+    // The first open after it notes which device the path leads to.
     void SetPortName(std::string name);
     std::string PortName() const;
 
     // The command log to write blocks to, or nullptr for none.
     void SetLog(CommandLog* log);
+
+    // What tells devices apart (the system's unless set): a port named by its
+    // node, not by a link that follows the gateway, is reopened only while
+    // the node still holds the device of the first open. A node found to hold
+    // another device fails the open as a lost port: nothing is sent to it,
+    // and the link stops waiting for the gateway (GaveUp).
+    void SetIdentitySource(DeviceIdentity& source);
 
     // Opens the named device exclusively, configures it and drains it.
     bool Open();
@@ -59,9 +68,11 @@ public:
     // ERROR status (unless rawMode) or timeoutMs has passed since entry. The
     // reply holds at most maxBytes and is cut at a NUL byte. Every failed read
     // (a closed port included) is followed by one reopen attempt; in rawMode a
-    // successful reopen ends the read, because the gateway has restarted.
+    // successful reopen ends the read, because the gateway has restarted, and
+    // so does an ERROR status followed by a quiet line: the gateway refused
+    // the command and has nothing more to say.
     // False when the read policy cannot be installed, when the wait for the
-    // port was cancelled, and when a reply (not in rawMode) filled maxBytes
+    // port was cancelled or given up, and when a reply (not in rawMode) filled maxBytes
     // without a status: such a reply was cut short and is logged as such; its
     // rest is read away up to its status or the deadline (ReplyCutShort).
     bool Receive(const std::string& command, std::size_t maxBytes, int timeoutMs, bool rawMode,
@@ -81,8 +92,9 @@ public:
     // Any thread: ends a wait for the port. The exchange that waited fails,
     // and so does every later one until ClearGiveUp.
     void CancelWait();
-    // True once a Send gave up waiting for the port or a wait was cancelled:
-    // the rest of the script should fail at once instead of waiting again.
+    // True once a Send gave up waiting for the port, a wait was cancelled or
+    // the port's node was found to hold another device: the rest of the
+    // script should fail at once instead of waiting again.
     bool GaveUp() const;
     // A new script tries the port again.
     void ClearGiveUp();
@@ -103,6 +115,8 @@ private:
     static constexpr std::uint32_t kDrainLimitMs = 2000;
 
     bool OpenDevice();
+    bool FailOpen(int error);
+    bool IsOurDevice();
     bool InstallShortWait();
     bool Reopen();
     bool ReopenUntilBack();
@@ -123,6 +137,10 @@ private:
     CommandLog* log_ = nullptr;
     SerialDevice device_;
     int openError_ = 0;
+    DeviceIdentity* identitySource_ = &DeviceIdentity::System();
+    bool identityNoted_ = false;
+    bool namedByNode_ = false;
+    std::string identity_;
     PortWaitListener* waitListener_ = nullptr;
     std::atomic<bool> cancelled_{false};
     bool gaveUp_ = false;

@@ -11,39 +11,13 @@
 #include "link/GatewayIdentity.h"
 #include "link/ModemPort.h"
 #include "link/SerialDevice.h"
+#include "link/UsbSysfs.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::size_t kMaxCandidates = 10;
-
-// A sysfs attribute's first line; empty when the file is missing.
-std::string ReadAttribute(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    if (line.ends_with('\r'))
-        line.pop_back();
-    return line;
-}
-
-// The USB device a tty belongs to: the first directory above the tty's
-// device that holds idVendor. None for ttys that are not on USB.
-std::optional<fs::path> FindUsbDevice(const fs::path& ttyEntry, const fs::path& sysfsRoot) {
-    std::error_code error;
-    fs::path dir = fs::canonical(ttyEntry / "device", error);
-    if (error)
-        return std::nullopt;
-    const fs::path stop = fs::weakly_canonical(sysfsRoot, error);
-    for (; !dir.empty(); dir = dir.parent_path()) {
-        if (fs::exists(dir / "idVendor", error))
-            return dir;
-        if (dir == stop || dir == dir.root_path())
-            break;
-    }
-    return std::nullopt;
-}
 
 bool IsGateway(const fs::path& usbDevice) {
     if (EqualsIgnoringAsciiCase(ReadAttribute(usbDevice / "manufacturer"), kGatewayManufacturer))
@@ -198,6 +172,13 @@ std::string ResolveDevice(const std::string& name, const std::string& deviceDir)
     return (!fs::exists(node, error) && fs::exists(link, error) ? link : node).string();
 }
 
+// A device named on the command line, by the stable name udev gives its node
+// where it has one: the port is reopened only through that link, which
+// follows the gateway, never through a node another device may take.
+std::string ExplicitDevice(const std::string& name, const std::string& deviceDir) {
+    return StableName(ResolveDevice(name, deviceDir), deviceDir);
+}
+
 }  // namespace
 
 std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::string* reason) {
@@ -224,7 +205,7 @@ bool DiscoverPort(ModemPort& port, const DiscoveryOptions& options, const Produc
     const std::vector<std::string> candidates =
         options.explicitPort.empty()
             ? FindGatewayPorts(options, reason)
-            : KeepOpenable({ResolveDevice(options.explicitPort, options.deviceDir)}, reason);
+            : KeepOpenable({ExplicitDevice(options.explicitPort, options.deviceDir)}, reason);
     if (candidates.empty())
         return false;
 

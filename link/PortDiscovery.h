@@ -11,8 +11,9 @@ class ModemPort;
 struct DiscoveryOptions {
     std::string sysfsRoot = "/sys";
     std::string deviceDir = "/dev";
-    // A device given on the command line (a by-id link or a node, used as
-    // given): no search, but the same checks.
+    // A device given on the command line (a by-id link, a node or another
+    // path): no search, but the same checks. A node with a by-id link is used
+    // through that link.
     std::string explicitPort;
 };
 

@@ -30,6 +30,7 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
             break;
         job.SetStatus(CommandJob::kFailed);
         job.SetCutShortBytes(0);
+        job.SetAnswered(false);
         if (port.GaveUp())
             continue;
         const std::size_t bufferBytes =
@@ -48,6 +49,7 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
         const bool outcome = port.Parse(command, reply, payload);
         job.SetResponse(std::move(payload));
         job.SetStatus(outcome ? CommandJob::kSucceeded : CommandJob::kFailed);
+        job.SetAnswered(true);
     }
     const bool lost = port.GaveUp() || !port.IsOpen();
     // Given up for this script only: whoever uses the port next tries again.

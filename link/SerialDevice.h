@@ -22,6 +22,8 @@ public:
     // missing, not a terminal, busy or not permitted.
     bool Open(const std::string& path);
     bool IsOpen() const { return fd_ >= 0; }
+    // The open descriptor (-1 when closed), for telling which device it is.
+    int Descriptor() const { return fd_; }
     void Close();
 
     // Raw 8N1 at 115200 baud with the receiver on and modem lines ignored;

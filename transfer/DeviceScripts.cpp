@@ -1,9 +1,12 @@
 #include "transfer/DeviceScripts.h"
 
+#include <algorithm>
+
 #include "link/Prompter.h"
 #include "model/ReplyRoutes.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"
+#include "model/UnreadReport.h"
 #include "transfer/VerifiedUpload.h"
 
 namespace {
@@ -26,9 +29,55 @@ ReplyRoute StateRoute(ConfigModel& model, UnreadReplies& unread) {
             }};
 }
 
+void NoteRefusal(const CommandJob& job, RefusedStep step, RefusedSteps& refused) {
+    if (job.Refused() && std::ranges::find(refused, step) == refused.end())
+        refused.push_back(step);
+}
+
+struct RefusalText {
+    const char* consequence;
+    const char* command;
+};
+
+RefusalText Describe(RefusedStep step) {
+    switch (step) {
+        case RefusedStep::FactoryDefaults:
+            return {
+                "The device refused to restore its factory default settings, so it keeps its "
+                "previous settings.",
+                "set_factory_default"};
+        case RefusedStep::Configuration:
+            return {
+                "The device refused the configuration from the file: the settings were not "
+                "restored, and the device keeps its previous settings.",
+                "the configuration document"};
+        case RefusedStep::Reboot:
+            break;
+    }
+    return {
+        "The device refused to reboot, so it has not restarted: settings that take effect "
+        "at a restart are not in use yet.",
+        "at+CFUN=1"};
+}
+
 }  // namespace
 
-UnreadReplies RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model) {
+void ReportDeviceScript(Prompter& prompter, const DeviceScriptResult& result) {
+    if (!result.refused.empty()) {
+        std::string text;
+        std::string details;
+        for (const RefusedStep step : result.refused) {
+            const RefusalText refusal = Describe(step);
+            text += (text.empty() ? "" : " ") + std::string(refusal.consequence);
+            details += (details.empty() ? "" : "\n") + std::string(refusal.command) +
+                       " was answered with ERROR.";
+        }
+        prompter.Warn("Refused by the device", text, details);
+    }
+    ReportUnreadReplies(prompter, result.unread);
+}
+
+DeviceScriptResult RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model) {
     constexpr char kCollecting[] = "Collecting device information after factory reset...";
     JobList jobs = {
         CommandJob(InlineCommand(kFactoryDefaults), "Restoring factory defaults...", 10000),
@@ -37,13 +86,16 @@ UnreadReplies RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model) {
         CommandJob(InlineCommand(kStateQuery), kCollecting, 20000),
     };
     runner.Run(jobs);
-    UnreadReplies unread;
-    RouteReplies(jobs, {SettingsRoute(model, unread), StateRoute(model, unread)}, unread);
-    return unread;
+    DeviceScriptResult result;
+    NoteRefusal(jobs[0], RefusedStep::FactoryDefaults, result.refused);
+    NoteRefusal(jobs[1], RefusedStep::Reboot, result.refused);
+    RouteReplies(jobs, {SettingsRoute(model, result.unread), StateRoute(model, result.unread)},
+                 result.unread);
+    return result;
 }
 
-UnreadReplies RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
-                                   const std::string& request) {
+DeviceScriptResult RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
+                                        const std::string& request) {
     constexpr char kSending[] = "Sending new configuration to the Device...";
     JobList jobs = {
         CommandJob(std::string(kDocumentRequestCommand), kSending, 100),
@@ -53,16 +105,23 @@ UnreadReplies RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
                    8000),
     };
     runner.Run(jobs);
-    // The reply to the configuration itself is not examined: the gateway is
-    // rebooted either way, and the settings query tells what it now holds.
-    UnreadReplies unread;
-    RouteReplies(jobs, {SettingsRoute(model, unread)}, unread);
-    return unread;
+    // The gateway is rebooted whether or not it took the configuration, and
+    // the settings query tells what it now holds; a refusal of the document
+    // mode or of the document is still reported.
+    DeviceScriptResult result;
+    NoteRefusal(jobs[0], RefusedStep::Configuration, result.refused);
+    NoteRefusal(jobs[1], RefusedStep::Configuration, result.refused);
+    NoteRefusal(jobs[2], RefusedStep::Reboot, result.refused);
+    RouteReplies(jobs, {SettingsRoute(model, result.unread)}, result.unread);
+    return result;
 }
 
-void RebootDevice(ScriptRunner& runner) {
+DeviceScriptResult RebootDevice(ScriptRunner& runner) {
     JobList jobs = {CommandJob(kRebootCommand, "Rebooting device....", kRebootMs)};
     runner.Run(jobs);
+    DeviceScriptResult result;
+    NoteRefusal(jobs[0], RefusedStep::Reboot, result.refused);
+    return result;
 }
 
 InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model) {

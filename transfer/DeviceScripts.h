@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "link/ScriptRunner.h"
 #include "model/ConfigModel.h"
@@ -25,18 +26,34 @@ struct InstallResult {
     UnreadReplies unread;  // the state reply, when it could not be read
 };
 
+// A step of a whole-device script that the gateway answered with ERROR. The
+// script goes on as it always does (a refused restore still reboots); the
+// refusal is what the caller must report.
+enum class RefusedStep { FactoryDefaults, Configuration, Reboot };
+using RefusedSteps = std::vector<RefusedStep>;
+
+struct DeviceScriptResult {
+    RefusedSteps refused;  // each step once, in the order of the script
+    UnreadReplies unread;  // replies read back that could not be read
+};
+
 // Restores the factory defaults, reboots the gateway and reads both the
 // settings and the state again.
-UnreadReplies RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model);
+DeviceScriptResult RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& model);
 
 // Sends a whole configuration (the body of a document request, as
 // SerializeForRequest makes it), reboots the gateway whether or not it took
 // the configuration, and reads the settings again.
-UnreadReplies RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
-                                   const std::string& request);
+DeviceScriptResult RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
+                                        const std::string& request);
 
 // One restart command; nothing is read again.
-void RebootDevice(ScriptRunner& runner);
+DeviceScriptResult RebootDevice(ScriptRunner& runner);
+
+// Tells the user what the gateway refused and what that means for its
+// settings (one warning box), then which replies could not be read. Says
+// nothing for a script that went through.
+void ReportDeviceScript(Prompter& prompter, const DeviceScriptResult& result);
 
 // Makes the gateway install the firmware image already uploaded and verified,
 // waits for it to restart and reads its state again, so that the new firmware

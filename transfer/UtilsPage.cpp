@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "link/Prompter.h"
-#include "model/UnreadReport.h"
 #include "model/ConfigModel.h"
 #include "transfer/ConfigBackup.h"
 #include "transfer/DeviceScripts.h"
@@ -110,7 +109,7 @@ bool UtilsPage::DoDataExchange(bool save) {
 }
 
 void UtilsPage::RestoreFactoryDefaults() {
-    ReportUnreadReplies(prompter_, ::RestoreFactoryDefaults(runner_, model_));
+    ReportDeviceScript(prompter_, ::RestoreFactoryDefaults(runner_, model_));
 }
 
 void UtilsPage::Backup() {
@@ -141,9 +140,9 @@ void UtilsPage::RestoreFromFile() {
         Report(prompter_, file.problem, file.details);
         return;
     }
-    ReportUnreadReplies(prompter_, RestoreConfiguration(runner_, model_, file.request));
+    ReportDeviceScript(prompter_, RestoreConfiguration(runner_, model_, file.request));
 }
 
 void UtilsPage::Reboot() {
-    RebootDevice(runner_);
+    ReportDeviceScript(prompter_, RebootDevice(runner_));
 }

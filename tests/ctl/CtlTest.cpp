@@ -324,6 +324,67 @@ TEST(CtlDevice, RefusedFilesAndUnconfirmedResetSendNothing) {
     EXPECT_NE(gateway.ReceivedBytes().find("set_factory_default"), std::string::npos);
 }
 
+namespace {
+
+// When the gateway received the command (seconds since it started), or -1.
+double ReceivedAt(const SimGateway& gateway, const std::string& command) {
+    for (const SimRecord& record : gateway.Records())
+        if (record.bytes == command)
+            return record.seconds;
+    return -1;
+}
+
+}  // namespace
+
+// A step answered with ERROR fails the command, with what was refused on
+// err. The refused install does not wait out its five-minute raw read.
+TEST(CtlDevice, RefusedStepsExitOneAndSaySo) {
+    const struct {
+        const char* refused;
+        std::vector<std::string> command;  // a file argument is written first
+        const char* said;
+    } kCases[] = {
+        {"set_factory_default",
+         {"factory-reset", "--yes"},
+         "refused to restore its factory default settings"},
+        {"at+CFUN", {"reboot"}, "The device refused to reboot"},
+        {"set_setting", {"restore", "backup.cfg"}, "the settings were not restored"},
+        {"at&usbinterface=110", {"firmware", "image.bin"}, "Firmware Upgrade failed."},
+    };
+    for (const auto& row : kCases) {
+        SCOPED_TRACE(row.refused);
+        SimGateway gateway({"--error-on", row.refused});
+        std::vector<std::string> command = row.command;
+        if (command.size() == 2 && command[1].find('.') != std::string::npos)
+            command[1] = WriteProgram(gateway, command[1],
+                                      "<rci_request version=\"1.1\"><set_setting><mobile_simple>"
+                                      "<apn>x</apn></mobile_simple></set_setting></rci_request>");
+
+        const CtlRun run = CtlOn(gateway, command);
+
+        EXPECT_EQ(run.status, kExitRefused);
+        EXPECT_NE(run.err.find(row.said), std::string::npos) << run.err;
+        const double installAt = ReceivedAt(gateway, "at&usbinterface=110\r\n");
+        if (installAt >= 0) {
+            EXPECT_NEAR(ReceivedAt(gateway, "at\r\n"), installAt + 1, 1);
+        }
+    }
+}
+
+// Named by its bare pseudo-terminal node, the gateway cannot be told from
+// whatever process takes that number after the restart: the reset ends as a
+// lost port, and nothing more is sent.
+TEST(CtlDevice, AResetThroughABareNodeSendsNothingAfterTheRestart) {
+    SimGateway gateway;
+    const std::string node = std::filesystem::canonical(gateway.LinkPath()).string();
+    // The wait for a node that is not back outlasts the restart.
+    AwayClock clock(node, 50, 500);
+    const CtlRun run = Ctl({"factory-reset", "--yes", "--port", node}, NoDevices(), &clock);
+    EXPECT_EQ(run.status, kExitNoGateway);
+    EXPECT_NE(run.err.find("did not answer on " + node), std::string::npos) << run.err;
+    EXPECT_EQ(gateway.ReceivedCommands().back(), "at+CFUN=1\r\n");
+}
+
 TEST(CtlDevice, FirmwareUpdatePrintsTheVersionTheRestartedGatewayReports) {
     SimGateway gateway;
     const std::string image = WriteProgram(gateway, "image.bin", std::string(3000, '\x5a'));

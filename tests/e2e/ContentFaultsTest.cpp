@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "model/UnreadReport.h"
 #include "link/ModemPort.h"
 #include "model/ConfigApply.h"
 #include "model/ConfigModel.h"
@@ -14,6 +13,7 @@
 #include "model/NodeDiscovery.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"
+#include "model/UnreadReport.h"
 #include "tests/link/TempDir.h"
 #include "tests/support/FullDisk.h"
 #include "tests/support/ResourceUse.h"
@@ -196,10 +196,10 @@ TEST_P(UnreadableReplies, KeepTheTreesAndWriteNothingUnasked) {
     // The reloads after whole-device operations.
     LoadClean(model);
     const std::vector<xmlNodePtr> reloaded = Groups(model);
-    EXPECT_EQ(Documents(RestoreFactoryDefaults(gateway.runner, model)),
+    EXPECT_EQ(Documents(RestoreFactoryDefaults(gateway.runner, model).unread),
               (std::vector<std::string>{"device settings", "device state"}));
     EXPECT_EQ(gateway.NewWrites(), 2) << "the reset and the restart";
-    EXPECT_EQ(Documents(RestoreConfiguration(gateway.runner, model, settings)),
+    EXPECT_EQ(Documents(RestoreConfiguration(gateway.runner, model, settings).unread),
               std::vector<std::string>{"device settings"});
     EXPECT_EQ(gateway.NewWrites(), 2) << "the configuration and the restart";
     EXPECT_EQ(Documents(InstallFirmware(gateway.runner, model).unread),

@@ -48,6 +48,14 @@ public:
                                         Dev() / "serial" / "by-id" / name);
     }
 
+    // The kernel's index of character devices: dev/char/MAJOR:MINOR leads to
+    // the tty's entry.
+    void AddDeviceNumber(const std::string& entry, const std::string& number) {
+        std::filesystem::create_directories(Sys() / "dev" / "char");
+        std::filesystem::create_directory_symlink(Sys() / "class" / "tty" / entry,
+                                                  Sys() / "dev" / "char" / number);
+    }
+
     // A tty on a bus without USB identity (a built-in UART).
     void AddPlatformTty(const std::string& entry, const std::string& target) {
         AddTty(entry, Sys() / "devices" / "platform" / "serial8250", entry);

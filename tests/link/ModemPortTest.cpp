@@ -10,10 +10,12 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "link/CommandLog.h"
 #include "link/ModemPort.h"
 #include "link/ProgressIndicator.h"
+#include "link/SysfsDeviceIdentity.h"
 #include "tests/link/PtyPeer.h"
 #include "tests/link/TempDir.h"
 #include "tests/support/TestClocks.h"
@@ -116,7 +118,14 @@ TEST_F(ModemPortTest, StatusLinesEndTheReadAtOnce) {
     EXPECT_EQ(nul.payload, "AB");
     EXPECT_LT(nul.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
 
-    EXPECT_EQ(peer.Received(), "AT\r\nAT+X\r\nAT+Y\r\nAT+CGMI\r\nAT+Z\r\n");
+    // Raw mode reads on past status lines, but an ERROR status with nothing
+    // after it is a refusal: nothing more is coming.
+    peer.QueueReply("at&usbinterface=110\r\n\r\nERROR\r\n");
+    Exchange refused = RunExchange(port, clock, "at&usbinterface=110\r\n", {.rawMode = true});
+    EXPECT_FALSE(refused.outcome);
+    EXPECT_LT(refused.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+
+    EXPECT_EQ(peer.Received(), "AT\r\nAT+X\r\nAT+Y\r\nAT+CGMI\r\nAT+Z\r\nat&usbinterface=110\r\n");
 }
 
 TEST_F(ModemPortTest, WithoutAStatusTheReadLastsUntilTheDeadline) {
@@ -150,6 +159,44 @@ TEST_F(ModemPortTest, AReplyThatFillsTheBufferWithoutAStatusWasCutShort) {
     // A reply that merely times out is not cut short.
     peer.QueueReply("\r\n0123");
     EXPECT_TRUE(RunExchange(port, clock, "AT+SLOW\r\n", {.maxBytes = 16}).outcome);
+}
+
+// The rest of a reply that overflowed its buffer comes late, after a silence:
+// it is read away up to its status, OK or ERROR, so that it cannot pass for
+// the reply to the next command.
+TEST_F(ModemPortTest, TheRestOfAReplyCutShortIsReadAwayUpToItsStatus) {
+    for (const std::string& status : std::vector<std::string>{"\r\nOK\r\n", "\r\nERROR\r\n"}) {
+        SCOPED_TRACE(status);
+        RecordingProgress progress;
+        int silences = 0;
+        progress.onSet = [&] {
+            if (++silences == 1)
+                peer.Write("GHIJ" + status);
+            else if (silences == 2)
+                peer.Write("\r\n+NEXT\r\n\r\nOK\r\n");
+        };
+        peer.QueueReply("0123456789ABCDEF");
+        ASSERT_TRUE(port.Send("AT+BIG\r\n"));
+        std::string reply;
+        EXPECT_FALSE(port.Receive("AT+BIG\r\n", 16, kTimeoutMs, false, &progress, reply));
+
+        ASSERT_TRUE(port.Send("AT+NEXT\r\n"));
+        ASSERT_TRUE(port.Receive("AT+NEXT\r\n", kReplyBytes, kTimeoutMs, false, &progress, reply));
+        std::string payload;
+        EXPECT_TRUE(port.Parse("AT+NEXT\r\n", reply, payload));
+        EXPECT_EQ(payload, "+NEXT");
+    }
+}
+
+// A wait the user cancelled is a failed read, whatever came before it.
+TEST_F(ModemPortTest, ACancelledReadFails) {
+    RecordingProgress progress;
+    progress.onSet = [&] { port.CancelWait(); };
+    peer.QueueReply("\r\npartial");
+    ASSERT_TRUE(port.Send("AT\r\n"));
+    std::string reply;
+    EXPECT_FALSE(port.Receive("AT\r\n", kReplyBytes, kTimeoutMs, false, &progress, reply));
+    EXPECT_TRUE(port.GaveUp());
 }
 
 TEST_F(ModemPortTest, AFullBufferInRawModeKeepsItsBytesAndDoesNotSpin) {
@@ -434,6 +481,64 @@ TEST_F(VanishingPeerTest, ReadKeepsItsBytesUntilTheDeadlineWhileTheDeviceIsAway)
     EXPECT_GT(clock.NowMs() - start, static_cast<std::uint64_t>(kTimeoutMs));
     EXPECT_EQ(reply, "\r\npartial");
     EXPECT_FALSE(port.IsOpen());
+}
+
+// What sysfs says of the device on a node, as the test sets it.
+struct SwappableIdentity : DeviceIdentity {
+    std::string current = "usb 1234:5678 'WAVECOM' serial '1' interface 00";
+    std::string Of(int) override { return current; }
+};
+
+// A port named by its bare node is reopened only while the node holds the
+// device of the first open: another device there is a lost port at once, and
+// nothing reaches it.
+TEST(ModemPortIdentity, ANodeTakenByAnotherDeviceIsALostPort) {
+    PtyPeer peer;
+    ManualClock clock;
+    ModemPort port(clock);
+    SwappableIdentity identity;
+    port.SetIdentitySource(identity);
+    port.SetPortName(peer.SlavePath());
+    ASSERT_TRUE(port.Open());
+    port.Close();
+    ASSERT_TRUE(port.Open()) << "the same device";
+    port.Close();
+
+    identity.current = "usb 1234:5678 'WAVECOM' serial '2' interface 00";
+    const std::uint64_t start = clock.NowMs();
+    EXPECT_FALSE(port.Send("AT\r\n"));
+    EXPECT_TRUE(port.GaveUp());
+    EXPECT_LT(clock.NowMs() - start, ModemPort::kReopenIntervalMs);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(peer.Received(), "");
+
+    // A link follows the gateway to whatever it points at.
+    TempDir dir;
+    const std::filesystem::path link = dir.Path() / "gateway";
+    std::filesystem::create_symlink(peer.SlavePath(), link);
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+    port.Close();
+    identity.current = "usb 1234:5678 'WAVECOM' serial '3' interface 00";
+    EXPECT_TRUE(port.Open());
+}
+
+// Without a USB identity (a pseudo-terminal), a node is known by its device
+// number and creation: two pseudo-terminals differ, one stays itself.
+TEST(ModemPortIdentity, PseudoTerminalsAreToldApart) {
+    PtyPeer first;
+    PtyPeer second;
+    SerialDevice a;
+    SerialDevice b;
+    ASSERT_TRUE(a.Open(first.SlavePath()));
+    ASSERT_TRUE(b.Open(second.SlavePath()));
+    SysfsDeviceIdentity identity;
+    const std::string firstIdentity = identity.Of(a.Descriptor());
+    EXPECT_FALSE(firstIdentity.empty());
+    EXPECT_NE(firstIdentity, identity.Of(b.Descriptor()));
+    a.Close();
+    ASSERT_TRUE(a.Open(first.SlavePath()));
+    EXPECT_EQ(identity.Of(a.Descriptor()), firstIdentity);
 }
 
 TEST(CommandLogFile, RecordsEveryBlockByteForByte) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,7 @@
 #include "link/ModemPort.h"
 #include "link/PortDiscovery.h"
 #include "link/SerialDevice.h"
+#include "link/SysfsDeviceIdentity.h"
 #include "tests/link/FakeSystem.h"
 #include "tests/link/PtyPeer.h"
 #include "tests/support/TestClocks.h"
@@ -140,16 +143,20 @@ TEST(PortDiscovery, TheStableByIdLinkIsThePortNameAndFollowsARenumberedGateway) 
     ASSERT_TRUE(restarted.WaitForReceived(4));
     EXPECT_EQ(port.PortName(), link);
 
-    // Given on the command line, a node or a link is used as given.
+    // Given on the command line, a node is used through its link where it has
+    // one (the node may go to another device while the gateway restarts); a
+    // link, or a node without one, is used as given.
     port.Close();
     DiscoveryOptions options = system.Options();
-    options.explicitPort = system.DevicePath("ttyACM2");
+    for (const std::string& given : {system.DevicePath("ttyACM2"), link}) {
+        options.explicitPort = given;
+        ASSERT_TRUE(DiscoverPort(port, options, nullptr, nullptr));
+        EXPECT_EQ(port.PortName(), link);
+        port.Close();
+    }
+    options.explicitPort = system.DevicePath("ttyACM1");
     ASSERT_TRUE(DiscoverPort(port, options, nullptr, nullptr));
-    EXPECT_EQ(port.PortName(), system.DevicePath("ttyACM2"));
-    port.Close();
-    options.explicitPort = link;
-    ASSERT_TRUE(DiscoverPort(port, options, nullptr, nullptr));
-    EXPECT_EQ(port.PortName(), link);
+    EXPECT_EQ(port.PortName(), system.DevicePath("ttyACM1"));
 }
 
 TEST(PortDiscovery, ABusyPortIsNoCandidate) {
@@ -209,3 +216,26 @@ TEST(PortDiscovery, TheOpenedPortIsNotDrained) {
 }
 
 }  // namespace
+
+// A USB tty is known by what sysfs says of its USB device and interface: the
+// same modem keeps that identity, another modem on the same node does not.
+TEST(PortDiscovery, AUsbTtyIsKnownByItsUsbDevice) {
+    PtyPeer peer;
+    SerialDevice device;
+    ASSERT_TRUE(device.Open(peer.SlavePath()));
+    struct stat node {};
+    ASSERT_EQ(::fstat(device.Descriptor(), &node), 0);
+    const std::string number =
+        std::to_string(major(node.st_rdev)) + ":" + std::to_string(minor(node.st_rdev));
+    std::vector<std::string> identities;
+    for (const char* product : {"5678", "5678", "9999"}) {
+        FakeSystem system;
+        system.AddUsbTty("ttyACM0", {.manufacturer = "WAVECOM", .product = product}, "ttyACM0",
+                         peer.SlavePath());
+        system.AddDeviceNumber("ttyACM0", number);
+        identities.push_back(SysfsDeviceIdentity(system.Sys().string()).Of(device.Descriptor()));
+    }
+    EXPECT_TRUE(identities[0].starts_with("usb 1234:5678 'WAVECOM'")) << identities[0];
+    EXPECT_EQ(identities[1], identities[0]);
+    EXPECT_NE(identities[2], identities[0]);
+}

@@ -53,6 +53,8 @@ TEST(RunScript, StoresEachPayloadAndStatusAndStopsAtAnEmptyCommand) {
     EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kSucceeded);
     EXPECT_EQ(jobs[2].GetResponse(), "bad");
     EXPECT_EQ(jobs[2].GetStatus(), CommandJob::kFailed);
+    EXPECT_TRUE(jobs[2].Refused());
+    EXPECT_FALSE(jobs[0].Refused());
     EXPECT_EQ(jobs[4].GetResponse(), "untouched");
     EXPECT_EQ(observer.texts,
               (std::vector<std::string>{"Reading the maker...", "Waiting...", "Failing..."}));
@@ -89,8 +91,10 @@ TEST_F(GoneGatewayTest, OnceASendHasGivenUpTheRemainingJobsFailAtOnce) {
 
     // One wait for the port, not one per job.
     EXPECT_LE(clock.NowMs() - start, ModemPort::kReopenLimitMs + ModemPort::kReopenIntervalMs);
-    for (const CommandJob& job : jobs)
+    for (const CommandJob& job : jobs) {
         EXPECT_EQ(job.GetStatus(), CommandJob::kFailed);
+        EXPECT_FALSE(job.Refused()) << "never answered";
+    }
     EXPECT_EQ(observer.texts, std::vector<std::string>{"First..."});
 }
 

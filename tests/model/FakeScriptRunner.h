@@ -34,4 +34,12 @@ private:
 inline void Answer(CommandJob& job, std::string response) {
     job.SetResponse(std::move(response));
     job.SetStatus(CommandJob::kSucceeded);
+    job.SetAnswered(true);
+}
+
+// Marks the job as answered with an ERROR status.
+inline void Refuse(CommandJob& job) {
+    job.SetResponse("");
+    job.SetStatus(CommandJob::kFailed);
+    job.SetAnswered(true);
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "model/ConfigModel.h"
 #include "tests/model/FakeScriptRunner.h"
+#include "tests/ui/FakePrompter.h"
 #include "tests/utils/ScriptTestSupport.h"
 #include "transfer/DeviceScripts.h"
 
@@ -15,8 +18,7 @@ FakeScriptRunner::Answer Gateway(std::string settings, std::string state) {
                                    : job.GetCommand() == kStateQueryCommand  ? state
                                                                              : std::string("OK");
         if (reply.empty()) {
-            job.SetResponse("ERROR");
-            job.SetStatus(CommandJob::kFailed);
+            Refuse(job);
         } else {
             Answer(job, reply);
         }
@@ -42,7 +44,7 @@ struct DeviceScriptsTest : testing::Test {
 TEST_F(DeviceScriptsTest, FactoryResetRunsFourJobsAndReloadsBothDocuments) {
     FakeScriptRunner runner(Gateway(SettingsReply("factory"), StateReply("1.1")));
 
-    const UnreadReplies unread = RestoreFactoryDefaults(runner, model);
+    const DeviceScriptResult result = RestoreFactoryDefaults(runner, model);
 
     const std::string collecting = "Collecting device information after factory reset...";
     EXPECT_EQ(Specs(runner.Ran()),
@@ -54,19 +56,20 @@ TEST_F(DeviceScriptsTest, FactoryResetRunsFourJobsAndReloadsBothDocuments) {
                   {kSettingsQueryCommand, collecting, 20000},
                   {kStateQueryCommand, collecting, 20000},
               }));
-    EXPECT_TRUE(unread.empty());
+    EXPECT_TRUE(result.unread.empty());
+    EXPECT_TRUE(result.refused.empty());
     EXPECT_EQ(Apn(), "factory");
     EXPECT_EQ(Firmware(), "1.1");
 }
 
 TEST_F(DeviceScriptsTest, FactoryResetWithAFailedSettingsQueryStillLoadsTheState) {
     FakeScriptRunner failedSettings(Gateway("", StateReply("1.1")));
-    EXPECT_TRUE(RestoreFactoryDefaults(failedSettings, model).empty());
+    EXPECT_TRUE(RestoreFactoryDefaults(failedSettings, model).unread.empty());
     EXPECT_EQ(Apn(), "mine") << "a failed query keeps the previous settings";
     EXPECT_EQ(Firmware(), "1.1");
 
     FakeScriptRunner brokenState(Gateway(SettingsReply("factory"), "<rci_reply><query_state>"));
-    const UnreadReplies unread = RestoreFactoryDefaults(brokenState, model);
+    const UnreadReplies unread = RestoreFactoryDefaults(brokenState, model).unread;
     EXPECT_EQ(Apn(), "factory");
     ASSERT_EQ(unread.size(), 1u);
     EXPECT_EQ(unread[0].document, "device state");
@@ -75,7 +78,7 @@ TEST_F(DeviceScriptsTest, FactoryResetWithAFailedSettingsQueryStillLoadsTheState
 TEST_F(DeviceScriptsTest, RebootSendsOneCommandAndReadsNothingAgain) {
     FakeScriptRunner runner(Gateway(SettingsReply("other"), StateReply("9.9")));
 
-    RebootDevice(runner);
+    EXPECT_TRUE(RebootDevice(runner).refused.empty());
 
     EXPECT_EQ(Specs(runner.Ran()),
               (std::vector<JobSpec>{{"at+CFUN=1\r\n", "Rebooting device....", 10000}}));
@@ -84,15 +87,18 @@ TEST_F(DeviceScriptsTest, RebootSendsOneCommandAndReadsNothingAgain) {
 }
 
 TEST_F(DeviceScriptsTest, RestoreSendsTheTextRebootsAndReloadsTheSettings) {
-    // The gateway's answer to the configuration itself does not matter.
+    // A refused configuration is reported, but the gateway is rebooted and
+    // read again all the same.
     FakeScriptRunner runner([gateway = Gateway(SettingsReply("restored"), "")](CommandJob& job) {
         gateway(job);
         if (job.GetCommand().starts_with("<rci_request"))
-            job.SetStatus(CommandJob::kFailed);
+            Refuse(job);
     });
     const std::string request = "<rci_request version='1.1'><set_setting/></rci_request>";
 
-    EXPECT_TRUE(RestoreConfiguration(runner, model, request).empty());
+    const DeviceScriptResult result = RestoreConfiguration(runner, model, request);
+    EXPECT_TRUE(result.unread.empty());
+    EXPECT_EQ(result.refused, RefusedSteps{RefusedStep::Configuration});
 
     const std::string sending = "Sending new configuration to the Device...";
     EXPECT_EQ(Specs(runner.Ran()),
@@ -103,4 +109,64 @@ TEST_F(DeviceScriptsTest, RestoreSendsTheTextRebootsAndReloadsTheSettings) {
                   {kSettingsQueryCommand, "Retrieving configuration from the Device...", 8000},
               }));
     EXPECT_EQ(Apn(), "restored");
+}
+
+// Each step the gateway answered with ERROR is named once, in script order; a
+// step that never got through (the port lost) was not refused.
+TEST_F(DeviceScriptsTest, RefusedStepsAreNamedWithWhatTheyMeanForTheSettings) {
+    using enum RefusedStep;
+    const std::string request = "<rci_request version='1.1'><set_setting/></rci_request>";
+    const struct {
+        const char* refused;  // commands containing it are answered ERROR
+        bool lost;            // ... or are not answered at all
+        std::function<DeviceScriptResult(ScriptRunner&)> run;
+        RefusedSteps expected;
+    } kCases[] = {
+        {"set_factory_default",
+         false,
+         [&](ScriptRunner& r) { return RestoreFactoryDefaults(r, model); },
+         {FactoryDefaults}},
+        {"at+CFUN",
+         false,
+         [&](ScriptRunner& r) { return RestoreFactoryDefaults(r, model); },
+         {Reboot}},
+        {"at&usbinterface=",
+         false,
+         [&](ScriptRunner& r) { return RestoreFactoryDefaults(r, model); },
+         {FactoryDefaults}},
+        {"",
+         false,
+         [&](ScriptRunner& r) { return RestoreConfiguration(r, model, request); },
+         {Configuration, Reboot}},
+        {"at+CFUN", false, [](ScriptRunner& r) { return RebootDevice(r); }, {Reboot}},
+        {"at+CFUN", true, [](ScriptRunner& r) { return RebootDevice(r); }, {}},
+    };
+    for (const auto& row : kCases) {
+        SCOPED_TRACE(row.refused);
+        FakeScriptRunner runner(
+            [&row, gateway = Gateway(SettingsReply("x"), StateReply("1"))](CommandJob& job) {
+                gateway(job);
+                if (job.GetCommand().find(row.refused) == std::string::npos)
+                    return;
+                Refuse(job);
+                job.SetAnswered(!row.lost);
+            });
+        EXPECT_EQ(row.run(runner).refused, row.expected);
+    }
+
+    FakePrompter prompter;
+    ReportDeviceScript(prompter, {{FactoryDefaults, Reboot}, {}});
+    ReportDeviceScript(prompter, {{Configuration}, {}});
+    ReportDeviceScript(prompter, {});
+    ASSERT_EQ(prompter.warnings.size(), 2u);
+    EXPECT_EQ(prompter.warnings[0].title, "Refused by the device");
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The device refused to restore its factory default settings, so it keeps its "
+              "previous settings. The device refused to reboot, so it has not restarted: "
+              "settings that take effect at a restart are not in use yet.");
+    EXPECT_EQ(prompter.warnings[0].details,
+              "set_factory_default was answered with ERROR.\nat+CFUN=1 was answered with ERROR.");
+    EXPECT_EQ(prompter.warnings[1].text,
+              "The device refused the configuration from the file: the settings were not "
+              "restored, and the device keeps its previous settings.");
 }

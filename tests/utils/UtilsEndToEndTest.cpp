@@ -116,3 +116,50 @@ TEST_F(UtilsEndToEndTest, FilesRemovedAfterBrowseAreRefusedAndNothingIsSent) {
     EXPECT_EQ(prompter.warnings.size(), 2u);
     EXPECT_TRUE(gateway.CommandsFrom(before).empty());
 }
+
+// A step the gateway answers with ERROR: the page says what was refused and
+// what that means for the settings; the script runs on as it always does (a
+// refused configuration is still followed by the restart).
+TEST(UtilsRefusals, EachRefusedStepIsNamedInAWarning) {
+    TempDir dir;
+    const std::string file = (dir.Path() / "backup.cfg").string();
+    std::ofstream(file) << "<rci_request version=\"1.1\"><set_setting><mobile_simple><apn>x</apn>"
+                           "</mobile_simple></set_setting></rci_request>";
+    const struct {
+        const char* refused;
+        const char* button;
+        std::vector<std::string> events;
+        const char* text;
+    } kCases[] = {
+        {"set_factory_default",
+         "factoryRestore",
+         {"down reboot", "up"},
+         "The device refused to restore its factory default settings, so it keeps its previous "
+         "settings."},
+        {"set_setting",
+         "fileRestore",
+         {"down reboot", "up"},
+         "The device refused the configuration from the file: the settings were not restored, "
+         "and the device keeps its previous settings."},
+        {"at+CFUN",
+         "reboot",
+         {},
+         "The device refused to reboot, so it has not restarted: settings that take effect at a "
+         "restart are not in use yet."},
+    };
+    for (const auto& [refused, button, events, text] : kCases) {
+        SCOPED_TRACE(refused);
+        LinkedGateway gateway({"--error-on", refused});
+        ASSERT_TRUE(gateway.ready);
+        FakePrompter prompter;
+        UtilsPage page(gateway.model, gateway.runner, prompter);
+        page.findChild<QLineEdit*>("restorePath")->setText(QString::fromStdString(file));
+
+        page.findChild<QPushButton*>(button)->click();
+
+        EXPECT_EQ(gateway.Events(), events);
+        ASSERT_EQ(prompter.warnings.size(), 1u);
+        EXPECT_EQ(prompter.warnings[0].title, "Refused by the device");
+        EXPECT_EQ(prompter.warnings[0].text, text);
+    }
+}
