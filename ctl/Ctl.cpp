@@ -133,5 +133,12 @@ int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environmen
         environment.err << "r7ctl: usage: r7ctl " << command->usage << '\n';
         return kExitUsage;
     }
-    return command->run(call);
+    const int status = command->run(call);
+    // A gateway whose port went away and never came back is no usable
+    // gateway, whatever step noticed it.
+    if (status == kExitRefused && environment.gatewayLost) {
+        environment.err << "r7ctl: the gateway's port went away and did not come back\n";
+        return kExitNoGateway;
+    }
+    return status;
 }

@@ -14,4 +14,7 @@ struct CtlEnvironment {
     std::FILE* progress = stderr;
     Clock* clock = &Clock::System();
     DiscoveryOptions discovery;  // explicitPort is set from --port
+    // Set by the command when a script lost the gateway's port: a command that
+    // failed then ends with kExitNoGateway.
+    bool gatewayLost = false;
 };

@@ -6,7 +6,6 @@
 
 #include "model/UnreadReport.h"
 #include "ctl/ExitStatus.h"
-#include "model/DeviceInfoCollection.h"
 
 GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& environment)
     : options_(options),
@@ -23,6 +22,8 @@ GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& enviro
 }
 
 GatewaySession::~GatewaySession() {
+    if (runner_.LostPort())
+        environment_.gatewayLost = true;
     port_.Close();
     port_.SetLog(nullptr);
 }
@@ -60,6 +61,7 @@ bool GatewaySession::ChooseSingleGateway(DiscoveryOptions& discovery) {
 
 bool GatewaySession::Collect(DeviceInfo& info) {
     const CollectionResult result = CollectDeviceInfo(runner_, model_, info);
+    readings_ = result.read;
     ReportUnreadReplies(prompter_, result.unread);
     if (result.complete)
         return true;

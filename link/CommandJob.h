@@ -32,6 +32,11 @@ public:
     // cut short: such a job failed although the gateway did answer.
     void SetCutShortBytes(std::size_t bufferBytes) { cutShortBytes_ = bufferBytes; }
     std::size_t GetCutShortBytes() const { return cutShortBytes_; }
+    // True when a reply to this job arrived (an OK or ERROR status, or any
+    // text before the deadline). A job never sent, or met only with silence,
+    // was not answered: its empty response is no value of the gateway's.
+    void SetAnswered(bool answered) { answered_ = answered; }
+    bool Answered() const { return answered_; }
 
 private:
     std::string command_;
@@ -41,6 +46,7 @@ private:
     int status_ = kFailed;
     int extra_ = 0;
     std::size_t cutShortBytes_ = 0;
+    bool answered_ = false;
 };
 
 // A script: jobs run in order; an empty command ends it.

@@ -31,6 +31,7 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
             break;
         job.SetStatus(CommandJob::kFailed);
         job.SetCutShortBytes(0);
+        job.SetAnswered(false);
         if (port.GaveUp())
             continue;
         const std::size_t bufferBytes =
@@ -45,6 +46,7 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
                 job.SetCutShortBytes(bufferBytes);
             continue;
         }
+        job.SetAnswered(!reply.empty());
         std::string payload;
         const bool outcome = port.Parse(command, reply, payload);
         job.SetResponse(std::move(payload));

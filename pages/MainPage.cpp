@@ -140,10 +140,16 @@ void MainPage::OnSetActive() {
     ShowValues();
 }
 
+void MainPage::SetPortName(const std::string& portName) {
+    portName_ = portName;
+    info_.statusText = ConnectedText(portName_);
+}
+
 void MainPage::Refresh() {
     // A failed collection leaves what it could read; the page shows that as is,
     // but says so: the values that did not come back are the old ones.
     const CollectionResult result = CollectDeviceInfo(runner_, model_, info_);
+    info_.statusText = result.complete ? ConnectedText(portName_) : NoAnswerText(portName_);
     ShowValues();
     ReportUnreadReplies(prompter_, result.unread);
     if (!result.complete)

@@ -34,4 +34,12 @@ private:
 inline void Answer(CommandJob& job, std::string response) {
     job.SetResponse(std::move(response));
     job.SetStatus(CommandJob::kSucceeded);
+    job.SetAnswered(true);
+}
+
+// Marks the job as refused: an ERROR status after `response`.
+inline void Refuse(CommandJob& job, std::string response = {}) {
+    job.SetResponse(std::move(response));
+    job.SetStatus(CommandJob::kFailed);
+    job.SetAnswered(true);
 }

@@ -101,6 +101,7 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     runner.answer = [](JobList& jobs) {
         for (CommandJob& job : jobs) {
             job.SetStatus(CommandJob::kSucceeded);
+            job.SetAnswered(true);
             const std::string command = job.GetCommand();
             if (command.find("AT+CGMI") != std::string::npos)
                 job.SetResponse("Sierra");
@@ -133,6 +134,7 @@ TEST_F(MainPageTest, RefreshReportsAStateReplyThatCannotBeRead) {
     runner.answer = [](JobList& jobs) {
         for (CommandJob& job : jobs) {
             job.SetStatus(CommandJob::kSucceeded);
+            job.SetAnswered(true);
             job.SetResponse("<rci_reply><query_state>\n<device_info></query_state>");
         }
     };
