@@ -74,7 +74,8 @@ constexpr std::string_view kCommonOptions =
     "  --interactive   ask on the terminal where a question arises\n"
     "  --retries N     upload attempts before a digest mismatch fails (default 2)\n"
     "  --help          this text, or a command's own\n"
-    "Exit status: 0 success, 1 refused or a check failed, 2 usage error, 3 no usable gateway.\n";
+    "Exit status: 0 success, 1 refused, a needed reply missing or unreadable, or a check\n"
+    "failed, 2 usage error, 3 no usable gateway (or its port went away for good).\n";
 
 void PrintUsage(std::ostream& out) {
     out << "Usage: r7ctl [OPTIONS] COMMAND [ARGS]\n\nCommands:\n";

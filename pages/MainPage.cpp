@@ -58,9 +58,9 @@ void MainPage::BuildLayout() {
     auto* statusRow = new QWidget(this);
     statusRow->setLayout(new QFormLayout);
     status_ = AddField(QStringLiteral("Status"), statusRow);
-    // Wide enough for "Connected (/dev/ttyACM10)"; a longer by-id name is
-    // elided in the middle, whole in the tooltip.
-    status_->ReserveWidthFor(QStringLiteral("Connected (/dev/ttyACM10)"));
+    // Wide enough for "Not connected: no answer on /dev/ttyACM10"; a longer
+    // by-id name is elided in the middle, whole in the tooltip.
+    status_->ReserveWidthFor(QStringLiteral("Not connected: no answer on /dev/ttyACM10"));
 
     auto* device = new QGroupBox(QStringLiteral("Device Information"), this);
     device->setLayout(new QFormLayout);
