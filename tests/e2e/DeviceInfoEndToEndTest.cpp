@@ -136,8 +136,7 @@ TEST(DeviceInfoEndToEnd, LateRepliesAreNotTakenForTheNextQuerysAnswer) {
 
     const DeviceInfo& info = collection.info;
     EXPECT_TRUE(info.imsi.empty() || info.imsi == "310260123456789") << info.imsi;
-    EXPECT_TRUE(info.phoneNumber.empty() || info.phoneNumber == "+15125550142")
-        << info.phoneNumber;
+    EXPECT_TRUE(info.phoneNumber.empty() || info.phoneNumber == "+15125550142") << info.phoneNumber;
     EXPECT_TRUE(info.signal == 0 || info.signal == 17) << info.signal;
     EXPECT_TRUE(info.registration == 0 || info.registration == 1) << info.registration;
     EXPECT_FALSE(info.revision.starts_with("+C")) << info.revision;
