@@ -59,7 +59,7 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
 
     BLPropertySheet sheet(QString::fromUtf8(kProgramTitle), model_, runner_, prompter_);
     auto mainPage = std::make_unique<MainPage>(model_, runner_, prompter_);
-    mainPage->Info().statusText = "Connected (" + port_.PortName() + ")";
+    mainPage->SetPortName(port_.PortName());
     if (!CollectWithRetry(mainPage->Info()))
         return Outcome::NoDeviceInfo;
 

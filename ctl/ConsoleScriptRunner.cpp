@@ -4,6 +4,7 @@
 
 void ConsoleScriptRunner::Run(JobList& jobs) {
     progress_.Start(ProgressRange(jobs));
-    RunScript(port_, jobs, progress_, progress_);
+    if (RunScript(port_, jobs, progress_, progress_))
+        lostPort_ = true;
     progress_.Finish();
 }

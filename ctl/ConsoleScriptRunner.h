@@ -14,7 +14,12 @@ public:
 
     void Run(JobList& jobs) override;
 
+    // True once a script lost the port (a Send gave up, or the port had gone
+    // when the script ended).
+    bool LostPort() const { return lostPort_; }
+
 private:
     ModemPort& port_;
     ConsoleProgress& progress_;
+    bool lostPort_ = false;
 };

@@ -77,7 +77,8 @@ constexpr std::string_view kCommonOptions =
     "  --interactive   ask on the terminal where a question arises\n"
     "  --retries N     upload attempts before a digest mismatch fails (default 2)\n"
     "  --help          this text, or a command's own\n"
-    "Exit status: 0 success, 1 refused or a check failed, 2 usage error, 3 no usable gateway;\n"
+    "Exit status: 0 success, 1 refused, a needed reply missing or unreadable, or a check\n"
+    "failed, 2 usage error, 3 no usable gateway (or its port went away for good);\n"
     "130 or 143 when stopped by SIGINT or SIGTERM.\n";
 
 void PrintUsage(std::ostream& out) {
@@ -142,5 +143,11 @@ int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environmen
     // the port on its way out; say why it ended.
     if (const int signal = StopSignalReceived())
         return StopStatus(signal);
+    // A gateway whose port went away and never came back is no usable
+    // gateway, whatever step noticed it.
+    if (status == kExitRefused && environment.gatewayLost) {
+        environment.err << "r7ctl: the gateway's port went away and did not come back\n";
+        return kExitNoGateway;
+    }
     return status;
 }

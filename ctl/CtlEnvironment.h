@@ -17,4 +17,7 @@ struct CtlEnvironment {
     Clock* clock = &Clock::System();
     DiscoveryOptions discovery;    // explicitPort is set from --port
     std::istream* in = &std::cin;  // where "set PATH=-" reads its value
+    // Set by the command when a script lost the gateway's port: a command that
+    // failed then ends with kExitNoGateway.
+    bool gatewayLost = false;
 };

@@ -23,6 +23,8 @@ GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& enviro
 }
 
 GatewaySession::~GatewaySession() {
+    if (runner_.LostPort())
+        environment_.gatewayLost = true;
     port_.Close();
     port_.SetLog(nullptr);
 }
@@ -67,6 +69,7 @@ bool GatewaySession::ChooseSingleGateway(DiscoveryOptions& discovery) {
 
 bool GatewaySession::Collect(DeviceInfo& info) {
     const CollectionResult result = CollectDeviceInfo(runner_, model_, info);
+    readings_ = result.read;
     ReportUnreadReplies(prompter_, result.unread);
     if (result.complete)
         return true;

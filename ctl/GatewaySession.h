@@ -12,12 +12,14 @@
 #include "link/ModemPort.h"
 #include "model/ConfigModel.h"
 #include "model/DeviceInfo.h"
+#include "model/DeviceInfoCollection.h"
 
 // One gateway for the length of one command: its port (found as the dashboard
 // finds it, or named by --port), the command log, the runner and the trees.
 class GatewaySession {
 public:
     GatewaySession(const CtlOptions& options, CtlEnvironment& environment);
+    // Tells the environment when a script lost the gateway's port.
     ~GatewaySession();
     GatewaySession(const GatewaySession&) = delete;
     GatewaySession& operator=(const GatewaySession&) = delete;
@@ -33,6 +35,9 @@ public:
 
     // Open, then Collect: kExitSuccess, or the status the command ends with.
     int OpenAndCollect(DeviceInfo& info);
+
+    // The modem values the last Collect read.
+    const ModemReadings& Readings() const { return readings_; }
 
     ScriptRunner& Runner() { return runner_; }
     UploadRunner& Uploader() { return uploader_; }
@@ -53,4 +58,5 @@ private:
     ConsoleUploadRunner uploader_;
     ConsolePrompter prompter_;
     ConfigModel model_;
+    ModemReadings readings_;
 };

@@ -1,5 +1,5 @@
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ctl/CtlCommands.h"
@@ -10,41 +10,77 @@
 
 namespace {
 
-using Field = std::pair<std::string, std::string>;
+// One value of the report: what the gateway gave (none when it was not read)
+// and, for the table, the text the device information page would show.
+struct Field {
+    std::string name;
+    std::optional<std::string> value;
+    bool number = false;
+    std::string shown;
+};
 
-std::string StateValue(GatewaySession& session, const std::string& path) {
-    return ReadSettingPath(session.Model().StateGroups(), path).value_or("");
+Field StateField(GatewaySession& session, const std::string& name, const std::string& path) {
+    std::optional<std::string> value = ReadSettingPath(session.Model().StateGroups(), path);
+    return {name, value, false, value.value_or("")};
+}
+
+Field ModemText(const std::string& name, const std::optional<std::string>& value,
+                const std::string& shown) {
+    return {name, value, false, value ? *value : shown};
+}
+
+Field ModemNumber(const std::string& name, const std::optional<int>& value) {
+    const std::optional<std::string> text =
+        value ? std::optional<std::string>(std::to_string(*value)) : std::nullopt;
+    return {name, text, true, text.value_or("")};
 }
 
 std::vector<Field> InfoFields(GatewaySession& session, const DeviceInfo& info) {
+    const ModemReadings& read = session.Readings();
     return {
-        {"product", StateValue(session, "device_info/model")},
-        {"firmware", StateValue(session, "device_info/firmware")},
-        {"imsi", info.imsi},
-        {"iccid", StateValue(session, "mobile_stats/iccid")},
-        {"phone_number", info.phoneNumber},
-        {"modem_manufacturer", info.manufacturer},
-        {"modem_serial_number", info.serialNumber},
-        {"modem_revision", info.revision},
-        {"signal", std::to_string(info.signal)},
-        {"registration", std::to_string(info.registration)},
-        {"ip_address", StateValue(session, "ppp_stats/ip_address")},
+        StateField(session, "product", "device_info/model"),
+        StateField(session, "firmware", "device_info/firmware"),
+        ModemText("imsi", read.imsi, info.imsi),
+        StateField(session, "iccid", "mobile_stats/iccid"),
+        ModemText("phone_number", read.phoneNumber, info.phoneNumber),
+        ModemText("modem_manufacturer", read.manufacturer, {}),
+        ModemText("modem_serial_number", read.serialNumber, {}),
+        ModemText("modem_revision", read.revision, {}),
+        ModemNumber("signal", read.signal),
+        ModemNumber("registration", read.registration),
+        StateField(session, "ip_address", "ppp_stats/ip_address"),
     };
 }
 
 void PrintJson(std::ostream& out, const std::string& port, const std::vector<Field>& fields) {
     out << "{\"port\": " << JsonQuote(port);
-    for (const auto& [name, value] : fields) {
-        const bool number = name == "signal" || name == "registration";
-        out << ", " << JsonQuote(name) << ": " << (number ? value : JsonQuote(value));
+    for (const Field& field : fields) {
+        out << ", " << JsonQuote(field.name) << ": ";
+        if (!field.value)
+            out << "null";
+        else
+            out << (field.number ? *field.value : JsonQuote(*field.value));
     }
     out << "}\n";
 }
 
 void PrintTable(std::ostream& out, const std::string& port, const std::vector<Field>& fields) {
     out << "port: " << port << '\n';
-    for (const auto& [name, value] : fields)
-        out << name << ": " << value << '\n';
+    for (const Field& field : fields)
+        out << field.name << ": " << field.shown << '\n';
+}
+
+// The modem values the gateway did not give (refused, silent, or answered in
+// another form); the state's own values may be absent from a state that was read.
+std::string UnreadModemValues(const std::vector<Field>& fields) {
+    std::string names;
+    for (const Field& field : fields) {
+        const bool fromState = field.name == "product" || field.name == "firmware" ||
+                               field.name == "iccid" || field.name == "ip_address";
+        if (!fromState && !field.value)
+            names += (names.empty() ? "" : ", ") + field.name;
+    }
+    return names;
 }
 
 }  // namespace
@@ -59,5 +95,8 @@ int RunInfo(CtlCall& call) {
         PrintJson(call.environment.out, session.Port().PortName(), fields);
     else
         PrintTable(call.environment.out, session.Port().PortName(), fields);
-    return kExitSuccess;
+    const std::string unread = UnreadModemValues(fields);
+    if (!unread.empty())
+        call.environment.err << "r7ctl: the gateway did not give: " << unread << '\n';
+    return unread.empty() && !session.Questions().Failed() ? kExitSuccess : kExitRefused;
 }

@@ -1,5 +1,6 @@
 #include "ctl/JsonText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 std::string JsonQuote(std::string_view text) {
@@ -32,4 +33,12 @@ std::string JsonQuote(std::string_view text) {
         }
     }
     return quoted + '"';
+}
+
+std::string JsonNumber(std::string_view digits) {
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return "null";
+    // JSON allows no leading zeros.
+    const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+    return std::string(digits.substr(first));
 }

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,10 +67,14 @@ int RunMeshDiscover(CtlCall& call) {
     GatewaySession session(call.options, call.environment);
     if (const int status = session.Open(); status != kExitSuccess)
         return status;
-    const std::vector<DiscoveredNode> nodes = DiscoverNodes(session.Runner());
+    const std::optional<std::vector<DiscoveredNode>> nodes = DiscoverNodes(session.Runner());
+    if (!nodes) {
+        call.environment.err << "r7ctl: the gateway's radio did not answer the discovery\n";
+        return kExitRefused;
+    }
     if (call.options.json)
-        PrintJson(call.environment.out, nodes);
+        PrintJson(call.environment.out, *nodes);
     else
-        PrintTable(call.environment.out, nodes);
+        PrintTable(call.environment.out, *nodes);
     return kExitSuccess;
 }

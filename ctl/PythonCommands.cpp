@@ -20,13 +20,22 @@ std::optional<GatewayFile> FindFile(const std::vector<GatewayFile>& files,
     return *found;
 }
 
+// Said when the gateway's program list did not come back readable.
+int ListNotRead(CtlCall& call) {
+    call.environment.err << "r7ctl: the gateway did not send its program list\n";
+    return kExitRefused;
+}
+
 // Opens the gateway and finds the named program; kExitSuccess or the status to
 // end with.
 int FindProgram(CtlCall& call, GatewaySession& session, const std::string& name,
                 GatewayFile& file) {
     if (const int status = session.Open(); status != kExitSuccess)
         return status;
-    const std::optional<GatewayFile> found = FindFile(ListPythonFiles(session.Runner()), name);
+    const std::optional<std::vector<GatewayFile>> files = ListPythonFiles(session.Runner());
+    if (!files)
+        return ListNotRead(call);
+    const std::optional<GatewayFile> found = FindFile(*files, name);
     if (!found) {
         call.environment.err << "r7ctl: the gateway has no program " << name << '\n';
         return kExitRefused;
@@ -41,13 +50,16 @@ int RunPythonList(CtlCall& call) {
     GatewaySession session(call.options, call.environment);
     if (const int status = session.Open(); status != kExitSuccess)
         return status;
-    const std::vector<GatewayFile> files = ListPythonFiles(session.Runner());
+    const std::optional<std::vector<GatewayFile>> listed = ListPythonFiles(session.Runner());
+    if (!listed)
+        return ListNotRead(call);
+    const std::vector<GatewayFile>& files = *listed;
     std::ostream& out = call.environment.out;
     if (call.options.json) {
         out << '[';
         for (std::size_t i = 0; i < files.size(); ++i) {
             out << (i ? ", " : "") << "{\"name\": " << JsonQuote(files[i].name)
-                << ", \"size\": " << JsonQuote(files[i].size) << '}';
+                << ", \"size\": " << JsonNumber(files[i].size) << '}';
         }
         out << "]\n";
     } else {
@@ -83,9 +95,12 @@ int RunPythonRemove(CtlCall& call) {
     GatewayFile file;
     if (const int status = FindProgram(call, session, name, file); status != kExitSuccess)
         return status;
-    const std::vector<GatewayFile> left =
+    // Removed only when the list read back no longer holds it.
+    const std::optional<std::vector<GatewayFile>> left =
         DeletePythonFiles(session.Runner(), session.Questions(), {file});
-    if (session.Questions().Failed() || FindFile(left, name)) {
+    if (!left)
+        return ListNotRead(call);
+    if (session.Questions().Failed() || FindFile(*left, name)) {
         call.environment.err << "r7ctl: the gateway still lists " << name << '\n';
         return kExitRefused;
     }

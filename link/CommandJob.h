@@ -36,9 +36,10 @@ public:
     // cut short: such a job failed although the gateway did answer.
     void SetCutShortBytes(std::size_t bufferBytes) { cutShortBytes_ = bufferBytes; }
     std::size_t GetCutShortBytes() const { return cutShortBytes_; }
-    // True when the gateway's reply was read and parsed: a failed job that was
-    // answered was refused (an ERROR status), one that was not never got
-    // through (the port was lost, the reply cut short).
+    // True when a reply to this job arrived (an OK or ERROR status, or any
+    // text before the deadline). A job never sent, met only with silence or
+    // cut short was not answered: its empty response is no value of the
+    // gateway's. A failed job that was answered was refused.
     void SetAnswered(bool answered) { answered_ = answered; }
     bool Answered() const { return answered_; }
     bool Refused() const { return answered_ && status_ == kFailed; }

@@ -45,11 +45,11 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
                 job.SetCutShortBytes(bufferBytes);
             continue;
         }
+        job.SetAnswered(!reply.empty());
         std::string payload;
         const bool outcome = port.Parse(command, reply, payload);
         job.SetResponse(std::move(payload));
         job.SetStatus(outcome ? CommandJob::kSucceeded : CommandJob::kFailed);
-        job.SetAnswered(true);
     }
     const bool lost = port.GaveUp() || !port.IsOpen();
     // Given up for this script only: whoever uses the port next tries again.

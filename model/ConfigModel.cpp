@@ -37,6 +37,13 @@ std::optional<UnreadReply> Unread(xmlDocPtr document, const char* name, std::str
     return UnreadReply{name, std::move(reason)};
 }
 
+// The complaint for a reply that parsed but is not the answer asked for: a
+// late reply to an earlier command. The tree keeps what it held.
+UnreadReply Foreign(const char* name, std::string_view element) {
+    return UnreadReply{name, "The reply holds no " + std::string(element) +
+                                 " element: it answers another command."};
+}
+
 }  // namespace
 
 void ConfigModel::Reset() {
@@ -48,7 +55,11 @@ void ConfigModel::Reset() {
 
 ReplyLoad ConfigModel::LoadSettingsReply(std::string_view reply) {
     std::string reason;
-    settings_.ReplaceDocument(ParseXmlText(TrimReply(reply), "setting.xml", &reason));
+    XmlDocument parsed = ParseXmlText(TrimReply(reply), "setting.xml", &reason);
+    if (parsed && FindGroupHolder(parsed.get(), "query_setting") == nullptr) {
+        return {true, Foreign(kSettingsDocumentName, "query_setting")};
+    }
+    settings_.ReplaceDocument(std::move(parsed));
     if (xmlDocPtr document = settings_.Document()) {
         Rename(xmlDocGetRootElement(document), "rci_request");
         AdoptSettingGroups(settings_, FindGroupHolder(document, "query_setting"));
@@ -58,7 +69,11 @@ ReplyLoad ConfigModel::LoadSettingsReply(std::string_view reply) {
 
 ReplyLoad ConfigModel::LoadStateReply(std::string_view reply) {
     std::string reason;
-    state_.ReplaceDocument(ParseXmlText(TrimReply(reply), "state.xml", &reason));
+    XmlDocument parsed = ParseXmlText(TrimReply(reply), "state.xml", &reason);
+    if (parsed && FindGroupHolder(parsed.get(), "query_state") == nullptr) {
+        return {true, Foreign(kStateDocumentName, "query_state")};
+    }
+    state_.ReplaceDocument(std::move(parsed));
     if (xmlDocPtr document = state_.Document()) {
         if (xmlNodePtr queryState = FindGroupHolder(document, "query_state")) {
             state_.SetGroups(queryState->children);
@@ -74,7 +89,12 @@ ReplyLoad ConfigModel::LoadRadioSettingsReply(std::string_view reply) {
         return {false, std::nullopt};
     }
     std::string reason;
-    radio_.ReplaceDocument(ParseXmlText(trimmed, "meshletsetting.xml", &reason));
+    XmlDocument parsed = ParseXmlText(trimmed, "meshletsetting.xml", &reason);
+    if (parsed && FindChildElement(FindGroupHolder(parsed.get(), "do_command"), kElement,
+                                   "query_setting") == nullptr) {
+        return {false, Foreign(kRadioDocumentName, "query_setting")};
+    }
+    radio_.ReplaceDocument(std::move(parsed));
     xmlDocPtr document = radio_.Document();
     if (document == nullptr) {
         return {false, Unread(document, kRadioDocumentName, reason)};

@@ -16,12 +16,17 @@ public:
 
     // A settings query reply becomes the set_setting request that sends the
     // same settings back. Always loaded; a reply that does not parse leaves no
-    // document and the previous group list, and comes back as unread.
+    // document and the previous group list, and comes back as unread. A reply
+    // that parses but holds no query_setting (the answer to another command,
+    // arriving late) changes nothing and comes back as unread.
     ReplyLoad LoadSettingsReply(std::string_view reply);
-    // Always loaded, like LoadSettingsReply.
+    // Always loaded, like LoadSettingsReply; a reply without query_state
+    // changes nothing and comes back as unread.
     ReplyLoad LoadStateReply(std::string_view reply);
     // Not loaded when the gateway says it has no radio (radioPresent is
-    // cleared, nothing else changes) or the reply holds no document (unread).
+    // cleared, nothing else changes) or the reply holds no document, or no
+    // do_command with a query_setting (unread; a parsed reply of another form
+    // changes nothing).
     ReplyLoad LoadRadioSettingsReply(std::string_view reply);
 
     xmlDocPtr SettingsDocument() const { return settings_.Document(); }

@@ -7,6 +7,7 @@
 #include "model/ReplyRoutes.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"
+#include "model/StrayAmpersands.h"
 
 namespace {
 
@@ -18,12 +19,29 @@ bool Contains(std::string_view text, std::string_view piece) {
     return text.find(piece) != std::string_view::npos;
 }
 
-// "+CNUM: "name","number",type": the number without its quotes.
-std::string ReadPhoneNumber(const CommandJob& job) {
-    if (job.GetStatus() == CommandJob::kFailed) {
-        return "N/A";
+// The text after `prefix` when `response` is a reply of that form.
+std::optional<std::string> AfterPrefix(const std::string& response, std::string_view prefix) {
+    if (!response.starts_with(prefix)) {
+        return std::nullopt;
     }
-    std::string number = RemoveAll(job.GetResponse(), "+CNUM:");
+    return response.substr(prefix.size());
+}
+
+bool StartsWithNumber(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first != std::string_view::npos && text[first] >= '0' && text[first] <= '9';
+}
+
+// "+CNUM: "name","number",type": the number without its quotes. An answer
+// without entries is no number; one of another form is no answer to AT+CNUM.
+std::optional<std::string> ReadPhoneNumber(const std::string& response) {
+    if (response.empty()) {
+        return std::string();
+    }
+    if (!response.starts_with("+CNUM:")) {
+        return std::nullopt;
+    }
+    std::string number = RemoveAll(response, "+CNUM:");
     if (const std::size_t comma = number.find(','); comma != std::string::npos) {
         number.erase(0, comma + 1);
     }
@@ -33,70 +51,141 @@ std::string ReadPhoneNumber(const CommandJob& job) {
     return RemoveAll(number, "\"");
 }
 
-std::string ReadImsi(const CommandJob& job) {
-    if (job.GetStatus() == CommandJob::kFailed) {
-        return "No SIM Inserted";
-    }
-    return RemoveAll(RemoveAll(job.GetResponse(), "\n"), "\r");
+// An IMSI is up to 15 decimal digits; anything else answered another command.
+std::optional<std::string> ReadImsi(const std::string& response) {
+    std::string imsi = RemoveAll(RemoveAll(response, "\n"), "\r");
+    const bool digits = !imsi.empty() && imsi.size() <= 15 &&
+                        imsi.find_first_not_of("0123456789") == std::string::npos;
+    return digits ? std::optional<std::string>(std::move(imsi)) : std::nullopt;
 }
 
 // "+CSQ: 17,99" gives 17.
-int ReadSignal(const std::string& response) {
-    const std::string value = RemoveAll(response, "+CSQ: ");
-    return LeadingInteger(std::string_view(value).substr(0, value.find(',')));
+std::optional<int> ReadSignal(const std::string& response) {
+    const std::optional<std::string> value = AfterPrefix(response, "+CSQ:");
+    if (!value || !StartsWithNumber(*value)) {
+        return std::nullopt;
+    }
+    return LeadingInteger(std::string_view(*value).substr(0, value->find(',')));
 }
 
 // "+CREG: 0,1" gives 1; a reply with one number gives that number.
-int ReadRegistration(const std::string& response) {
-    const std::string value = RemoveAll(response, "+CREG: ");
-    const std::size_t comma = value.find(',');
-    return LeadingInteger(comma == std::string::npos ? std::string_view(value)
-                                                     : std::string_view(value).substr(comma + 1));
+std::optional<int> ReadRegistration(const std::string& response) {
+    const std::optional<std::string> value = AfterPrefix(response, "+CREG:");
+    if (!value) {
+        return std::nullopt;
+    }
+    const std::size_t comma = value->find(',');
+    const std::string_view status = comma == std::string::npos
+                                        ? std::string_view(*value)
+                                        : std::string_view(*value).substr(comma + 1);
+    if (!StartsWithNumber(status)) {
+        return std::nullopt;
+    }
+    return LeadingInteger(status);
+}
+
+// What the modem defines: signal 0 to 31, or 99 for not known; registration 0 to 5.
+bool IsDefinedSignal(int signal) {
+    return (signal >= 0 && signal <= 31) || signal == 99;
+}
+bool IsDefinedRegistration(int registration) {
+    return registration >= 0 && registration <= 5;
+}
+constexpr int kUnknownSignal = 99;
+
+// The identity queries have no form of their own, but an answer in the form
+// of another query (a late one) is not theirs.
+std::optional<std::string> ReadIdentity(const std::string& response) {
+    for (const std::string_view foreign : {"+CSQ:", "+CREG:", "+CNUM:"}) {
+        if (response.starts_with(foreign)) {
+            return std::nullopt;
+        }
+    }
+    return response;
+}
+
+// Stores a text the gateway sent in its own form, both as read and as shown.
+void Keep(const std::optional<std::string>& value, std::optional<std::string>& read,
+          std::string& shown) {
+    if (value) {
+        read = *value;
+        shown = *value;
+    }
+}
+
+// A modem query's answer. A refused query means something only for the SIM
+// queries; every other failure leaves the field as it was.
+void ReadModemJob(const CommandJob& job, const std::string& command, DeviceInfo& info,
+                  ModemReadings& read) {
+    const bool refused = job.GetStatus() == CommandJob::kFailed;
+    const std::string response = job.GetResponse();
+    if (Contains(command, "AT+CNUM")) {
+        if (refused) {
+            info.phoneNumber = "N/A";
+        } else {
+            Keep(ReadPhoneNumber(response), read.phoneNumber, info.phoneNumber);
+        }
+    } else if (Contains(command, "AT+CIMI")) {
+        if (refused) {
+            info.imsi = "No SIM Inserted";
+        } else {
+            Keep(ReadImsi(response), read.imsi, info.imsi);
+        }
+    } else if (refused) {
+        return;
+    } else if (Contains(command, "AT+CGMI")) {
+        Keep(ReadIdentity(response), read.manufacturer, info.manufacturer);
+    } else if (Contains(command, "AT+CGSN")) {
+        Keep(ReadIdentity(response), read.serialNumber, info.serialNumber);
+    } else if (Contains(command, "AT+CSQ")) {
+        if (const std::optional<int> signal = ReadSignal(response)) {
+            read.signal = IsDefinedSignal(*signal) ? signal : std::nullopt;
+            info.signal = read.signal.value_or(kUnknownSignal);
+        }
+    } else if (Contains(command, "AT+CREG")) {
+        if (const std::optional<int> registration = ReadRegistration(response);
+            registration && IsDefinedRegistration(*registration)) {
+            read.registration = registration;
+            info.registration = *registration;
+        }
+    } else if (Contains(command, "AT+CGMR")) {
+        Keep(ReadIdentity(response), read.revision, info.revision);
+    }
+}
+
+bool IsConfigurationQuery(const std::string& command) {
+    return Contains(command, kSettingsQuery) || Contains(command, kStateQuery) ||
+           Contains(command, kRadioSettingsQuery);
 }
 
 // Each job is classified once, by the first test its command passes. False
 // ends the collection.
-bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info, UnreadReplies& unread) {
+bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info,
+             CollectionResult& result) {
     // The gateway did answer, with more than can be read: not a silent one.
     if (const std::optional<UnreadReply> cut = CutShortReply(job)) {
-        unread.push_back(*cut);
+        result.unread.push_back(*cut);
         return true;
     }
     const std::string command = job.GetCommand();
     const std::string response = job.GetResponse();
-    if (Contains(command, "AT+CGMI")) {
-        info.manufacturer = response;
-    } else if (Contains(command, "AT+CGSN")) {
-        info.serialNumber = response;
-    } else if (Contains(command, "AT+CNUM")) {
-        info.phoneNumber = ReadPhoneNumber(job);
-    } else if (Contains(command, "AT+CIMI")) {
-        info.imsi = ReadImsi(job);
-    } else if (Contains(command, "AT+CSQ")) {
-        info.signal = ReadSignal(response);
-    } else if (Contains(command, "AT+CREG")) {
-        info.registration = ReadRegistration(response);
-    } else if (Contains(command, "AT+CGMR")) {
-        info.revision = response;
-    } else if (Contains(command, InlineCommand(kSettingsQuery)) ||
-               Contains(command, kSettingsQuery)) {
-        if (response.empty()) {
+    if (!IsConfigurationQuery(command)) {
+        if (job.Answered()) {
+            ReadModemJob(job, command, info, result.read);
+        }
+    } else if (Contains(command, kSettingsQuery)) {
+        if (!job.Answered() || response.empty()) {
             return false;
         }
-        NoteUnread(model.LoadSettingsReply(response), unread);
-    } else if (Contains(command, InlineCommand(kStateQuery))) {
-        if (response.empty()) {
+        NoteUnread(model.LoadSettingsReply(response), result.unread);
+    } else if (Contains(command, kStateQuery)) {
+        if (!job.Answered() || response.empty()) {
             return false;
         }
-        // The state carries free text the gateway does not escape; a bare '&'
-        // would make the whole reply unreadable.
-        NoteUnread(model.LoadStateReply(RemoveAll(response, "&")), unread);
-    } else if (Contains(command, InlineCommand(kRadioSettingsQuery))) {
-        const ReplyLoad load = model.LoadRadioSettingsReply(response);
+        NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(response)), result.unread);
+    } else if (job.Answered() && !response.empty()) {
         // No answer at all means no radio to show, not a reply that failed.
-        if (!response.empty()) {
-            NoteUnread(load, unread);
-        }
+        NoteUnread(model.LoadRadioSettingsReply(response), result.unread);
     }
     return true;
 }
@@ -122,7 +211,7 @@ CollectionResult ReadDeviceInfoResults(const JobList& jobs, ConfigModel& model, 
         if (job.GetCommand().empty()) {
             break;
         }
-        if (!ReadJob(job, model, info, result.unread)) {
+        if (!ReadJob(job, model, info, result)) {
             result.complete = false;
             break;
         }

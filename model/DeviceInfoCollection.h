@@ -6,17 +6,40 @@
 #include "model/DeviceInfo.h"
 #include "model/ReplyLoad.h"
 
+#include <optional>
+#include <string>
+
+// The modem values one collection read from the gateway's own answers. A value
+// is present only when its query was answered in its own form and, for the
+// numbers, with a value inside their defined range; a refused, silent, late or
+// foreign answer leaves it absent. The page's texts ("No SIM Inserted", "N/A")
+// are no readings.
+struct ModemReadings {
+    std::optional<std::string> manufacturer;
+    std::optional<std::string> serialNumber;
+    std::optional<std::string> revision;
+    std::optional<std::string> imsi;
+    std::optional<std::string> phoneNumber;
+    std::optional<int> signal;
+    std::optional<int> registration;
+};
+
 // What a collection brought back.
 struct CollectionResult {
-    bool complete = true;  // false: the settings or state reply was empty
+    bool complete = true;  // false: the settings or state query got no answer
     UnreadReplies unread;  // configuration replies that came but could not be read
+    ModemReadings read;
 };
 
 // The modem queries followed by the settings, state and radio settings queries.
 JobList BuildDeviceInfoScript();
 
 // Reads a finished script into `info` and `model`. Not complete when the
-// settings or state reply is empty; the fields of the jobs before it are kept.
+// settings or state query got no answer or an empty one. A field changes only
+// when its query was answered: a job that was not sent, met silence, or got an
+// answer of another form keeps what was shown before. A refused "AT+CIMI"
+// shows "No SIM Inserted", a refused "AT+CNUM" "N/A"; a signal value outside
+// 0 to 31 and 99 is shown as unknown (99).
 CollectionResult ReadDeviceInfoResults(const JobList& jobs, ConfigModel& model, DeviceInfo& info);
 
 // Runs the script and reads its results.

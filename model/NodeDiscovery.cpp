@@ -98,17 +98,21 @@ std::string ProductName(const std::string& deviceType) {
 }
 
 std::vector<DiscoveredNode> ParseDiscoveryReply(std::string_view reply) {
-    std::vector<DiscoveredNode> nodes;
+    return ReadDiscoveryReply(reply).value_or(std::vector<DiscoveredNode>{});
+}
+
+std::optional<std::vector<DiscoveredNode>> ReadDiscoveryReply(std::string_view reply) {
     const XmlDocument document = ParseXmlText(TrimReply(reply), "zigbee.xml");
     if (!document) {
-        return nodes;
+        return std::nullopt;
     }
     xmlNodePtr command =
         FindChildElement(xmlDocGetRootElement(document.get()), kElement, "do_command");
     xmlNodePtr discover = FindChildElement(command, kElement, "discover");
     if (discover == nullptr) {
-        return nodes;
+        return std::nullopt;
     }
+    std::vector<DiscoveredNode> nodes;
     for (xmlNodePtr record = FirstRecord(discover); record != nullptr;
          record = FindNextElement(record, kElement, "device")) {
         DiscoveredNode node = ReadRecord(record);
@@ -119,8 +123,8 @@ std::vector<DiscoveredNode> ParseDiscoveryReply(std::string_view reply) {
     return nodes;
 }
 
-std::vector<DiscoveredNode> DiscoverNodes(ScriptRunner& runner) {
+std::optional<std::vector<DiscoveredNode>> DiscoverNodes(ScriptRunner& runner) {
     JobList jobs = {CommandJob(InlineCommand(kNodeDiscovery), "", kDiscoveryTimeoutMs)};
     runner.Run(jobs);
-    return ParseDiscoveryReply(jobs.front().GetResponse());
+    return ReadDiscoveryReply(jobs.front().GetResponse());
 }

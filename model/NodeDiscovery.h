@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,11 @@ std::string ProductName(const std::string& deviceType);
 // once (compared ignoring case). A coordinator of unspecified product is the
 // gateway itself. No nodes when the reply has no readable discover element.
 std::vector<DiscoveredNode> ParseDiscoveryReply(std::string_view reply);
+// The same, with no value when the reply holds no readable discover element.
+std::optional<std::vector<DiscoveredNode>> ReadDiscoveryReply(std::string_view reply);
 
 // Asks the gateway's radio for the nodes it can reach. A failed or late reply
-// is read all the same: whatever arrived may still list nodes.
-std::vector<DiscoveredNode> DiscoverNodes(ScriptRunner& runner);
+// is read all the same: whatever arrived may still list nodes. No value when
+// the reply holds no readable discover element (refused, silent, or another
+// command's answer), so that no answer is not taken for an empty mesh.
+std::optional<std::vector<DiscoveredNode>> DiscoverNodes(ScriptRunner& runner);

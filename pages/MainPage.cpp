@@ -58,9 +58,9 @@ void MainPage::BuildLayout() {
     auto* statusRow = new QWidget(this);
     statusRow->setLayout(new QFormLayout);
     status_ = AddField(QStringLiteral("Status"), statusRow);
-    // Wide enough for "Connected (/dev/ttyACM10)"; a longer by-id name is
-    // elided in the middle, whole in the tooltip.
-    status_->ReserveWidthFor(QStringLiteral("Connected (/dev/ttyACM10)"));
+    // Wide enough for "Not connected: no answer on /dev/ttyACM10"; a longer
+    // by-id name is elided in the middle, whole in the tooltip.
+    status_->ReserveWidthFor(QStringLiteral("Not connected: no answer on /dev/ttyACM10"));
 
     auto* device = new QGroupBox(QStringLiteral("Device Information"), this);
     device->setLayout(new QFormLayout);
@@ -140,10 +140,16 @@ void MainPage::OnSetActive() {
     ShowValues();
 }
 
+void MainPage::SetPortName(const std::string& portName) {
+    portName_ = portName;
+    info_.statusText = ConnectedText(portName_);
+}
+
 void MainPage::Refresh() {
     // A failed collection leaves what it could read; the page shows that as is,
     // but says so: the values that did not come back are the old ones.
     const CollectionResult result = CollectDeviceInfo(runner_, model_, info_);
+    info_.statusText = result.complete ? ConnectedText(portName_) : NoAnswerText(portName_);
     ShowValues();
     ReportUnreadReplies(prompter_, result.unread);
     if (!result.complete)

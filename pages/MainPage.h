@@ -28,6 +28,11 @@ public:
     // Filled by start-up and by the collection.
     DeviceInfo& Info() { return info_; }
 
+    // The gateway's port, named on the Status line: "Connected (PORT)" until a
+    // Refresh gets no answer, then "Not connected: no answer on PORT" until one
+    // is answered again.
+    void SetPortName(const std::string& portName);
+
     // Runs the device information collection again and shows its results;
     // configuration replies that could not be read are reported.
     void Refresh();
@@ -54,6 +59,7 @@ private:
     ScriptRunner& runner_;
     Prompter& prompter_;
     DeviceInfo info_;
+    std::string portName_;
     std::string iccid_;
     std::string product_;
     std::string firmware_;

@@ -46,7 +46,8 @@ int MeshletSettingsPage::SelectedRow() const {
 }
 
 void MeshletSettingsPage::Refresh() {
-    const std::vector<DiscoveredNode> found = DiscoverNodes(runner_);
+    const std::vector<DiscoveredNode> found =
+        DiscoverNodes(runner_).value_or(std::vector<DiscoveredNode>{});
     const int selected = SelectedRow();
     nodes_->setUpdatesEnabled(false);
     nodes_->clear();

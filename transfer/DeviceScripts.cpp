@@ -4,8 +4,8 @@
 
 #include "link/Prompter.h"
 #include "model/ReplyRoutes.h"
-#include "model/ReplyText.h"
 #include "model/RequestDocuments.h"
+#include "model/StrayAmpersands.h"
 #include "model/UnreadReport.h"
 #include "transfer/VerifiedUpload.h"
 
@@ -25,7 +25,7 @@ ReplyRoute StateRoute(ConfigModel& model, UnreadReplies& unread) {
     return {kStateQuery, [&model, &unread](const std::string& reply) {
                 // The gateway does not escape '&' in the free text of its state (a network
                 // called AT&T): read it as start-up does, or the whole state is lost.
-                NoteUnread(model.LoadStateReply(RemoveAll(reply, "&")), unread);
+                NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(reply)), unread);
             }};
 }
 

@@ -104,19 +104,15 @@ DownloadStep DownloadOnce(ScriptRunner& runner, Prompter& prompter, const Gatewa
     return prompter.AskRetry("Error", text, {}) ? DownloadStep::Again : DownloadStep::Done;
 }
 
-std::vector<GatewayFile> ListFromLastJob(const JobList& jobs) {
-    return ParseFileList(jobs.back().GetResponse());
-}
-
 }  // namespace
 
-std::vector<GatewayFile> ParseFileList(std::string_view reply) {
+std::optional<std::vector<GatewayFile>> ParseFileList(std::string_view reply) {
     const XmlDocument document = ParseXmlText(TrimReply(reply), "python.xml");
     if (!document)
-        return {};
+        return std::nullopt;
     const xmlNodePtr list = CommandElement(document.get(), "ls");
     if (list == nullptr)
-        return {};
+        return std::nullopt;
     std::vector<GatewayFile> files;
     for (xmlNodePtr entry = list->children; entry != nullptr;
          entry = FindNextElement(entry, kElement, "file")) {
@@ -162,10 +158,17 @@ JobList ListScript() {
             {std::string(kListPythonFiles), kListText, 30000}};
 }
 
-std::vector<GatewayFile> ListPythonFiles(ScriptRunner& runner) {
+std::optional<std::vector<GatewayFile>> ListedFiles(const JobList& jobs) {
+    const CommandJob& list = jobs.back();
+    if (!list.Answered() || list.GetStatus() == CommandJob::kFailed)
+        return std::nullopt;
+    return ParseFileList(list.GetResponse());
+}
+
+std::optional<std::vector<GatewayFile>> ListPythonFiles(ScriptRunner& runner) {
     JobList jobs = ListScript();
     runner.Run(jobs);
-    return ListFromLastJob(jobs);
+    return ListedFiles(jobs);
 }
 
 void DownloadPythonFiles(ScriptRunner& runner, Prompter& prompter,
@@ -178,8 +181,8 @@ void DownloadPythonFiles(ScriptRunner& runner, Prompter& prompter,
     }
 }
 
-std::vector<GatewayFile> DeletePythonFiles(ScriptRunner& runner, Prompter& prompter,
-                                           const std::vector<GatewayFile>& files) {
+std::optional<std::vector<GatewayFile>> DeletePythonFiles(ScriptRunner& runner, Prompter& prompter,
+                                                          const std::vector<GatewayFile>& files) {
     JobList jobs;
     for (const GatewayFile& file : files) {
         if (AcceptGatewayName(prompter, file.name))
@@ -189,7 +192,7 @@ std::vector<GatewayFile> DeletePythonFiles(ScriptRunner& runner, Prompter& promp
     const JobList list = ListScript();
     jobs.insert(jobs.end(), list.begin(), list.end());
     runner.Run(jobs);
-    return ListFromLastJob(jobs);
+    return ListedFiles(jobs);
 }
 
 PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploader,
@@ -212,7 +215,7 @@ PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploa
         const JobList list = ListScript();
         jobs.insert(jobs.end(), list.begin(), list.end());
         runner.Run(jobs);
-        result.files = ListFromLastJob(jobs);
+        result.files = ListedFiles(jobs).value_or(std::vector<GatewayFile>{});
         result.verified = DigestVerified(localDigest, jobs.front());
         if (result.verified ||
             !prompter.AskRetry("Error", "The file " + localPath + " did not correctly transfer.",

@@ -23,8 +23,8 @@ struct GatewayFile {
 };
 
 // The file entries of a list reply, in reply order; those without a name or a
-// size are left out. Empty when the reply does not parse.
-std::vector<GatewayFile> ParseFileList(std::string_view reply);
+// size are left out. No value when the reply does not parse or holds no list.
+std::optional<std::vector<GatewayFile>> ParseFileList(std::string_view reply);
 
 // The width of the name column: 12, or the longest name, so that every name is
 // shown whole.
@@ -46,8 +46,13 @@ std::optional<FetchedFile> ParseFetchReply(std::string_view reply);
 // The two jobs that ask for the list; the last job's response is the list reply.
 JobList ListScript();
 
-// Reads the program list from the gateway.
-std::vector<GatewayFile> ListPythonFiles(ScriptRunner& runner);
+// The program list as the gateway sent it in the last job of a script that
+// ends with ListScript(); no value when that job was refused, got no answer or
+// its reply holds no list (an empty directory is an empty list).
+std::optional<std::vector<GatewayFile>> ListedFiles(const JobList& jobs);
+
+// Reads the program list from the gateway; no value when it was not read.
+std::optional<std::vector<GatewayFile>> ListPythonFiles(ScriptRunner& runner);
 
 // Fetches each file, asks where to save it, writes it and compares its digest
 // with the gateway's. Failures offer Retry and Cancel; Cancel (or cancelling
@@ -57,10 +62,10 @@ void DownloadPythonFiles(ScriptRunner& runner, Prompter& prompter,
                          const std::vector<GatewayFile>& files);
 
 // Removes the files in one batch that ends by reading the list again; returns
-// that list. Nothing is confirmed; names that cannot travel are refused with a
-// message and skipped.
-std::vector<GatewayFile> DeletePythonFiles(ScriptRunner& runner, Prompter& prompter,
-                                           const std::vector<GatewayFile>& files);
+// that list (no value when it was not read). Nothing is confirmed; names that
+// cannot travel are refused with a message and skipped.
+std::optional<std::vector<GatewayFile>> DeletePythonFiles(ScriptRunner& runner, Prompter& prompter,
+                                                          const std::vector<GatewayFile>& files);
 
 struct PythonUploadResult {
     bool verified = false;

@@ -142,7 +142,7 @@ void PythonPage::ReadTable() {
 
 void PythonPage::OnInitDialog() {
     ReadTable();
-    ShowFiles(ListPythonFiles(runner_));
+    ShowFiles(ListPythonFiles(runner_).value_or(std::vector<GatewayFile>{}));
     SetModified(false);
 }
 
@@ -221,5 +221,6 @@ void PythonPage::Download() {
 
 void PythonPage::Delete() {
     UpdateData(true);
-    ShowFiles(DeletePythonFiles(runner_, prompter_, CheckedFiles()));
+    ShowFiles(
+        DeletePythonFiles(runner_, prompter_, CheckedFiles()).value_or(std::vector<GatewayFile>{}));
 }

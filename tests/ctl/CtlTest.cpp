@@ -11,6 +11,7 @@
 
 #include "ctl/Ctl.h"
 #include "ctl/ExitStatus.h"
+#include "ctl/JsonText.h"
 #include "ctl/SettingPath.h"
 #include "link/ModemPort.h"
 #include "link/PortDiscovery.h"
@@ -115,7 +116,47 @@ TEST(CtlGateway, InfoPrintsTheDeviceInformation) {
     const CtlRun json = CtlOn(gateway, {"info", "--json"});
     ASSERT_EQ(json.status, kExitSuccess);
     EXPECT_NE(json.out.find("\"imsi\": \"310260123456789\""), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"signal\": 17"), std::string::npos);
+    EXPECT_NE(json.out.find("\"signal\": 17, \"registration\": 1,"), std::string::npos);
+}
+
+// A value the gateway did not give is null, never a page text, and the
+// command fails naming it.
+TEST(CtlGateway, InfoFailsOnEveryValueNotRead) {
+    const struct {
+        std::vector<std::string> gateway;
+        std::vector<std::string> nulls;
+    } kCases[] = {
+        {{"--no-sim"}, {"imsi", "phone_number"}},
+        {{"--csq", "45"}, {"signal"}},
+        {{"--error-on", "AT+CGMR"}, {"modem_revision"}},
+        {{"--creg", "+CSQ: 1,1"}, {"registration"}},
+    };
+    for (const auto& [options, nulls] : kCases) {
+        SCOPED_TRACE(options.front());
+        SimGateway gateway(options);
+        const CtlRun run = CtlOn(gateway, {"info", "--json"});
+        EXPECT_EQ(run.status, kExitRefused);
+        for (const std::string& name : nulls) {
+            EXPECT_NE(run.out.find('"' + name + "\": null"), std::string::npos) << run.out;
+            EXPECT_NE(run.err.find(name), std::string::npos) << run.err;
+        }
+        EXPECT_EQ(run.out.find("No SIM Inserted"), std::string::npos);
+        EXPECT_EQ(run.out.find("N/A"), std::string::npos);
+    }
+}
+
+// Whatever step meets a port gone for good, the status says there is no
+// usable gateway.
+TEST(CtlGateway, AGatewayGoneForGoodExitsThree) {
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"info"}, {"python", "ls"}, {"mesh", "discover"}}) {
+        SCOPED_TRACE(command.front());
+        SimGateway gateway({"--vanish-on", "usbinterface", "--vanish-for-good"});
+        AwayClock clock(gateway.LinkPath(), 50, 5000);
+        std::vector<std::string> arguments = command;
+        arguments.insert(arguments.end(), {"--port", gateway.LinkPath()});
+        EXPECT_EQ(Ctl(arguments, NoDevices(), &clock).status, kExitNoGateway);
+    }
 }
 
 TEST(CtlGateway, GetPrintsValuesAndNamesMissingPaths) {
@@ -214,6 +255,34 @@ TEST(CtlPython, PutListGetAndRemoveRoundTrip) {
     EXPECT_EQ(CtlOn(gateway, {"python", "ls"}).out.find("meter.py"), std::string::npos);
     EXPECT_EQ(CtlOn(gateway, {"python", "rm", "meter.py"}).status, kExitRefused);
     EXPECT_EQ(CtlOn(gateway, {"python", "get", "meter.py"}).status, kExitRefused);
+}
+
+// No list, no nodes: refused, never an empty success.
+TEST(CtlPython, ListsAndDiscoveriesNotReadFail) {
+    SimGateway refusing({"--error-on", "<ls", "--error-on", "discover"});
+    EXPECT_EQ(CtlOn(refusing, {"python", "ls"}).status, kExitRefused);
+    EXPECT_EQ(CtlOn(refusing, {"mesh", "discover"}).status, kExitRefused);
+
+    // The removal is answered, the list read back after it is not.
+    SimGateway silent({"--silent-after", "3"});
+    const CtlRun removed = CtlOn(silent, {"python", "rm", "blink.py"});
+    EXPECT_EQ(removed.status, kExitRefused);
+    EXPECT_NE(removed.err.find("program list"), std::string::npos) << removed.err;
+
+    SimGateway keeping({"--error-on", "<rm "});
+    EXPECT_EQ(CtlOn(keeping, {"python", "rm", "blink.py"}).status, kExitRefused);
+    const CtlRun listed = CtlOn(keeping, {"python", "ls", "--json"});
+    EXPECT_NE(listed.out.find("{\"name\": \"blink.py\", \"size\": "), std::string::npos)
+        << listed.out;
+}
+
+TEST(CtlJson, TextIsEscapedAndCountsAreNumbers) {
+    EXPECT_EQ(JsonQuote("C:\\a\"b\n\x01"), "\"C:\\\\a\\\"b\\n\\u0001\"");
+    EXPECT_EQ(JsonNumber("15"), "15");
+    EXPECT_EQ(JsonNumber("007"), "7");
+    EXPECT_EQ(JsonNumber("0"), "0");
+    EXPECT_EQ(JsonNumber(""), "null");
+    EXPECT_EQ(JsonNumber("12k"), "null");
 }
 
 TEST(CtlPython, DigestMismatchRetriesThenFailsWithoutAPrompt) {

@@ -208,7 +208,7 @@ TEST_P(UnreadableReplies, KeepTheTreesAndWriteNothingUnasked) {
     EXPECT_EQ(Groups(model), reloaded);
 
     // Files and nodes: nothing listed, nothing saved, the fetch offered again.
-    EXPECT_TRUE(ListPythonFiles(gateway.runner).empty());
+    EXPECT_FALSE(ListPythonFiles(gateway.runner));
     TempDir local;
     prompter.fileAnswers = {(local.Path() / "blink.py").string()};
     DownloadPythonFiles(gateway.runner, prompter, {{"blink.py", "15"}});
@@ -217,7 +217,7 @@ TEST_P(UnreadableReplies, KeepTheTreesAndWriteNothingUnasked) {
               "File download failed.\r\nSelect Retry to attempt the file download again.");
     EXPECT_TRUE(prompter.fileFilters.empty()) << "no save dialog for a file not read";
     EXPECT_TRUE(fs::is_empty(local.Path()));
-    EXPECT_TRUE(DiscoverNodes(gateway.runner).empty());
+    EXPECT_FALSE(DiscoverNodes(gateway.runner));
     EXPECT_EQ(gateway.NewWrites(), 0);
 }
 
@@ -363,9 +363,10 @@ TEST(ContentFaults, RepliesInLatin1AreReadEverywhere) {
     EXPECT_TRUE(CollectDeviceInfo(gateway.runner, model, info).unread.empty());
     EXPECT_NE(model.SettingsDocument(), nullptr);
     EXPECT_NE(model.RadioSettingsDocument(), nullptr);
-    EXPECT_FALSE(DiscoverNodes(gateway.runner).empty());
+    EXPECT_FALSE(DiscoverNodes(gateway.runner).value().empty());
 
-    const std::vector<GatewayFile> listed = ListPythonFiles(gateway.runner);
+    const std::vector<GatewayFile> listed =
+        ListPythonFiles(gateway.runner).value_or(std::vector<GatewayFile>{});
     ASSERT_EQ(listed.size(), 2u);
     EXPECT_EQ(listed[1].name, "caf\xc3\xa9.py");
     TempDir local;

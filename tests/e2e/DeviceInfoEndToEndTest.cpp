@@ -124,3 +124,25 @@ TEST(DeviceInfoEndToEnd, AReplyThatNeverEndsFailsItsQueryAndTheNextOnesStillWork
     EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kSucceeded);
     EXPECT_NE(jobs[1].GetResponse().find("356938035643809"), std::string::npos);
 }
+
+// A gateway slower than the time-outs: its replies land one command late.
+// Whatever lands where, no value shows another query's answer. Real time: a
+// reply must come later than the quiet window the drain before each command
+// waits for, which does not scale.
+TEST(DeviceInfoEndToEnd, LateRepliesAreNotTakenForTheNextQuerysAnswer) {
+    SimGateway gateway({"--reply-delay", "700", "--time-scale", "1"});
+    Collection collection(gateway, 1);
+    ASSERT_TRUE(collection.opened);
+
+    collection.Collect();
+
+    const DeviceInfo& info = collection.info;
+    EXPECT_TRUE(info.imsi.empty() || info.imsi == "310260123456789") << info.imsi;
+    EXPECT_TRUE(info.phoneNumber.empty() || info.phoneNumber == "+15125550142") << info.phoneNumber;
+    EXPECT_TRUE(info.signal == 0 || info.signal == 17) << info.signal;
+    EXPECT_TRUE(info.registration == 0 || info.registration == 1) << info.registration;
+    EXPECT_FALSE(info.revision.starts_with("+C")) << info.revision;
+    if (const xmlNodePtr state = collection.model.StateGroups()) {
+        EXPECT_STREQ(reinterpret_cast<const char*>(state->parent->name), "query_state");
+    }
+}

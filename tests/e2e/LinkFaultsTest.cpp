@@ -160,7 +160,8 @@ TEST(LinkFaults, AfterARebootTheNextScriptWaitsForThePortAndWorks) {
     ASSERT_TRUE(gateway.ready);
 
     RebootDevice(gateway.runner);
-    const std::vector<GatewayFile> files = ListPythonFiles(gateway.runner);
+    const std::vector<GatewayFile> files =
+        ListPythonFiles(gateway.runner).value_or(std::vector<GatewayFile>{});
 
     EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down reboot", "up"}));
     EXPECT_EQ(files.size(), 3u);
@@ -196,7 +197,9 @@ TEST(LinkFaults, PortGoneForGoodEndsEveryPageScriptWithoutChangingTheModel) {
         ASSERT_TRUE(gateway.ready);
         ChangeValue(gateway.model.SettingsGroups(), kApn, "typed.apn");
         const auto apply = [&] { return ApplyConfiguration(gateway.runner, gateway.model); };
-        const auto list = [&] { return ListPythonFiles(gateway.runner); };
+        const auto list = [&] {
+            return ListPythonFiles(gateway.runner).value_or(std::vector<GatewayFile>{});
+        };
 
         ApplyResult applied;
         std::vector<GatewayFile> files;

@@ -197,6 +197,8 @@ TEST(ConfigModelTest, UnreadableRepliesSayWhy) {
         {"at&usbinterface=20,\"<rci_request/>\"\r\n<rci_reply><query_setting/></rci_reply>",
          "Extra content at the end of the document (line 1)"},
         {"ERROR", "no XML"},
+        // A late answer to another query parses, but is not the settings.
+        {"<rci_reply><query_state><device_info/></query_state></rci_reply>", "query_setting"},
     };
     ConfigModel model;
     model.LoadSettingsReply(kSettings);
@@ -211,6 +213,10 @@ TEST(ConfigModelTest, UnreadableRepliesSayWhy) {
         EXPECT_EQ(Name(FirstGroup(model.SettingsGroups())), "mobile_simple");
     }
     EXPECT_EQ(model.LoadStateReply("<r>").unread->document, "device state");
+    model.LoadStateReply("<r><query_state><a/></query_state></r>");
+    EXPECT_TRUE(model.LoadStateReply(kSettings).unread);
+    EXPECT_TRUE(model.LoadRadioSettingsReply(kSettings).unread);
+    EXPECT_EQ(Name(model.StateGroups()), "a");
     const ReplyLoad radio = model.LoadRadioSettingsReply("<r>");
     EXPECT_FALSE(radio);
     EXPECT_EQ(radio.unread->document, "radio settings");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "FakeScriptRunner.h"
@@ -19,13 +20,16 @@ const std::string kRadioCommand =
     "<query_setting/></do_command></rci_request>\"\r\n";
 
 // A gateway with a SIM, a radio and a working network; tests change single
-// answers. A command missing from the map fails with an empty reply.
+// answers. A command in `refused` is answered with ERROR; one missing from
+// both maps gets no answer (not sent, or silence).
 class DeviceInfoCollectionTest : public testing::Test {
 protected:
     bool Collect() {
         FakeScriptRunner runner([this](CommandJob& job) {
             const auto reply = replies.find(job.GetCommand());
-            if (reply != replies.end()) {
+            if (refused.contains(job.GetCommand())) {
+                Refuse(job);
+            } else if (reply != replies.end()) {
                 Answer(job, reply->second);
             }
         });
@@ -45,12 +49,13 @@ protected:
         {kSettingsCommand,
          "<rci_reply><query_setting><mobile_simple/></query_setting></rci_reply>"},
         {kStateCommand,
-         "<rci_reply><query_state><mobile_stats><operator>AT&T</operator></mobile_stats>"
+         "<rci_reply><query_state><mobile_stats><operator>AT&T &amp; Co</operator></mobile_stats>"
          "</query_state></rci_reply>"},
         {kRadioCommand,
          "<rci_reply><do_command><query_setting><radio/></query_setting></do_command>"
          "</rci_reply>"},
     };
+    std::set<std::string> refused;
     ConfigModel model;
     DeviceInfo info;
     CollectionResult result;
@@ -81,31 +86,90 @@ TEST_F(DeviceInfoCollectionTest, ReadsEveryAnswer) {
     EXPECT_EQ(info.signal, 17);
     EXPECT_EQ(info.registration, 1);
     EXPECT_NE(model.SettingsGroups(), nullptr);
-    // The bare '&' is dropped so the state still parses.
+    EXPECT_EQ(result.read.imsi, "234150000000001");
+    EXPECT_EQ(result.read.signal, 17);
+    // The bare '&' is dropped so the state still parses; a reference stays one.
     ASSERT_NE(model.StateGroups(), nullptr);
-    EXPECT_EQ(NodeContent(model.StateGroups()), "ATT");
+    EXPECT_EQ(NodeContent(model.StateGroups()), "ATT & Co");
     EXPECT_NE(model.RadioGroups(), nullptr);
     EXPECT_TRUE(model.RadioPresent());
 }
 
 TEST_F(DeviceInfoCollectionTest, ModemAnswerVariants) {
-    replies.erase("AT+CIMI\r\n");
-    replies.erase("AT+CNUM\r\n");
+    refused = {"AT+CIMI\r\n", "AT+CNUM\r\n"};
     replies["AT+CSQ\r\n"] = "+CSQ: 99,99";
     replies["AT+CREG?\r\n"] = "+CREG: 5";
     ASSERT_TRUE(Collect());
     EXPECT_EQ(info.imsi, "No SIM Inserted");
     EXPECT_EQ(info.phoneNumber, "N/A");
+    EXPECT_FALSE(result.read.imsi);  // a page text is no reading
+    EXPECT_FALSE(result.read.phoneNumber);
     EXPECT_EQ(info.signal, 99);
     EXPECT_EQ(info.registration, 5);
 
+    refused.clear();
     replies["AT+CNUM\r\n"] = "+CNUM: \"07700900123\"";
-    replies["AT+CSQ\r\n"] = "garbage";
-    replies["AT+CREG?\r\n"] = "";
     ASSERT_TRUE(Collect());
     EXPECT_EQ(info.phoneNumber, " 07700900123");
-    EXPECT_EQ(info.signal, 0);
-    EXPECT_EQ(info.registration, 0);
+}
+
+// A slow gateway's replies land one command late: an answer in the form of
+// another query, or none at all, changes nothing shown; a signal outside the
+// defined values is unknown.
+TEST_F(DeviceInfoCollectionTest, ForeignOrMissingAnswersKeepWhatWasShown) {
+    ASSERT_TRUE(Collect());
+    const struct {
+        const char* command;
+        const char* reply;  // nullptr: no answer
+    } kCases[] = {
+        {"AT+CIMI\r\n", "R7.2"},           {"AT+CIMI\r\n", nullptr},
+        {"AT+CNUM\r\n", "+CSQ: 17,99"},    {"AT+CNUM\r\n", nullptr},
+        {"AT+CSQ\r\n", "234150000000001"}, {"AT+CSQ\r\n", "+CSQ: ,99"},
+        {"AT+CSQ\r\n", nullptr},           {"AT+CREG?\r\n", "+CNUM: \"a\",\"1\",129"},
+        {"AT+CREG?\r\n", "+CREG: 0,7"},    {"AT+CGMR\r\n", "+CREG: 0,1"},
+        {"AT+CGMI\r\n", nullptr},
+    };
+    for (const auto& [command, reply] : kCases) {
+        SCOPED_TRACE(std::string(command) + (reply ? reply : "(silent)"));
+        const auto kept = replies;
+        if (reply) {
+            replies[command] = reply;
+        } else {
+            replies.erase(command);
+        }
+        ASSERT_TRUE(Collect());
+        EXPECT_EQ(info.imsi, "234150000000001");
+        EXPECT_EQ(info.phoneNumber, "+447700900123");
+        EXPECT_EQ(info.signal, 17);
+        EXPECT_EQ(info.registration, 1);
+        EXPECT_EQ(info.revision, "R7.2");
+        EXPECT_EQ(info.manufacturer, "Sierra");
+        replies = kept;
+    }
+    EXPECT_FALSE(result.read.manufacturer) << "silent: shown, but not read this time";
+
+    for (const char* signal : {"+CSQ: 32,99", "+CSQ: 2147483647,0", "+CSQ: -1,0"}) {
+        replies["AT+CSQ\r\n"] = signal;
+        ASSERT_TRUE(Collect());
+        EXPECT_EQ(info.signal, 99) << signal;
+        EXPECT_FALSE(result.read.signal) << signal;
+    }
+}
+
+// A gateway lost in the middle of a Refresh (Cancel in the wait): nothing it
+// showed before changes, and the collection is not complete.
+TEST_F(DeviceInfoCollectionTest, LostGatewayKeepsEveryValue) {
+    ASSERT_TRUE(Collect());
+    const DeviceInfo before = info;
+    replies = {{"AT\r\n\r\n", ""}, {"AT+CGMI\r\n", "Sierra"}};
+    EXPECT_FALSE(Collect());
+    EXPECT_EQ(info.imsi, before.imsi);
+    EXPECT_EQ(info.phoneNumber, before.phoneNumber);
+    EXPECT_EQ(info.serialNumber, before.serialNumber);
+    EXPECT_EQ(info.revision, before.revision);
+    EXPECT_EQ(info.signal, before.signal);
+    EXPECT_FALSE(result.read.imsi);
+    EXPECT_NE(model.StateGroups(), nullptr);
 }
 
 TEST_F(DeviceInfoCollectionTest, RadioNotConfiguredClearsThePresence) {
@@ -117,6 +181,8 @@ TEST_F(DeviceInfoCollectionTest, RadioNotConfiguredClearsThePresence) {
 }
 
 TEST_F(DeviceInfoCollectionTest, EmptyConfigurationRepliesFail) {
+    replies[kStateCommand] = "";
+    EXPECT_FALSE(Collect());
     replies.erase(kStateCommand);
     EXPECT_FALSE(Collect());
     EXPECT_EQ(info.manufacturer, "Sierra");  // read before the failing job
@@ -159,4 +225,11 @@ TEST_F(DeviceInfoCollectionTest, UnreadableRepliesAreHandedBack) {
     replies[kSettingsCommand] = "<rci_reply><query_setting/></rci_reply>";
     ASSERT_TRUE(Collect());
     EXPECT_TRUE(result.unread.empty());
+
+    // A late settings reply in the state query's place is not the state.
+    replies[kStateCommand] = replies[kSettingsCommand];
+    ASSERT_TRUE(Collect());
+    ASSERT_EQ(result.unread.size(), 1u);
+    EXPECT_EQ(result.unread[0].document, "device state");
+    EXPECT_EQ(NodeContent(model.StateGroups()), "ATT & Co");
 }

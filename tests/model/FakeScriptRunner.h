@@ -37,9 +37,9 @@ inline void Answer(CommandJob& job, std::string response) {
     job.SetAnswered(true);
 }
 
-// Marks the job as answered with an ERROR status.
-inline void Refuse(CommandJob& job) {
-    job.SetResponse("");
+// Marks the job as refused: an ERROR status after `response`.
+inline void Refuse(CommandJob& job, std::string response = {}) {
+    job.SetResponse(std::move(response));
     job.SetStatus(CommandJob::kFailed);
     job.SetAnswered(true);
 }

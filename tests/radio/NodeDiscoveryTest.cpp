@@ -89,7 +89,7 @@ TEST(NodeDiscoveryTest, ScriptIsOneDiscoverCommandReadWhateverItsStatus) {
         jobs[0].SetResponse(Reply(Device("a", "")));
         jobs[0].SetStatus(CommandJob::kFailed);
     };
-    EXPECT_EQ(DiscoverNodes(runner).size(), 1u);
+    EXPECT_EQ(DiscoverNodes(runner)->size(), 1u);
     ASSERT_EQ(runner.scripts.size(), 1u);
     ASSERT_EQ(runner.scripts[0].size(), 1u);
     const CommandJob& job = runner.scripts[0][0];

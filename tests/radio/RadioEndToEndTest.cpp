@@ -40,7 +40,7 @@ TEST_F(RadioEndToEndTest, DiscoveryListsTheSimulatedNodesOnce) {
     SimGateway gateway;
     Open(gateway);
     WorkerScriptRunner runner(port);
-    const std::vector<DiscoveredNode> nodes = DiscoverNodes(runner);
+    const std::vector<DiscoveredNode> nodes = DiscoverNodes(runner).value();
     ASSERT_EQ(nodes.size(), 3u) << "the node that answered twice is listed once";
     EXPECT_EQ(nodes[0].nodeType, "Coordinator");
     EXPECT_EQ(nodes[0].productType, "Gateway");
@@ -57,7 +57,7 @@ TEST_F(RadioEndToEndTest, DiscoveryListsTheNodesTheSimulatorWasGiven) {
     SimGateway gateway({"--config", config.Path().string()});
     Open(gateway);
     WorkerScriptRunner runner(port);
-    const std::vector<DiscoveredNode> nodes = DiscoverNodes(runner);
+    const std::vector<DiscoveredNode> nodes = DiscoverNodes(runner).value();
     ASSERT_EQ(nodes.size(), 1u);
     EXPECT_EQ(nodes[0].nodeId, "lone");
     EXPECT_EQ(nodes[0].nodeType, "Coordinator");

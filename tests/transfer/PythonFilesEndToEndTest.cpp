@@ -70,7 +70,7 @@ struct PythonFilesTest : testing::Test {
     }
 
     GatewayFile Listed(const std::string& name) {
-        for (const GatewayFile& file : ListPythonFiles(runner))
+        for (const GatewayFile& file : ListPythonFiles(runner).value_or(std::vector<GatewayFile>{}))
             if (file.name == name)
                 return file;
         ADD_FAILURE() << name << " not listed";
@@ -95,7 +95,8 @@ bool Contains(const std::vector<std::string>& commands, const std::string& comma
 
 TEST_F(PythonFilesTest, ListKeepsFullNamesAndLinesLineUp) {
     ASSERT_TRUE(opened);
-    const std::vector<GatewayFile> listed = ListPythonFiles(runner);
+    const std::vector<GatewayFile> listed =
+        ListPythonFiles(runner).value_or(std::vector<GatewayFile>{});
     ASSERT_EQ(listed.size(), 5u);
     EXPECT_EQ(gateway.ReceivedCommands(),
               (std::vector<std::string>{"at&usbinterface=22\r\n", std::string(kListPythonFiles)}));
@@ -151,7 +152,7 @@ TEST_F(PythonFilesTest, UnwritableLocationIsReportedAndAskedAgain) {
 TEST_F(PythonFilesTest, DeletesByFullNameAndReloads) {
     ASSERT_TRUE(opened);
     const std::vector<GatewayFile> remaining =
-        DeletePythonFiles(runner, prompter, {Listed(kLongName), Listed(kBlankName)});
+        DeletePythonFiles(runner, prompter, {Listed(kLongName), Listed(kBlankName)}).value();
 
     const std::vector<std::string> commands = gateway.ReceivedCommands();
     const std::vector<std::string> tail(commands.end() - 4, commands.end());
@@ -164,7 +165,7 @@ TEST_F(PythonFilesTest, DeletesByFullNameAndReloads) {
         EXPECT_TRUE(file.name != kLongName && file.name != kBlankName);
 
     const std::size_t before = gateway.ReceivedCommands().size();
-    EXPECT_EQ(DeletePythonFiles(runner, prompter, {}).size(), 3u);
+    EXPECT_EQ(DeletePythonFiles(runner, prompter, {})->size(), 3u);
     EXPECT_EQ(gateway.ReceivedCommands().size() - before, 2u);
 }
 
@@ -174,7 +175,7 @@ TEST_F(PythonFilesTest, NamesThatCannotTravelAreRefusedBeforeSending) {
     const std::size_t before = gateway.ReceivedCommands().size();
 
     DownloadPythonFiles(runner, prompter, {quoted});
-    EXPECT_EQ(DeletePythonFiles(runner, prompter, {quoted}).size(), 5u);
+    EXPECT_EQ(DeletePythonFiles(runner, prompter, {quoted})->size(), 5u);
     std::ofstream((local.Path() / "bad\nname.py").string()) << "x";
     EXPECT_FALSE(
         UploadPythonProgram(runner, uploader, prompter, (local.Path() / "bad\nname.py").string())

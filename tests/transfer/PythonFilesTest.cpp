@@ -35,16 +35,20 @@ FakeScriptRunner FetchAnswers(std::vector<std::string> fetchReplies, std::string
 }  // namespace
 
 TEST(PythonFiles, ListTakesOnlyEntriesWithNameAndSizeInReplyOrder) {
-    const std::vector<GatewayFile> files = ParseFileList(
-        "junk<RCI_REPLY><Do_Command><LS dir='/WEB/python'><file name='z.py' size='10'/>"
-        "<file name='nosize.py'/><dir name='sub' size='0'/>"
-        "<FILE name='a b.py' size='7'/></LS></Do_Command></RCI_REPLY>\r\nOK");
+    const std::vector<GatewayFile> files =
+        ParseFileList(
+            "junk<RCI_REPLY><Do_Command><LS dir='/WEB/python'><file name='z.py' size='10'/>"
+            "<file name='nosize.py'/><dir name='sub' size='0'/>"
+            "<FILE name='a b.py' size='7'/></LS></Do_Command></RCI_REPLY>\r\nOK")
+            .value();
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].name, "z.py");
     EXPECT_EQ(files[1].name, "a b.py");
     EXPECT_EQ(files[1].size, "7");
-    EXPECT_TRUE(ParseFileList("<rci_reply><do_command></do_command></rci_reply>").empty());
-    EXPECT_TRUE(ParseFileList("<rci_reply><do_command><ls>").empty());
+    // No list is not an empty list.
+    EXPECT_FALSE(ParseFileList("<rci_reply><do_command></do_command></rci_reply>"));
+    EXPECT_FALSE(ParseFileList("<rci_reply><do_command><ls>"));
+    EXPECT_TRUE(ParseFileList("<rci_reply><do_command><ls/></do_command></rci_reply>")->empty());
 }
 
 TEST(PythonFiles, Base64SkipsJunkAndStopsAtPadding) {

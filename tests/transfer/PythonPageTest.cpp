@@ -55,6 +55,7 @@ struct PythonPageTest : testing::Test {
                                 : command.starts_with("at&usbinterface=41") ? digestAnswer
                                                                             : "");
                 job.SetStatus(CommandJob::kSucceeded);
+                job.SetAnswered(true);
             }
         };
         sheet.AddPage(page);

@@ -93,14 +93,15 @@ TEST_F(MainPageTest, LinkLampIsDarkOnlyForTheNullAddress) {
 
 TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     model.LoadStateReply(StateReply("R7 LTE", "10.1.2.3"));
-    page.Info().statusText = "Connected (/dev/ttyACM0)";
+    page.SetPortName("/dev/ttyACM0");
     page.Activate();
     EXPECT_EQ(Field("Status"), "Connected (/dev/ttyACM0)");
     EXPECT_EQ(Field("Product"), "R7 LTE");
 
-    runner.answer = [](JobList& jobs) {
+    const auto answer = [](JobList& jobs) {
         for (CommandJob& job : jobs) {
             job.SetStatus(CommandJob::kSucceeded);
+            job.SetAnswered(true);
             const std::string command = job.GetCommand();
             if (command.find("AT+CGMI") != std::string::npos)
                 job.SetResponse("Sierra");
@@ -110,8 +111,11 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
                 job.SetResponse("<rci_reply><query_setting><a>1</a></query_setting></rci_reply>");
             else if (command.find("query_state") != std::string::npos)
                 job.SetResponse(StateReply("Linkhold R7R", "0.0.0.0"));
+            else if (command.find("AT+CIMI") != std::string::npos)
+                job.SetResponse("310260123456789");
         }
     };
+    runner.answer = answer;
     page.Refresh();
 
     ASSERT_EQ(runner.scripts.size(), 1u);
@@ -123,6 +127,18 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     EXPECT_TRUE(page.SignalLampLit(3));
     EXPECT_FALSE(page.LinkLampLit());
     EXPECT_TRUE(prompter.warnings.empty());
+
+    // The gateway lost in the wait (Cancel): nothing was answered, so nothing
+    // shown changes but the Status line, until a Refresh is answered again.
+    runner.answer = {};
+    page.Refresh();
+    EXPECT_EQ(Field("Status"), "Not connected: no answer on /dev/ttyACM0");
+    EXPECT_EQ(Field("IMSI"), "310260123456789");
+    EXPECT_EQ(Field("Modem Manufacturer"), "Sierra");
+    EXPECT_TRUE(page.SignalLampLit(3));
+    runner.answer = answer;
+    page.Refresh();
+    EXPECT_EQ(Field("Status"), "Connected (/dev/ttyACM0)");
 }
 
 // A state reply that cannot be read is reported; the page keeps the values it
@@ -133,6 +149,7 @@ TEST_F(MainPageTest, RefreshReportsAStateReplyThatCannotBeRead) {
     runner.answer = [](JobList& jobs) {
         for (CommandJob& job : jobs) {
             job.SetStatus(CommandJob::kSucceeded);
+            job.SetAnswered(true);
             job.SetResponse("<rci_reply><query_state>\n<device_info></query_state>");
         }
     };

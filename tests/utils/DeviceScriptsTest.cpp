@@ -42,7 +42,8 @@ struct DeviceScriptsTest : testing::Test {
 }  // namespace
 
 TEST_F(DeviceScriptsTest, FactoryResetRunsFourJobsAndReloadsBothDocuments) {
-    FakeScriptRunner runner(Gateway(SettingsReply("factory"), StateReply("1.1")));
+    // The state's free text is not escaped: a bare "&" goes, a reference stays.
+    FakeScriptRunner runner(Gateway(SettingsReply("factory"), StateReply("1.1 &amp; R&D")));
 
     const DeviceScriptResult result = RestoreFactoryDefaults(runner, model);
 
@@ -59,7 +60,7 @@ TEST_F(DeviceScriptsTest, FactoryResetRunsFourJobsAndReloadsBothDocuments) {
     EXPECT_TRUE(result.unread.empty());
     EXPECT_TRUE(result.refused.empty());
     EXPECT_EQ(Apn(), "factory");
-    EXPECT_EQ(Firmware(), "1.1");
+    EXPECT_EQ(Firmware(), "1.1 & RD");
 }
 
 TEST_F(DeviceScriptsTest, FactoryResetWithAFailedSettingsQueryStillLoadsTheState) {

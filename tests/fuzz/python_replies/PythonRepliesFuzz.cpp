@@ -10,7 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view reply = FuzzText(data, size);
-    const std::vector<GatewayFile> files = ParseFileList(reply);
+    const std::vector<GatewayFile> files =
+        ParseFileList(reply).value_or(std::vector<GatewayFile>{});
     const std::size_t width = NameColumnWidth(files);
     for (const GatewayFile& file : files) {
         FuzzCheck(FormatFileLine(file, width).starts_with(file.name),
