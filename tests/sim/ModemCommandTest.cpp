@@ -103,6 +103,7 @@ TEST(ModemCommandTest, SignalWalkWandersTheSameWayForTheSameSeed) {
     int unmeasured = 0;  // steps since the last measurement
     int unmeasuredSteps = 0;
     int level = walk.At(0).signal;
+    ASSERT_EQ(again.At(0).signal, level);
     for (std::uint64_t step = 1; step <= 2000; ++step) {
         const SignalWalk::Reading reading = walk.At(step * 10);
         const SignalWalk::Reading repeated = again.At(step * 10);
