@@ -28,8 +28,8 @@ constexpr CommandEntry kCommands[] = {
      "opened now.",
      0, 0, RunPorts},
     {"info", "info [--json]",
-     "Shows the device information: product, firmware, SIM, modem, signal, registration and IP "
-     "address.",
+     "Shows the device information: product, firmware, SIM, modem, signal (CSQ and dBm), "
+     "network registration (in words, and its +CREG number) and IP address.",
      0, 0, RunInfo},
     {"get", "get PATH... [--json]",
      "Prints settings by their path, for example mobile_simple/apn or "

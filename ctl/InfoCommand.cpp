@@ -7,16 +7,20 @@
 #include "ctl/GatewaySession.h"
 #include "ctl/JsonText.h"
 #include "ctl/SettingPath.h"
+#include "model/CellularValues.h"
 
 namespace {
 
 // One value of the report: what the gateway gave (none when it was not read)
-// and, for the table, the text the device information page would show.
+// and, for the table, the text the device information page would show. A
+// derived value says again what another field says, in other terms; it is
+// none also when the gateway gave a value that has no such terms.
 struct Field {
     std::string name;
     std::optional<std::string> value;
     bool number = false;
     std::string shown;
+    bool derived = false;
 };
 
 Field StateField(GatewaySession& session, const std::string& name, const std::string& path) {
@@ -35,6 +39,26 @@ Field ModemNumber(const std::string& name, const std::optional<int>& value) {
     return {name, text, true, text.value_or("")};
 }
 
+Field Derived(Field field) {
+    field.derived = true;
+    return field;
+}
+
+// The signal in dBm; "unknown" in the table when the gateway has no measurement.
+Field SignalDbmField(const std::optional<int>& signal) {
+    const std::optional<int> dbm = signal ? SignalDbm(*signal) : std::nullopt;
+    Field field = Derived(ModemNumber("signal_dbm", dbm));
+    if (signal && !dbm)
+        field.shown = "unknown";
+    return field;
+}
+
+Field RegistrationWordsField(const std::optional<int>& registration) {
+    const std::optional<std::string> words =
+        registration ? std::optional<std::string>(RegistrationWords(*registration)) : std::nullopt;
+    return ModemText("registration", words, {});
+}
+
 std::vector<Field> InfoFields(GatewaySession& session, const DeviceInfo& info) {
     const ModemReadings& read = session.Readings();
     return {
@@ -47,7 +71,9 @@ std::vector<Field> InfoFields(GatewaySession& session, const DeviceInfo& info) {
         ModemText("modem_serial_number", read.serialNumber, {}),
         ModemText("modem_revision", read.revision, {}),
         ModemNumber("signal", read.signal),
-        ModemNumber("registration", read.registration),
+        SignalDbmField(read.signal),
+        RegistrationWordsField(read.registration),
+        Derived(ModemNumber("registration_stat", read.registration)),
         StateField(session, "ip_address", "ppp_stats/ip_address"),
     };
 }
@@ -77,7 +103,7 @@ std::string UnreadModemValues(const std::vector<Field>& fields) {
     for (const Field& field : fields) {
         const bool fromState = field.name == "product" || field.name == "firmware" ||
                                field.name == "iccid" || field.name == "ip_address";
-        if (!fromState && !field.value)
+        if (!fromState && !field.derived && !field.value)
             names += (names.empty() ? "" : ", ") + field.name;
     }
     return names;

@@ -13,4 +13,9 @@ struct DeviceInfo {
     std::string phoneNumber;
     int signal = 0;
     int registration = 0;
+    // Whether `signal` and `registration` came from the gateway's answers at
+    // some collection; until then they are only starting values, which the
+    // lamps show but no text may claim as read.
+    bool signalRead = false;
+    bool registrationRead = false;
 };

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/CellularValues.h"
 #include "model/ReplyRoutes.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"
@@ -17,19 +18,6 @@ constexpr int kConfigurationQueryTimeoutMs = 20000;
 
 bool Contains(std::string_view text, std::string_view piece) {
     return text.find(piece) != std::string_view::npos;
-}
-
-// The text after `prefix` when `response` is a reply of that form.
-std::optional<std::string> AfterPrefix(const std::string& response, std::string_view prefix) {
-    if (!response.starts_with(prefix)) {
-        return std::nullopt;
-    }
-    return response.substr(prefix.size());
-}
-
-bool StartsWithNumber(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    return first != std::string_view::npos && text[first] >= '0' && text[first] <= '9';
 }
 
 // "+CNUM: "name","number",type": the number without its quotes. An answer
@@ -59,38 +47,6 @@ std::optional<std::string> ReadImsi(const std::string& response) {
     return digits ? std::optional<std::string>(std::move(imsi)) : std::nullopt;
 }
 
-// "+CSQ: 17,99" gives 17.
-std::optional<int> ReadSignal(const std::string& response) {
-    const std::optional<std::string> value = AfterPrefix(response, "+CSQ:");
-    if (!value || !StartsWithNumber(*value)) {
-        return std::nullopt;
-    }
-    return LeadingInteger(std::string_view(*value).substr(0, value->find(',')));
-}
-
-// "+CREG: 0,1" gives 1; a reply with one number gives that number.
-std::optional<int> ReadRegistration(const std::string& response) {
-    const std::optional<std::string> value = AfterPrefix(response, "+CREG:");
-    if (!value) {
-        return std::nullopt;
-    }
-    const std::size_t comma = value->find(',');
-    const std::string_view status = comma == std::string::npos
-                                        ? std::string_view(*value)
-                                        : std::string_view(*value).substr(comma + 1);
-    if (!StartsWithNumber(status)) {
-        return std::nullopt;
-    }
-    return LeadingInteger(status);
-}
-
-// What the modem defines: signal 0 to 31, or 99 for not known; registration 0 to 5.
-bool IsDefinedSignal(int signal) {
-    return (signal >= 0 && signal <= 31) || signal == 99;
-}
-bool IsDefinedRegistration(int registration) {
-    return registration >= 0 && registration <= 5;
-}
 constexpr int kUnknownSignal = 99;
 
 // The identity queries have no form of their own, but an answer in the form
@@ -138,15 +94,17 @@ void ReadModemJob(const CommandJob& job, const std::string& command, DeviceInfo&
     } else if (Contains(command, "AT+CGSN")) {
         Keep(ReadIdentity(response), read.serialNumber, info.serialNumber);
     } else if (Contains(command, "AT+CSQ")) {
-        if (const std::optional<int> signal = ReadSignal(response)) {
+        if (const std::optional<int> signal = ReadSignalReply(response)) {
             read.signal = IsDefinedSignal(*signal) ? signal : std::nullopt;
             info.signal = read.signal.value_or(kUnknownSignal);
+            info.signalRead = true;
         }
     } else if (Contains(command, "AT+CREG")) {
-        if (const std::optional<int> registration = ReadRegistration(response);
+        if (const std::optional<int> registration = ReadRegistrationReply(response);
             registration && IsDefinedRegistration(*registration)) {
             read.registration = registration;
             info.registration = *registration;
+            info.registrationRead = true;
         }
     } else if (Contains(command, "AT+CGMR")) {
         Keep(ReadIdentity(response), read.revision, info.revision);

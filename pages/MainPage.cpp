@@ -1,6 +1,7 @@
 #include "pages/MainPage.h"
 
 #include <QFormLayout>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,9 +11,10 @@
 
 #include "link/LinkMessages.h"
 #include "link/Prompter.h"
-#include "model/UnreadReport.h"
+#include "model/CellularValues.h"
 #include "model/ConfigModel.h"
 #include "model/DeviceInfoCollection.h"
+#include "model/UnreadReport.h"
 #include "pages/IpAddressEdit.h"
 #include "pages/LampRules.h"
 #include "pages/ValueField.h"
@@ -20,6 +22,8 @@
 namespace {
 
 const char kLitProperty[] = "lit";
+// Room on each side of the line between the link lamp and the signal lamps.
+constexpr int kLampGroupGap = 24;
 
 }  // namespace
 
@@ -91,22 +95,35 @@ void MainPage::BuildLayout() {
     linkLamp_ = MakeLamp(QStringLiteral("linkLamp"));
     lamps->addWidget(linkLamp_, 0, 0, Qt::AlignCenter);
     lamps->addWidget(new QLabel(QStringLiteral("Link"), connection), 1, 0, Qt::AlignCenter);
+    // A line between the link lamp and the signal lamps, so that the link is
+    // never read as one more bar.
+    auto* divider = new QFrame(connection);
+    divider->setFrameShape(QFrame::VLine);
+    divider->setFrameShadow(QFrame::Sunken);
+    lamps->addWidget(divider, 0, 1, 2, 1, Qt::AlignHCenter);
+    lamps->setColumnMinimumWidth(1, kLampGroupGap);
     auto* bars = new QHBoxLayout;
     for (int bar = 0; bar < kSignalBars; ++bar) {
         signalLamps_[bar] = MakeLamp(QStringLiteral("signalLamp%1").arg(bar + 1));
         bars->addWidget(signalLamps_[bar]);
     }
     bars->addStretch();
-    lamps->addLayout(bars, 0, 1);
-    lamps->addWidget(new QLabel(QStringLiteral("Signal Strength"), connection), 1, 1);
-    lamps->setColumnStretch(1, 1);
+    lamps->addLayout(bars, 0, 2);
+    lamps->addWidget(new QLabel(QStringLiteral("Signal Strength"), connection), 1, 2);
+    lamps->setColumnStretch(2, 1);
+    auto* linkRows = new QWidget(connection);
+    auto* linkForm = new QFormLayout(linkRows);
+    linkForm->setContentsMargins(0, 0, 0, 0);
+    signal_ = AddField(QStringLiteral("Signal"), linkRows);
+    network_ = AddField(QStringLiteral("Network"), linkRows);
+    signal_->ReserveWidthFor(QStringLiteral("-113 dBm (CSQ 99)"));
+    network_->ReserveWidthFor(QStringLiteral("Registered, home network"));
     ipEdit_ = new IpAddressEdit(connection);
     ipEdit_->setObjectName(QStringLiteral("ipAddress"));
-    auto* ipRow = new QFormLayout;
-    ipRow->addRow(QStringLiteral("Mobile IP Address"), ipEdit_);
+    linkForm->addRow(QStringLiteral("Mobile IP Address"), ipEdit_);
     auto* connectionLayout = new QVBoxLayout(connection);
     connectionLayout->addLayout(lamps);
-    connectionLayout->addLayout(ipRow);
+    connectionLayout->addWidget(linkRows);
 
     auto* refresh = new QPushButton(QStringLiteral("Refresh"), this);
     connect(refresh, &QPushButton::clicked, this, &MainPage::Refresh);
@@ -170,6 +187,7 @@ bool MainPage::DoDataExchange(bool save) {
         status_->ShowElided(QString::fromStdString(info_.statusText));
         productEdit_->ShowElided(QString::fromStdString(product_));
         firmwareEdit_->ShowElided(QString::fromStdString(firmware_));
+        ShowLinkState();
     }
     ExchangeText(save, imsi_, info_.imsi);
     ExchangeText(save, iccidEdit_, iccid_);
@@ -178,6 +196,15 @@ bool MainPage::DoDataExchange(bool save) {
     ExchangeText(save, serialNumber_, info_.serialNumber);
     ExchangeText(save, revision_, info_.revision);
     return true;
+}
+
+// A value is put into words only once the gateway gave it.
+void MainPage::ShowLinkState() {
+    signal_->setText(info_.signalRead ? QString::fromStdString(SignalText(info_.signal))
+                                      : QString());
+    network_->setText(info_.registrationRead
+                          ? QString::fromStdString(RegistrationWords(info_.registration))
+                          : QString());
 }
 
 void MainPage::UpdateLamps() {

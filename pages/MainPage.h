@@ -52,6 +52,7 @@ private:
     ValueField* AddField(const QString& label, QWidget* group);
     QLabel* MakeLamp(const QString& name);
     void ShowValues();
+    void ShowLinkState();
     void UpdateLamps();
     void SetLamp(QLabel* lamp, bool lit);
 
@@ -77,6 +78,8 @@ private:
     ValueField* manufacturer_ = nullptr;
     ValueField* serialNumber_ = nullptr;
     ValueField* revision_ = nullptr;
+    ValueField* signal_ = nullptr;
+    ValueField* network_ = nullptr;
     QLabel* linkLamp_ = nullptr;
     std::array<QLabel*, kSignalBars> signalLamps_{};
     IpAddressEdit* ipEdit_ = nullptr;

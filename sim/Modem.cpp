@@ -18,6 +18,7 @@ const char kImage[] = "/fw/updatefw.dwl";
 const char kExtension[] = "AT&USBINTERFACE=";
 constexpr int kRebootMs = 10000;
 constexpr int kInstallMs = 45000;
+constexpr int kWalkStepMs = 1000;
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -85,7 +86,10 @@ Modem::Modem(DeviceData& device, const SimOptions& options)
     : device_(device),
       options_(options),
       rci_(device, !options.noRadio),
-      wrongDigestsLeft_(options.wrongDigests) {}
+      wrongDigestsLeft_(options.wrongDigests) {
+    if (options.signalWalk)
+        walk_.emplace(static_cast<std::uint32_t>(options.signalSeed), options.Scaled(kWalkStepMs));
+}
 
 void Modem::Feed(std::string_view bytes, std::uint64_t nowMs) {
     lastInputMs_ = nowMs;
@@ -209,10 +213,17 @@ void Modem::StreamEndlessly(const ReceivedRecord& record) {
     Emit(std::move(lines), options_.Scaled(options_.replyDelayMs), Output::Effect::Endless);
 }
 
-std::string Modem::RegistrationReply() const {
+std::string Modem::SignalReply() {
+    const int signal = walk_ ? walk_->At(lastInputMs_).signal : options_.signal;
+    return "+CSQ: " + std::to_string(signal) + ",99";
+}
+
+std::string Modem::RegistrationReply() {
     if (!options_.registration.empty())
         return options_.registration;
-    return options_.noSim ? "+CREG: 0,0" : "+CREG: 0,1";
+    if (options_.noSim)
+        return "+CREG: 0,0";
+    return "+CREG: 0," + std::to_string(walk_ ? walk_->At(lastInputMs_).registration : 1);
 }
 
 void Modem::HandleCommand(const ReceivedRecord& record) {
@@ -236,7 +247,7 @@ void Modem::HandleCommand(const ReceivedRecord& record) {
     } else if (command == "AT+CNUM") {
         Answer(record, !options_.noSim, options_.noSim ? "" : kOwnNumber);
     } else if (command == "AT+CSQ") {
-        Answer(record, true, "+CSQ: " + std::to_string(options_.signal) + ",99");
+        Answer(record, true, SignalReply());
     } else if (command == "AT+CREG?") {
         Answer(record, true, RegistrationReply());
     } else if (command == "AT+CFUN=1") {
@@ -365,6 +376,8 @@ int Modem::RestartDelayMs(const SimOptions& options, Output::Effect effect) {
             return options.stayDown ? kNever : options.Scaled(kInstallMs);
         case Output::Effect::Vanish:
             return options.vanishForGood ? kNever : options.Scaled(options.vanishForMs);
+        case Output::Effect::Unplug:
+            return options.Scaled(options.vanishForMs);
         case Output::Effect::None:
         case Output::Effect::Endless:
             break;

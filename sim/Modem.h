@@ -11,6 +11,7 @@
 #include "Output.h"
 #include "RciHandler.h"
 #include "ReceivedRecord.h"
+#include "SignalWalk.h"
 #include "SimOptions.h"
 #include "UploadSession.h"
 
@@ -54,7 +55,8 @@ private:
     std::string DecorateXml(const ReceivedRecord& record, std::string xml) const;
     std::string WithNuls(const ReceivedRecord& record, std::string payload) const;
 
-    std::string RegistrationReply() const;
+    std::string SignalReply();
+    std::string RegistrationReply();
     void Answer(const ReceivedRecord& record, bool ok, const std::string& payload = {},
                 int workMs = 0, Output::Effect effect = Output::Effect::None);
     void Emit(std::string bytes, int delayMs, Output::Effect effect);
@@ -64,6 +66,7 @@ private:
     RciHandler rci_;
     InputFramer framer_;
     UploadSession upload_;
+    std::optional<SignalWalk> walk_;
     std::vector<ReceivedRecord> records_;
     std::vector<Output> outputs_;
     std::uint64_t lastInputMs_ = 0;

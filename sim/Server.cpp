@@ -30,6 +30,8 @@ const char* EventName(Output::Effect effect) {
             return "down reboot";
         case Output::Effect::Install:
             return "down install";
+        case Output::Effect::Unplug:
+            return "down unplug";
         case Output::Effect::Vanish:
         case Output::Effect::None:
         case Output::Effect::Endless:
@@ -59,6 +61,14 @@ sigset_t BlockStopSignals() {
 
 sigset_t gWaitMask;
 
+std::optional<std::uint64_t> EarliestOf(std::optional<std::uint64_t> a,
+                                        std::optional<std::uint64_t> b) {
+    if (!a || !b) {
+        return a ? a : b;
+    }
+    return std::min(*a, *b);
+}
+
 }  // namespace
 
 Server::Server(const SimOptions& options, DeviceData& device)
@@ -77,10 +87,14 @@ int Server::Run() {
     }
     std::printf("%s\n", options_.linkPath.c_str());
     std::fflush(stdout);
+    ScheduleUnplug(NowMs());
     while (gStopRequested == 0) {
         const std::uint64_t now = NowMs();
         if (upAtMs_ && now >= *upAtMs_) {
             ComeUp(now);
+        }
+        if (!upAtMs_ && unplugAtMs_ && now >= *unplugAtMs_) {
+            GoDown(now, Output::Effect::Unplug);
         }
         if (!upAtMs_) {
             Serve(now);
@@ -103,7 +117,7 @@ void Server::Serve(std::uint64_t nowMs) {
 int Server::TimeoutMs(std::uint64_t nowMs) const {
     std::optional<std::uint64_t> wake = upAtMs_;
     if (!upAtMs_) {
-        wake = modem_.Deadline();
+        wake = EarliestOf(modem_.Deadline(), unplugAtMs_);
         // An answer that is due waits for the port to take bytes (POLLOUT), not for a timer.
         if (!pending_.empty() && pending_.front().readyAtMs > nowMs) {
             wake = std::min(wake.value_or(pending_.front().readyAtMs), pending_.front().readyAtMs);
@@ -209,7 +223,8 @@ void Server::WriteOutput(std::uint64_t nowMs) {
 }
 
 void Server::GoDown(std::uint64_t nowMs, Output::Effect effect) {
-    if (effect != Output::Effect::Vanish) {
+    // A restart lets the last answer be read; a pulled cable does not.
+    if (effect != Output::Effect::Vanish && effect != Output::Effect::Unplug) {
         port_.WaitUntilRead(2000);
     }
     RecordLost(ReadAvailable());
@@ -239,4 +254,12 @@ void Server::ComeUp(std::uint64_t nowMs) {
     }
     upAtMs_.reset();
     transcript_.Record("event", "up");
+    ScheduleUnplug(nowMs);
+}
+
+void Server::ScheduleUnplug(std::uint64_t nowMs) {
+    if (options_.unplugEverySeconds > 0) {
+        const double upMs = options_.unplugEverySeconds * 1000 * options_.timeScale;
+        unplugAtMs_ = nowMs + static_cast<std::uint64_t>(upMs);
+    }
 }

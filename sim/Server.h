@@ -14,7 +14,7 @@
 
 // Runs the simulated gateway: serves its port until SIGINT or SIGTERM, reading input while
 // answers wait or are being written, and takes the port away and back on reboot, firmware
-// install or a vanishing fault.
+// install, a vanishing fault or an unplug on a timer.
 class Server {
 public:
     Server(const SimOptions& options, DeviceData& device);
@@ -37,6 +37,7 @@ private:
     void WriteOutput(std::uint64_t nowMs);
     void GoDown(std::uint64_t nowMs, Output::Effect effect);
     void ComeUp(std::uint64_t nowMs);
+    void ScheduleUnplug(std::uint64_t nowMs);
     std::string ReadAvailable();
     void RecordInput();
     void RecordLost(const std::string& late);
@@ -46,5 +47,6 @@ private:
     PseudoTerminal port_;
     Transcript transcript_;
     std::deque<Pending> pending_;
-    std::optional<std::uint64_t> upAtMs_;  // set while the port is away
+    std::optional<std::uint64_t> upAtMs_;      // set while the port is away
+    std::optional<std::uint64_t> unplugAtMs_;  // when the port is next pulled away
 };

@@ -82,6 +82,10 @@ const char* SimUsage() {
            "  --no-radio             no mesh radio fitted\n"
            "  --csq N                signal quality reported by AT+CSQ (default 17)\n"
            "  --creg TEXT            payload of the AT+CREG? reply (default +CREG: 0,1)\n"
+           "  --signal-walk          the signal wanders: AT+CSQ between 5 and 28, a step a\n"
+           "                         second, now and then 99, and spells of roaming in AT+CREG?\n"
+           "  --signal-seed N        the walk's seed; the same seed gives the same walk (default "
+           "1)\n"
            "  --silent-after N       answer nothing after N commands\n"
            "  --error-on TEXT        answer ERROR to commands containing TEXT (repeatable)\n"
            "  --wrong-digest N       the first N digest answers are wrong\n"
@@ -98,6 +102,8 @@ const char* SimUsage() {
            "  --stall-after-bytes N  stop reading after N bytes of upload data; the port stays\n"
            "                         attached\n"
            "  --vanish-for-good      a vanished port never comes back\n"
+           "  --unplug-every S       take the port away after every S seconds it was there, for\n"
+           "                         the time --vanish-for gives, as if the cable were pulled\n"
            "  --stay-down            after a reboot or firmware install the port never comes back\n"
            "  --endless-on TEXT      the reply to commands containing TEXT streams on without\n"
            "                         a status until the next command (repeatable)\n"
@@ -116,6 +122,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
                                           {"--no-sim", &options.noSim},
                                           {"--no-radio", &options.noRadio},
                                           {"--vanish-for-good", &options.vanishForGood},
+                                          {"--signal-walk", &options.signalWalk},
                                           {"--stay-down", &options.stayDown}};
     std::map<std::string, std::function<bool(const std::string&)>> valued = {
         {"--link", Text(options.linkPath)},
@@ -123,6 +130,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         {"--config", Text(options.configDir)},
         {"--csq", Number(options.signal)},
         {"--creg", Text(options.registration)},
+        {"--signal-seed", Number(options.signalSeed)},
         {"--silent-after", Number(options.silentAfter)},
         {"--error-on", Texts(options.errorOn)},
         {"--wrong-digest", Number(options.wrongDigests)},
@@ -146,6 +154,10 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         {"--idle-timeout", Number(options.idleTimeoutMs)},
         {"--time-scale",
          [&options](const std::string& text) { return ToDouble(text, options.timeScale); }},
+        {"--unplug-every",
+         [&options](const std::string& text) {
+             return ToDouble(text, options.unplugEverySeconds) && options.unplugEverySeconds > 0;
+         }},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];

@@ -31,6 +31,8 @@ struct SimOptions {
     bool noRadio = false;
     int signal = 17;
     std::string registration;  // AT+CREG? payload; empty: derived from the SIM
+    bool signalWalk = false;   // the signal wanders, with spells of roaming
+    long signalSeed = 1;       // ... always the same way for the same seed
     // Faults on request.
     long silentAfter = -1;                    // commands answered before the gateway goes mute
     std::vector<std::string> errorOn;         // commands containing one of these get ERROR
@@ -43,6 +45,7 @@ struct SimOptions {
     long stallAfterBytes = -1;                // stops reading after this many bytes of upload data
     int vanishForMs = 3000;                   // how long a vanished port stays away
     bool vanishForGood = false;               // ... or it never comes back
+    double unplugEverySeconds = 0;            // > 0: the port goes away after this long up
     bool stayDown = false;                    // after a reboot or install the port never comes back
     std::size_t oversize = 0;                 // XML replies are padded to at least this size
     double timeScale = 1.0;                   // multiplies every delay

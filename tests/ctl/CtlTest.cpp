@@ -112,11 +112,24 @@ TEST(CtlGateway, InfoPrintsTheDeviceInformation) {
     ASSERT_EQ(text.status, kExitSuccess) << text.err;
     EXPECT_NE(text.out.find("imsi: 310260123456789\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("firmware: "), std::string::npos);
+    EXPECT_NE(text.out.find("signal_dbm: -79\nregistration: Registered, home network\n"),
+              std::string::npos)
+        << text.out;
 
     const CtlRun json = CtlOn(gateway, {"info", "--json"});
     ASSERT_EQ(json.status, kExitSuccess);
     EXPECT_NE(json.out.find("\"imsi\": \"310260123456789\""), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"signal\": 17, \"registration\": 1,"), std::string::npos);
+    EXPECT_NE(json.out.find("\"signal\": 17, \"signal_dbm\": -79, \"registration\": \"Registered, "
+                            "home network\", \"registration_stat\": 1,"),
+              std::string::npos)
+        << json.out;
+
+    // No measurement is a value the gateway gave, with no level to show.
+    SimGateway unmeasured({"--csq", "99"});
+    const CtlRun unknown = CtlOn(unmeasured, {"info", "--json"});
+    EXPECT_EQ(unknown.status, kExitSuccess) << unknown.err;
+    EXPECT_NE(unknown.out.find("\"signal\": 99, \"signal_dbm\": null,"), std::string::npos)
+        << unknown.out;
 }
 
 // A value the gateway did not give is null, never a page text, and the

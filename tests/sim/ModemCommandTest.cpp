@@ -1,7 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <set>
+
 #include "SerialClient.h"
+#include "SignalWalk.h"
 #include "SimGateway.h"
 #include "SimTestSupport.h"
 
@@ -88,4 +93,50 @@ TEST(ModemCommandTest, CommandArrivingWhileALargeReplyIsWrittenIsAnsweredAfterIt
     EXPECT_GE(xml.size(), 300000u);
     EXPECT_TRUE(IsWellFormed(xml));
     EXPECT_EQ(both.substr(firstEnd + 12), "\r\n\r\nOK\r\n\r\nHalvard Cellular\r\n\r\nOK\r\n");
+}
+
+// The walk's readings stay in the modem's range, move by small steps, and
+// include no measurement and a roaming spell; one seed gives one walk.
+TEST(ModemCommandTest, SignalWalkWandersTheSameWayForTheSameSeed) {
+    SignalWalk walk(7, 10);
+    SignalWalk again(7, 10);
+    std::set<int> registrations;
+    int unmeasured = 0;  // steps since the last measurement
+    int unmeasuredSteps = 0;
+    int level = walk.At(0).signal;
+    ASSERT_EQ(again.At(0).signal, level);
+    for (std::uint64_t step = 1; step <= 2000; ++step) {
+        const SignalWalk::Reading reading = walk.At(step * 10);
+        const SignalWalk::Reading repeated = again.At(step * 10);
+        ASSERT_EQ(reading.signal, repeated.signal);
+        ASSERT_EQ(reading.registration, repeated.registration);
+        registrations.insert(reading.registration);
+        if (reading.signal == 99) {
+            ++unmeasured;
+            ++unmeasuredSteps;
+            continue;
+        }
+        ASSERT_GE(reading.signal, 5);
+        ASSERT_LE(reading.signal, 28);
+        EXPECT_LE(std::abs(reading.signal - level), 2 * (unmeasured + 1)) << step;
+        level = reading.signal;
+        unmeasured = 0;
+    }
+    EXPECT_EQ(registrations, (std::set<int>{1, 5}));
+    EXPECT_GT(unmeasuredSteps, 0);
+
+    // The simulator's answers follow the walk as time goes by.
+    SimGateway sim({"--signal-walk", "--signal-seed", "7", "--time-scale", "0.002"});
+    SerialClient client(sim.LinkPath());
+    std::set<std::string> signals;
+    // A step every 2 ms: three values come within a few exchanges on any machine.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (signals.size() < 3 && std::chrono::steady_clock::now() < deadline) {
+        const std::string reply = client.Exchange("AT+CSQ\r\n");
+        EXPECT_THAT(reply, MatchesRegex("\r\n\\+CSQ: ([5-9]|1[0-9]|2[0-8]|99),99\r\n\r\nOK\r\n"));
+        signals.insert(reply);
+        EXPECT_THAT(client.Exchange("AT+CREG?\r\n"),
+                    MatchesRegex("\r\n\\+CREG: 0,[15]\r\n\r\nOK\r\n"));
+    }
+    EXPECT_GE(signals.size(), 3u);
 }

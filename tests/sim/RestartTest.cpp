@@ -86,3 +86,19 @@ TEST(RestartTest, PortVanishesInTheMiddleOfAnUploadAndForgetsIt) {
     EXPECT_EQ(client.Exchange("at&usbinterface=41,\"/WEB/python/lost.py\"\r\n"), "\r\nERROR\r\n");
     EXPECT_EQ(client.Exchange("AT&USBINTERFACE=18,4000\r\n"), "\r\nERROR\r\n");
 }
+
+// Pulled on a timer, the port goes and comes back at the same path, again and
+// again, and answers in between.
+TEST(RestartTest, UnplugEveryTakesThePortAwayAndBack) {
+    SimGateway sim({"--unplug-every", "25", "--vanish-for", "5000"});
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        EXPECT_TRUE(sim.WaitForLink(false, 2000));
+        EXPECT_TRUE(sim.WaitForLink(true, 2000));
+    }
+    SerialClient client(sim.LinkPath());
+    EXPECT_EQ(client.Exchange("AT\r\n"), "\r\nOK\r\n");
+    const std::vector<std::string> events = Events(sim);
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(events.begin(), events.begin() + 4),
+              (std::vector<std::string>{"down unplug", "up", "down unplug", "up"}));
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 
 #include "app/BLPropertySheet.h"
@@ -97,6 +98,9 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     page.Activate();
     EXPECT_EQ(Field("Status"), "Connected (/dev/ttyACM0)");
     EXPECT_EQ(Field("Product"), "R7 LTE");
+    // Not read yet: no reading is claimed.
+    EXPECT_EQ(Field("Signal"), "");
+    EXPECT_EQ(Field("Network"), "");
 
     const auto answer = [](JobList& jobs) {
         for (CommandJob& job : jobs) {
@@ -107,6 +111,8 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
                 job.SetResponse("Sierra");
             else if (command.find("AT+CSQ") != std::string::npos)
                 job.SetResponse("+CSQ: 18,99");
+            else if (command.find("AT+CREG") != std::string::npos)
+                job.SetResponse("+CREG: 2,5,\"1A2B\",\"01C3D4E5\"");
             else if (command.find("query_setting></query_setting") != std::string::npos)
                 job.SetResponse("<rci_reply><query_setting><a>1</a></query_setting></rci_reply>");
             else if (command.find("query_state") != std::string::npos)
@@ -123,6 +129,8 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     EXPECT_EQ(Field("Product"), "Linkhold R7R");
     EXPECT_EQ(Field("Firmware Version"), "2.1.0.4");
     EXPECT_EQ(Field("Modem Manufacturer"), "Sierra");
+    EXPECT_EQ(Field("Signal"), "-77 dBm (CSQ 18)");
+    EXPECT_EQ(Field("Network"), "Registered, roaming");
     EXPECT_FALSE(page.SignalLampShown(4));
     EXPECT_TRUE(page.SignalLampLit(3));
     EXPECT_FALSE(page.LinkLampLit());
@@ -135,6 +143,7 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     EXPECT_EQ(Field("Status"), "Not connected: no answer on /dev/ttyACM0");
     EXPECT_EQ(Field("IMSI"), "310260123456789");
     EXPECT_EQ(Field("Modem Manufacturer"), "Sierra");
+    EXPECT_EQ(Field("Network"), "Registered, roaming");
     EXPECT_TRUE(page.SignalLampLit(3));
     runner.answer = answer;
     page.Refresh();
@@ -192,18 +201,31 @@ TEST(MainPageLayoutTest, LongValuesShowWholeAtTheDefaultSize) {
     info.serialNumber = "356938035643809";
     info.revision = "HC7350 R07.12.3 2019/04/11 BUILD-4711 EU";
     ASSERT_EQ(info.revision.size(), 40u);
+    info.signal = 1;
+    info.registration = 1;
+    info.signalRead = info.registrationRead = true;
     sheet.show();
 
     for (const auto& [label, value] :
          {std::pair{"Product", product}, std::pair{"Firmware Version", firmware},
           std::pair{"IMSI", info.imsi}, std::pair{"ICCID", iccid},
           std::pair{"Modem Serial Number", info.serialNumber},
-          std::pair{"Modem Revision", info.revision}}) {
+          std::pair{"Modem Revision", info.revision},
+          std::pair{"Signal", std::string("-111 dBm (CSQ 1)")},
+          std::pair{"Network", std::string("Registered, home network")}}) {
         SCOPED_TRACE(label);
         auto* field = page->findChild<ValueField*>(label);
         EXPECT_EQ(field->text().toStdString(), value);
         EXPECT_GE(field->TextWidth(), field->fontMetrics().horizontalAdvance(field->text()));
     }
+    // The link lamp stands apart: further from the first signal lamp than the
+    // signal lamps are from each other.
+    const auto* link = page->findChild<QLabel*>("linkLamp");
+    const auto* bar1 = page->findChild<QLabel*>("signalLamp1");
+    const auto* bar2 = page->findChild<QLabel*>("signalLamp2");
+    const int barGap = bar2->x() - (bar1->x() + bar1->width());
+    EXPECT_GE(bar1->x() - (link->x() + link->width()), barGap + 16);
+
     auto* status = page->findChild<ValueField*>("Status");
     const QString shown = status->text();
     EXPECT_LE(status->fontMetrics().horizontalAdvance(shown), status->TextWidth());
