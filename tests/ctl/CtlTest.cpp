@@ -417,26 +417,36 @@ double ReceivedAt(const SimGateway& gateway, const std::string& command) {
 
 }  // namespace
 
-// A step answered with ERROR fails the command, with what was refused on
-// err. The refused install does not wait out its five-minute raw read.
+// A step answered with ERROR, or not at all, fails the command, with what was
+// refused on err. The refused install does not wait out its five-minute raw read.
 TEST(CtlDevice, RefusedStepsExitOneAndSaySo) {
     const struct {
-        const char* refused;
+        std::vector<std::string> sim;
         std::vector<std::string> command;  // a file argument is written first
         const char* said;
     } kCases[] = {
-        {"set_factory_default",
+        {{"--error-on", "set_factory_default"},
          {"factory-reset", "--yes"},
          "refused to restore its factory default settings"},
-        {"at+CFUN", {"reboot"}, "The device refused to reboot"},
-        {"set_setting", {"restore", "backup.cfg"}, "the settings were not restored"},
-        {"at&usbinterface=110", {"firmware", "image.bin"}, "Firmware Upgrade failed."},
-        {"fw_update", {"radio-firmware", "r.ebl"}, "did not confirm the radio firmware install"},
-        {"query_state", {"radio-firmware", "r.ebl"}, "did not report its radio firmware"},
+        {{"--error-on", "at+CFUN"}, {"reboot"}, "The device refused to reboot"},
+        {{"--error-on", "set_setting"},
+         {"restore", "backup.cfg"},
+         "the settings were not restored"},
+        {{"--error-on", "at&usbinterface=110"},
+         {"firmware", "image.bin"},
+         "Firmware Upgrade failed."},
+        {{"--error-on", "fw_update"},
+         {"radio-firmware", "r.ebl"},
+         "did not confirm the radio firmware install"},
+        {{"--error-on", "query_state"},
+         {"radio-firmware", "r.ebl"},
+         "did not report its radio firmware"},
+        // Silence is no reboot either: the gateway answers before it restarts.
+        {{"--silent-after", "0"}, {"reboot"}, "did not answer the reboot command"},
     };
     for (const auto& row : kCases) {
-        SCOPED_TRACE(row.refused);
-        SimGateway gateway({"--error-on", row.refused});
+        SCOPED_TRACE(row.sim.back());
+        SimGateway gateway(row.sim);
         std::vector<std::string> command = row.command;
         if (command.size() == 2 && command[1].find('.') != std::string::npos)
             command[1] = WriteProgram(gateway, command[1],
