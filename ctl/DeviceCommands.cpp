@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include "ctl/CtlCommands.h"
@@ -33,11 +34,17 @@ int Finish(GatewaySession& session, const DeviceScriptResult& result) {
     return session.Questions().Failed() ? kExitRefused : kExitSuccess;
 }
 
-void PrintStateValue(CtlCall& call, GatewaySession& session, const std::string& label,
+// Prints a value of the state read after an update; a state that did not
+// come back leaves the version unknown, which fails the command.
+bool PrintStateValue(CtlCall& call, GatewaySession& session, const std::string& label,
                      const std::string& path) {
-    call.environment.out << label << ": "
-                         << ReadSettingPath(session.Model().StateGroups(), path).value_or("")
-                         << '\n';
+    const std::optional<std::string> value = ReadSettingPath(session.Model().StateGroups(), path);
+    if (!value) {
+        call.environment.err << "r7ctl: the gateway did not report its " << label << '\n';
+        return false;
+    }
+    call.environment.out << label << ": " << *value << '\n';
+    return true;
 }
 
 }  // namespace
@@ -104,8 +111,8 @@ int RunFirmware(CtlCall& call) {
                                 "its firmware version is unknown.\n";
         return kExitNoGateway;
     }
-    PrintStateValue(call, session, "firmware", "device_info/firmware");
-    return session.Questions().Failed() ? kExitRefused : kExitSuccess;
+    const bool printed = PrintStateValue(call, session, "firmware", "device_info/firmware");
+    return printed && !session.Questions().Failed() ? kExitSuccess : kExitRefused;
 }
 
 int RunRadioFirmware(CtlCall& call) {
@@ -117,6 +124,10 @@ int RunRadioFirmware(CtlCall& call) {
     if (result.outcome == RadioFirmwareOutcome::NotSent)
         return kExitRefused;
     ReportUnreadReplies(session.Questions(), result.unread);
-    PrintStateValue(call, session, "radio firmware", "zigbee_state/firmware_version");
-    return session.Questions().Failed() ? kExitRefused : kExitSuccess;
+    if (!result.confirmed)
+        call.environment.err << "r7ctl: the gateway did not confirm the radio firmware install\n";
+    const bool printed =
+        PrintStateValue(call, session, "radio firmware", "zigbee_state/firmware_version");
+    return result.confirmed && printed && !session.Questions().Failed() ? kExitSuccess
+                                                                        : kExitRefused;
 }

@@ -23,7 +23,9 @@ GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& enviro
 }
 
 GatewaySession::~GatewaySession() {
-    if (runner_.LostPort())
+    // An upload, which does not go through the script runner, loses it by
+    // leaving it closed. (A failed Open ends with a status of its own.)
+    if (runner_.LostPort() || !port_.IsOpen())
         environment_.gatewayLost = true;
     port_.Close();
     port_.SetLog(nullptr);

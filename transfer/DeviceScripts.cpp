@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/LinkMessages.h"
 #include "link/Prompter.h"
 #include "model/ReplyRoutes.h"
 #include "model/RequestDocuments.h"
@@ -74,6 +75,11 @@ void ReportDeviceScript(Prompter& prompter, const DeviceScriptResult& result) {
         }
         prompter.Warn("Refused by the device", text, details);
     }
+    if (result.rebootUnanswered)
+        prompter.Warn(kUndetectedTitle,
+                      "The device did not answer the reboot command, so it may not have "
+                      "restarted: settings that take effect at a restart may not be in use yet.",
+                      {});
     ReportUnreadReplies(prompter, result.unread);
 }
 
@@ -121,6 +127,9 @@ DeviceScriptResult RebootDevice(ScriptRunner& runner) {
     runner.Run(jobs);
     DeviceScriptResult result;
     NoteRefusal(jobs[0], RefusedStep::Reboot, result.refused);
+    // The gateway answers before it restarts; the scripts that read settings
+    // back after their reboot tell the same by those replies.
+    result.rebootUnanswered = !jobs[0].Answered();
     return result;
 }
 

@@ -35,6 +35,8 @@ using RefusedSteps = std::vector<RefusedStep>;
 struct DeviceScriptResult {
     RefusedSteps refused;  // each step once, in the order of the script
     UnreadReplies unread;  // replies read back that could not be read
+    // The reboot command met silence: nothing says the gateway restarted.
+    bool rebootUnanswered = false;
 };
 
 // Restores the factory defaults, reboots the gateway and reads both the

@@ -58,6 +58,7 @@ RadioFirmwareResult UpdateRadioFirmware(ScriptRunner& runner, UploadRunner& uplo
     JobList jobs = InstallJobs(LocalFileName(localPath));
     runner.Run(jobs);
     result.outcome = RadioFirmwareOutcome::Installed;
+    result.confirmed = jobs[0].GetStatus() == CommandJob::kSucceeded;
     ReloadTrees(jobs, model, result);
     return result;
 }

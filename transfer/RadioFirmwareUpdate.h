@@ -16,6 +16,9 @@ enum class RadioFirmwareOutcome {
 
 struct RadioFirmwareResult {
     RadioFirmwareOutcome outcome = RadioFirmwareOutcome::NotSent;
+    // The gateway answered the install command with OK. Without it the radio
+    // may run its old firmware: the command was refused, lost or unanswered.
+    bool confirmed = false;
     // Replies to the two queries that could not be read; their trees keep
     // their values, as do trees whose query failed.
     UnreadReplies unread;

@@ -64,6 +64,18 @@ CtlRun CtlOn(const SimGateway& gateway, std::vector<std::string> arguments,
     return Ctl(arguments, NoDevices(), nullptr, input);
 }
 
+std::string WriteProgram(const SimGateway& gateway, const std::string& name,
+                         const std::string& text) {
+    const std::string path = gateway.Directory() + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 }  // namespace
 
 TEST(CtlCommandLine, UsageErrorsExitTwoAndHelpExitsZero) {
@@ -161,12 +173,28 @@ TEST(CtlGateway, InfoFailsOnEveryValueNotRead) {
 // Whatever step meets a port gone for good, the status says there is no
 // usable gateway.
 TEST(CtlGateway, AGatewayGoneForGoodExitsThree) {
-    for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"info"}, {"python", "ls"}, {"mesh", "discover"}}) {
-        SCOPED_TRACE(command.front());
-        SimGateway gateway({"--vanish-on", "usbinterface", "--vanish-for-good"});
+    const std::vector<std::string> atADocument = {"--vanish-on", "usbinterface"};
+    // An upload's data goes through no script.
+    const std::vector<std::string> inTheData = {"--vanish-after-bytes", "4000"};
+    const struct {
+        std::vector<std::string> sim;
+        std::vector<std::string> command;  // a file argument is written first
+    } kCases[] = {
+        {atADocument, {"info"}},
+        {atADocument, {"python", "ls"}},
+        {atADocument, {"mesh", "discover"}},
+        {inTheData, {"python", "put", "p.py"}},
+        {inTheData, {"firmware", "image.bin"}},
+    };
+    for (const auto& [sim, command] : kCases) {
+        SCOPED_TRACE(command.back());
+        std::vector<std::string> options = sim;
+        options.push_back("--vanish-for-good");
+        SimGateway gateway(options);
         AwayClock clock(gateway.LinkPath(), 50, 5000);
         std::vector<std::string> arguments = command;
+        if (arguments.back().find('.') != std::string::npos)
+            arguments.back() = WriteProgram(gateway, arguments.back(), std::string(20000, '#'));
         arguments.insert(arguments.end(), {"--port", gateway.LinkPath()});
         EXPECT_EQ(Ctl(arguments, NoDevices(), &clock).status, kExitNoGateway);
     }
@@ -237,22 +265,6 @@ TEST(CtlGateway, SetReadsASecretFromStandardInputAndNeverPrintsIt) {
     // Asked for by name, it is shown.
     EXPECT_EQ(CtlOn(gateway, {"get", "mobile_simple/pin"}).out, "mobile_simple/pin=1234\n");
 }
-
-namespace {
-
-std::string WriteProgram(const SimGateway& gateway, const std::string& name,
-                         const std::string& text) {
-    const std::string path = gateway.Directory() + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-}  // namespace
 
 TEST(CtlPython, PutListGetAndRemoveRoundTrip) {
     SimGateway gateway;
@@ -418,24 +430,36 @@ double ReceivedAt(const SimGateway& gateway, const std::string& command) {
 
 }  // namespace
 
-// A step answered with ERROR fails the command, with what was refused on
-// err. The refused install does not wait out its five-minute raw read.
+// A step answered with ERROR, or not at all, fails the command, with what was
+// refused on err. The refused install does not wait out its five-minute raw read.
 TEST(CtlDevice, RefusedStepsExitOneAndSaySo) {
     const struct {
-        const char* refused;
+        std::vector<std::string> sim;
         std::vector<std::string> command;  // a file argument is written first
         const char* said;
     } kCases[] = {
-        {"set_factory_default",
+        {{"--error-on", "set_factory_default"},
          {"factory-reset", "--yes"},
          "refused to restore its factory default settings"},
-        {"at+CFUN", {"reboot"}, "The device refused to reboot"},
-        {"set_setting", {"restore", "backup.cfg"}, "the settings were not restored"},
-        {"at&usbinterface=110", {"firmware", "image.bin"}, "Firmware Upgrade failed."},
+        {{"--error-on", "at+CFUN"}, {"reboot"}, "The device refused to reboot"},
+        {{"--error-on", "set_setting"},
+         {"restore", "backup.cfg"},
+         "the settings were not restored"},
+        {{"--error-on", "at&usbinterface=110"},
+         {"firmware", "image.bin"},
+         "Firmware Upgrade failed."},
+        {{"--error-on", "fw_update"},
+         {"radio-firmware", "r.ebl"},
+         "did not confirm the radio firmware install"},
+        {{"--error-on", "query_state"},
+         {"radio-firmware", "r.ebl"},
+         "did not report its radio firmware"},
+        // Silence is no reboot either: the gateway answers before it restarts.
+        {{"--silent-after", "0"}, {"reboot"}, "did not answer the reboot command"},
     };
     for (const auto& row : kCases) {
-        SCOPED_TRACE(row.refused);
-        SimGateway gateway({"--error-on", row.refused});
+        SCOPED_TRACE(row.sim.back());
+        SimGateway gateway(row.sim);
         std::vector<std::string> command = row.command;
         if (command.size() == 2 && command[1].find('.') != std::string::npos)
             command[1] = WriteProgram(gateway, command[1],
