@@ -13,19 +13,21 @@ namespace {
 
 // One value of the report: what the gateway gave (none when it was not read)
 // and, for the table, the text the device information page would show. A
-// derived value says again what another field says, in other terms; it is
-// none also when the gateway gave a value that has no such terms.
+// needed value fails the command when it was not read. The state's values are
+// not needed (a state that was read may lack them), nor are derived ones: they
+// say again what another field says, in other terms, and are none also when
+// the gateway gave a value that has no such terms.
 struct Field {
     std::string name;
     std::optional<std::string> value;
     bool number = false;
     std::string shown;
-    bool derived = false;
+    bool needed = true;
 };
 
 Field StateField(GatewaySession& session, const std::string& name, const std::string& path) {
     std::optional<std::string> value = ReadSettingPath(session.Model().StateGroups(), path);
-    return {name, value, false, value.value_or("")};
+    return {name, value, false, value.value_or(""), false};
 }
 
 Field ModemText(const std::string& name, const std::optional<std::string>& value,
@@ -40,7 +42,7 @@ Field ModemNumber(const std::string& name, const std::optional<int>& value) {
 }
 
 Field Derived(Field field) {
-    field.derived = true;
+    field.needed = false;
     return field;
 }
 
@@ -96,14 +98,12 @@ void PrintTable(std::ostream& out, const std::string& port, const std::vector<Fi
         out << field.name << ": " << field.shown << '\n';
 }
 
-// The modem values the gateway did not give (refused, silent, or answered in
-// another form); the state's own values may be absent from a state that was read.
+// The needed values the gateway did not give (refused, silent, or answered in
+// another form).
 std::string UnreadModemValues(const std::vector<Field>& fields) {
     std::string names;
     for (const Field& field : fields) {
-        const bool fromState = field.name == "product" || field.name == "firmware" ||
-                               field.name == "iccid" || field.name == "ip_address";
-        if (!fromState && !field.derived && !field.value)
+        if (field.needed && !field.value)
             names += (names.empty() ? "" : ", ") + field.name;
     }
     return names;

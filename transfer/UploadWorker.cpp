@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "link/Clock.h"
+#include "link/CommandJob.h"
 #include "link/ModemPort.h"
 #include "model/RequestDocuments.h"
 #include "transfer/FileNames.h"
@@ -17,7 +18,6 @@ namespace {
 constexpr std::size_t kStepReplyBytes = 100;
 // The removal is a configuration request; its reply is a short document.
 constexpr int kRemovalTimeoutMs = 10000;
-constexpr std::size_t kRemovalReplyBytes = 100000;
 
 struct UploadStep {
     std::string command;
@@ -98,7 +98,7 @@ UploadOutcome SendAnnounced(ModemPort& port, Clock& clock, const std::string& da
         return UploadOutcome::Lost;
     if (observer.StopRequested()) {
         // What was stored is the file cut short by the stop, or not meant to stay.
-        Exchange(port, {RemovalCommand(localPath, target), kRemovalTimeoutMs, kRemovalReplyBytes});
+        Exchange(port, {RemovalCommand(localPath, target), kRemovalTimeoutMs, kBaseReplyBytes});
         return UploadOutcome::Stopped;
     }
     return complete ? UploadOutcome::Sent : UploadOutcome::Cut;
