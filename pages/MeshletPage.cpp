@@ -11,13 +11,13 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "pages/PageHost.h"
 #include "link/Prompter.h"
-#include "model/UnreadReport.h"
 #include "model/ChoiceList.h"
 #include "model/ConfigModel.h"
 #include "model/PowerLevel.h"
 #include "model/RadioSettingsCheck.h"
+#include "model/UnreadReport.h"
+#include "pages/PageHost.h"
 #include "transfer/RadioFirmwareUpdate.h"
 
 namespace {
@@ -132,6 +132,7 @@ void MeshletPage::BuildLayout() {
     auto* updateRow = new QHBoxLayout(update);
     firmwarePathEdit_ = MakeEdit(update, QStringLiteral("firmwarePath"), true);
     auto* browse = new QPushButton(QStringLiteral("Browse"), update);
+    browse->setProperty(kLocalButton, true);
     browse->setObjectName(QStringLiteral("browse"));
     auto* install = new QPushButton(QStringLiteral("Update"), update);
     install->setObjectName(QStringLiteral("update"));

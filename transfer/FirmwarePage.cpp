@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "link/Prompter.h"
-#include "model/UnreadReport.h"
 #include "model/ConfigModel.h"
+#include "model/UnreadReport.h"
 #include "transfer/DeviceScripts.h"
 
 namespace {
@@ -50,6 +50,7 @@ void FirmwarePage::BuildLayout() {
     fileEdit_ = new QLineEdit(group);
     fileEdit_->setObjectName(QStringLiteral("firmwareFile"));
     auto* browse = new QPushButton(QStringLiteral("Browse..."), group);
+    browse->setProperty(kLocalButton, true);
     browse->setObjectName(QStringLiteral("browse"));
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(fileEdit_, 1);
