@@ -12,6 +12,7 @@
 #include "app/ProgramTitle.h"
 #include "app/StartOptions.h"
 #include "app/VersionText.h"
+#include "link/GatewayArrival.h"
 #include "link/LinkMessages.h"
 #include "link/Prompter.h"
 #include "model/DeviceInfoCollection.h"
@@ -95,9 +96,11 @@ bool BLApp::FindGateway(const StartOptions& options) {
     const ProductChooser chooser = [this](const std::vector<std::string>& candidates) {
         return prompter_.ChooseProduct(candidates);
     };
+    // Plugging the gateway in answers the warning as Retry would.
+    GatewayArrival arrival(options.discovery);
     std::string reason;
     while (!DiscoverPort(port_, options.discovery, chooser, &reason)) {
-        if (!prompter_.AskRetry(kUndetectedTitle, kConnectText, reason))
+        if (!prompter_.AskRetryUntil(kUndetectedTitle, kConnectText, reason, arrival))
             return false;
         reason.clear();
     }
