@@ -26,7 +26,7 @@ GatewayArrival::GatewayArrival(DiscoveryOptions options)
 
 bool GatewayArrival::Happened() {
     watch_.Consume();
-    return !FindGatewayPorts(options_, nullptr).empty();
+    return !FindCandidates(options_, nullptr).empty();
 }
 
 bool GatewayArrival::WaitFor(Clock& clock, std::uint32_t ms) {
