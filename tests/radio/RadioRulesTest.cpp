@@ -46,8 +46,9 @@ TEST(RadioSettingsCheckTest, ExtendedPanIdIsZeroXAndOneToSixteenHexDigits) {
     EXPECT_EQ(RefusedPanId("0x0000000000000000"), "");
     EXPECT_EQ(RefusedPanId("0x0"), "");
     EXPECT_EQ(RefusedPanId("0xDEADbeef"), "");
+    EXPECT_EQ(RefusedPanId("0"), "") << "0 asks for a random extended PAN ID";
     for (const char* bad :
-         {"0", "0X12", "12", "", "0x", "0xzz", "0x12g", "0x00000000000000000", " 0x1", "0x1 "})
+         {"00", "0X12", "12", "", "0x", "0xzz", "0x12g", "0x00000000000000000", " 0x1", "0x1 "})
         EXPECT_EQ(RefusedPanId(bad), "pan") << bad;
 }
 
