@@ -23,9 +23,11 @@ void WidgetPrompter::Inform(const std::string& title, const std::string& text) {
 }
 
 void WidgetPrompter::Warn(const std::string& title, const std::string& text,
-                          const std::string& details) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
-                    QString::fromStdString(text), QMessageBox::Ok);
+                          const std::string& details, MessageKind kind) {
+    const QMessageBox::Icon icon =
+        kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning;
+    QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Ok);
     if (!details.empty())
         box.setDetailedText(QString::fromStdString(details));
     box.exec();

@@ -25,8 +25,8 @@ public:
     bool AskRetry(const std::string& title, const std::string& text,
                   const std::string& details) override;
     void Inform(const std::string& title, const std::string& text) override;
-    void Warn(const std::string& title, const std::string& text,
-              const std::string& details) override;
+    void Warn(const std::string& title, const std::string& text, const std::string& details,
+              MessageKind kind = MessageKind::Warning) override;
     std::string ChooseOpenFile(const std::string& title, const std::string& currentPath,
                                const std::string& filter) override;
     std::string ChooseSaveFile(const std::string& title, const std::string& proposedPath,

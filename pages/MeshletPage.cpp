@@ -11,13 +11,13 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "pages/PageHost.h"
 #include "link/Prompter.h"
-#include "model/UnreadReport.h"
 #include "model/ChoiceList.h"
 #include "model/ConfigModel.h"
 #include "model/PowerLevel.h"
 #include "model/RadioSettingsCheck.h"
+#include "model/UnreadReport.h"
+#include "pages/PageHost.h"
 #include "transfer/RadioFirmwareUpdate.h"
 
 namespace {
@@ -170,7 +170,7 @@ bool MeshletPage::OnApply() {
     const RadioSettingsEntry entry{extendedPanId_, discoverTimeout_, scanChannels_, scanDuration_,
                                    joinTime_};
     if (const auto problem = CheckRadioSettings(entry)) {
-        prompter_.Warn("Error", problem->message, {});
+        prompter_.Warn("Error", problem->message, {}, MessageKind::Error);
         FieldFor(problem->field)->setFocus();
         return false;
     }

@@ -91,7 +91,7 @@ DownloadStep DownloadOnce(ScriptRunner& runner, Prompter& prompter, const Gatewa
     if (path.empty())
         return DownloadStep::Done;
     if (const std::optional<std::string> reason = WriteLocalFile(path, fetched->bytes)) {
-        prompter.Warn("Error", "Unable to write " + path + ".\n" + *reason, {});
+        prompter.Warn("Error", "Unable to write " + path + ".\n" + *reason, {}, MessageKind::Error);
         return DownloadStep::Again;
     }
     const std::optional<std::string> localDigest = DigestFile(path);
@@ -198,7 +198,8 @@ std::optional<std::vector<GatewayFile>> DeletePythonFiles(ScriptRunner& runner, 
 PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploader,
                                        Prompter& prompter, const std::string& localPath) {
     if (localPath.empty()) {
-        prompter.Warn("Please enter a Filename", "You must select the python file to send.", {});
+        prompter.Warn("Please enter a Filename", "You must select the python file to send.", {},
+                      MessageKind::Error);
         return {};
     }
     if (!AcceptUploadFile(prompter, localPath, UploadTarget::PythonProgram, kOpenFailureText))

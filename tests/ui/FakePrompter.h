@@ -21,6 +21,7 @@ public:
     std::vector<Question> messages;
     std::vector<std::vector<std::string>> productChoices;
     std::vector<Question> warnings;
+    std::vector<MessageKind> warningKinds;
     std::deque<std::string> fileAnswers;      // paths the file dialogs return; when empty: cancel
     std::vector<std::string> fileFilters;     // the filter of every file dialog shown
     std::vector<std::string> fileStartPaths;  // where every file-open dialog opened
@@ -39,9 +40,10 @@ public:
         messages.push_back({title, text, {}});
     }
 
-    void Warn(const std::string& title, const std::string& text,
-              const std::string& details) override {
+    void Warn(const std::string& title, const std::string& text, const std::string& details,
+              MessageKind kind = MessageKind::Warning) override {
         warnings.push_back({title, text, details});
+        warningKinds.push_back(kind);
     }
 
     std::string ChooseOpenFile(const std::string&, const std::string& currentPath,
