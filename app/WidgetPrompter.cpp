@@ -33,12 +33,25 @@ void WidgetPrompter::Warn(const std::string& title, const std::string& text,
     box.exec();
 }
 
+// The pages name their file kind first in the filter ("*.ebl (*)"): a name
+// typed without extension is taken to be of that kind.
+static QString DefaultSuffixOf(const std::string& filter) {
+    if (!filter.starts_with("*."))
+        return {};
+    return QString::fromStdString(filter.substr(2, filter.find(' ') - 2));
+}
+
 std::string WidgetPrompter::ChooseOpenFile(const std::string& title, const std::string& currentPath,
                                            const std::string& filter) {
-    return QFileDialog::getOpenFileName(nullptr, QString::fromStdString(title),
-                                        QString::fromStdString(currentPath),
-                                        QString::fromStdString(filter))
-        .toStdString();
+    QFileDialog dialog(nullptr, QString::fromStdString(title), QString(),
+                       QString::fromStdString(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(DefaultSuffixOf(filter));
+    dialog.selectFile(QString::fromStdString(currentPath));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front().toStdString();
 }
 
 std::string WidgetPrompter::ChooseSaveFile(const std::string& title,
