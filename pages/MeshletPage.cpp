@@ -246,7 +246,10 @@ void MeshletPage::UpdateFirmware() {
     const RadioFirmwareResult result =
         UpdateRadioFirmware(runner_, uploader_, prompter_, model_, firmwarePath_);
     ReportUnreadReplies(prompter_, result.unread);
-    if (result.outcome == RadioFirmwareOutcome::Installed)
+    // The fields then show what the new firmware reports: nothing left to apply.
+    if (result.outcome == RadioFirmwareOutcome::Installed) {
         ReadBothTrees();
+        SetModified(false);
+    }
     UpdateData(false);
 }

@@ -144,10 +144,12 @@ TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
         EXPECT_TRUE(sheet.ApplyPages()) << "0 asks for a random extended PAN ID";
         randomPanId = edit("extendedPanId")->text();
 
+        emit edit("nodeId")->textEdited(nodeId);  // an edit the update's re-read replaces
         commandsBeforeUpdate = gateway.ReceivedCommands().size();
         edit("firmwarePath")->setText(QString::fromStdString(firmware));
         static_cast<MeshletPage*>(page)->UpdateFirmware();
         versionAfter = edit("firmwareVersion")->text();
+        EXPECT_FALSE(page->IsModified()) << "the re-read left nothing to apply";
     });
 
     ASSERT_EQ(prompter.warnings.size(), 1u);
