@@ -94,8 +94,12 @@ constexpr FieldRule kRules[] = {
 
 }  // namespace
 
-std::optional<RadioSettingsProblem> CheckRadioSettings(const RadioSettingsEntry& entry) {
+std::optional<RadioSettingsProblem> CheckRadioSettings(
+    const RadioSettingsEntry& entry, const std::function<bool(RadioField)>& edited) {
     for (const FieldRule& rule : kRules) {
+        if (edited && !edited(rule.field)) {
+            continue;
+        }
         if (!rule.accepts(entry.*rule.value)) {
             return RadioSettingsProblem{rule.field, rule.message};
         }

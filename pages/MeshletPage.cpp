@@ -169,7 +169,8 @@ bool MeshletPage::OnApply() {
     UpdateData(true);
     const RadioSettingsEntry entry{extendedPanId_, discoverTimeout_, scanChannels_, scanDuration_,
                                    joinTime_};
-    if (const auto problem = CheckRadioSettings(entry)) {
+    const auto edited = [this](RadioField field) { return FieldFor(field)->isModified(); };
+    if (const auto problem = CheckRadioSettings(entry, edited)) {
         prompter_.Warn("Error", problem->message, {}, MessageKind::Error);
         FieldFor(problem->field)->setFocus();
         return false;

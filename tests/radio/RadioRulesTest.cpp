@@ -72,6 +72,19 @@ TEST(RadioSettingsCheckTest, NumbersAreWholeAndWithinRange) {
     EXPECT_EQ(Refused(entry), "join");
     entry.joinTime = "255";
     EXPECT_EQ(Refused(entry), "");
+
+    // The gateway's own " 60" is not the user's to correct when they change
+    // only the join time; once they edit it, it is.
+    entry.discoverTimeout = " 60";
+    entry.joinTime = "256";
+    const auto problem =
+        CheckRadioSettings(entry, [](RadioField field) { return field == RadioField::JoinTime; });
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->field, RadioField::JoinTime);
+    entry.joinTime = "255";
+    EXPECT_FALSE(
+        CheckRadioSettings(entry, [](RadioField field) { return field == RadioField::JoinTime; }));
+    EXPECT_EQ(Refused(entry), "timeout");
 }
 
 TEST(RadioSettingsCheckTest, FirstWrongFieldInPageOrderIsReportedWithItsMessage) {
