@@ -129,6 +129,7 @@ TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
         versionBefore = edit("firmwareVersion")->text();
 
         edit("scanDuration")->setText("9");
+        edit("scanDuration")->setModified(true);  // as typing does
         EXPECT_FALSE(sheet.ApplyPages());
         refusedFocus = sheet.focusWidget()->objectName();
 
