@@ -6,10 +6,14 @@
 
 #include "app/ProductSelectDialog.h"
 
+static QMessageBox::Icon IconOf(MessageKind kind) {
+    return kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning;
+}
+
 bool WidgetPrompter::AskRetry(const std::string& title, const std::string& text,
-                              const std::string& details) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
-                    QString::fromStdString(text), QMessageBox::Retry | QMessageBox::Cancel);
+                              const std::string& details, MessageKind kind) {
+    QMessageBox box(IconOf(kind), QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Retry | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Retry);
     if (!details.empty())
         box.setDetailedText(QString::fromStdString(details));
@@ -24,9 +28,7 @@ void WidgetPrompter::Inform(const std::string& title, const std::string& text) {
 
 void WidgetPrompter::Warn(const std::string& title, const std::string& text,
                           const std::string& details, MessageKind kind) {
-    const QMessageBox::Icon icon =
-        kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning;
-    QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text),
+    QMessageBox box(IconOf(kind), QString::fromStdString(title), QString::fromStdString(text),
                     QMessageBox::Ok);
     if (!details.empty())
         box.setDetailedText(QString::fromStdString(details));
@@ -49,9 +51,18 @@ std::string WidgetPrompter::ChooseOpenFile(const std::string& title, const std::
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(DefaultSuffixOf(filter));
     dialog.selectFile(QString::fromStdString(currentPath));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().front().toStdString();
+    // A file that cannot be read is refused here, where another can still be
+    // chosen, rather than by the transfer that would fail on it later.
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString chosen = dialog.selectedFiles().front();
+        if (QFileInfo(chosen).isReadable())
+            return chosen.toStdString();
+        QMessageBox::warning(&dialog, dialog.windowTitle(),
+                             QStringLiteral("%1\nYou do not have permission to read this file.\n"
+                                            "Choose another file, or ask for read access.")
+                                 .arg(chosen));
+    }
+    return {};
 }
 
 std::string WidgetPrompter::ChooseSaveFile(const std::string& title,

@@ -6,8 +6,8 @@
 // dialog. The boxes have no owner: start-up shows them before any window exists.
 class WidgetPrompter : public Prompter {
 public:
-    bool AskRetry(const std::string& title, const std::string& text,
-                  const std::string& details) override;
+    bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
+                  MessageKind kind = MessageKind::Warning) override;
     void Inform(const std::string& title, const std::string& text) override;
     void Warn(const std::string& title, const std::string& text, const std::string& details,
               MessageKind kind = MessageKind::Warning) override;

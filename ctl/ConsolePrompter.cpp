@@ -22,7 +22,7 @@ bool ConsolePrompter::AskTerminal() {
 }
 
 bool ConsolePrompter::AskRetry(const std::string& title, const std::string& text,
-                               const std::string& details) {
+                               const std::string& details, MessageKind) {
     Print(title, text, details);
     const bool retry =
         interactive_ && ::isatty(STDIN_FILENO) == 1 ? AskTerminal() : attemptsLeft_-- > 0;

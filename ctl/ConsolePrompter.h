@@ -22,8 +22,8 @@ public:
     // warning was shown: the command then ends with kExitRefused.
     bool Failed() const { return failed_; }
 
-    bool AskRetry(const std::string& title, const std::string& text,
-                  const std::string& details) override;
+    bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
+                  MessageKind kind = MessageKind::Warning) override;
     void Inform(const std::string& title, const std::string& text) override;
     void Warn(const std::string& title, const std::string& text, const std::string& details,
               MessageKind kind = MessageKind::Warning) override;

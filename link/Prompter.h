@@ -13,10 +13,11 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
 
-    // A warning with Retry and Cancel; details is extra text for whoever needs to
-    // fix the cause (may be empty). True means Retry.
+    // A warning, or with kind Error a failure, with Retry and Cancel; details is
+    // extra text for whoever needs to fix the cause (may be empty). True means
+    // Retry.
     virtual bool AskRetry(const std::string& title, const std::string& text,
-                          const std::string& details) = 0;
+                          const std::string& details, MessageKind kind = MessageKind::Warning) = 0;
 
     // A plain message with an OK button.
     virtual void Inform(const std::string& title, const std::string& text) = 0;

@@ -129,7 +129,7 @@ UploadVerdict RunVerifiedUpload(ScriptRunner& runner, UploadRunner& uploader, Pr
             return UploadVerdict::Verified;
         if (!prompter.AskRetry(
                 "Error", MismatchText(localDigest.value_or(""), GatewayDigest(query.GetResponse())),
-                {}))
+                {}, MessageKind::Error))
             return UploadVerdict::Cancelled;
         JobList removal{{RemovalCommand(localPath, target), kRemoveText, kRemoveTimeoutMs}};
         runner.Run(removal);

@@ -155,7 +155,7 @@ TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
 
     ASSERT_EQ(prompter.warnings.size(), 1u);
     EXPECT_EQ(prompter.warnings[0].text, "Scan Duration must be between 0 and 7");
-    EXPECT_EQ(prompter.warningKinds[0], MessageKind::Error) << "a refusal shows the error icon";
+    EXPECT_EQ(prompter.warnings[0].kind, MessageKind::Error) << "a refusal shows the error icon";
     EXPECT_EQ(refusedFocus, "scanDuration");
     EXPECT_EQ(panId, "0x00000000000000ab") << "what the gateway kept";
     EXPECT_EQ(joinTime, "255");

@@ -13,6 +13,7 @@ public:
         std::string title;
         std::string text;
         std::string details;
+        MessageKind kind = MessageKind::Warning;
     };
 
     std::deque<bool> retryAnswers;  // when empty: Cancel
@@ -21,14 +22,13 @@ public:
     std::vector<Question> messages;
     std::vector<std::vector<std::string>> productChoices;
     std::vector<Question> warnings;
-    std::vector<MessageKind> warningKinds;
     std::deque<std::string> fileAnswers;      // paths the file dialogs return; when empty: cancel
     std::vector<std::string> fileFilters;     // the filter of every file dialog shown
     std::vector<std::string> fileStartPaths;  // where every file-open dialog opened
 
-    bool AskRetry(const std::string& title, const std::string& text,
-                  const std::string& details) override {
-        retryQuestions.push_back({title, text, details});
+    bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
+                  MessageKind kind = MessageKind::Warning) override {
+        retryQuestions.push_back({title, text, details, kind});
         if (retryAnswers.empty())
             return false;
         const bool retry = retryAnswers.front();
@@ -42,8 +42,7 @@ public:
 
     void Warn(const std::string& title, const std::string& text, const std::string& details,
               MessageKind kind = MessageKind::Warning) override {
-        warnings.push_back({title, text, details});
-        warningKinds.push_back(kind);
+        warnings.push_back({title, text, details, kind});
     }
 
     std::string ChooseOpenFile(const std::string&, const std::string& currentPath,

@@ -137,7 +137,7 @@ TEST(FirmwarePageTest, RefusedInstallIsReportedAfterTheStateWasReadAgain) {
     ASSERT_EQ(prompter.warnings.size(), 1u);
     EXPECT_EQ(prompter.warnings[0].title, "Error");
     EXPECT_EQ(prompter.warnings[0].text, "Firmware Upgrade failed.");
-    EXPECT_EQ(prompter.warningKinds[0], MessageKind::Error);
+    EXPECT_EQ(prompter.warnings[0].kind, MessageKind::Error);
     EXPECT_EQ(prompter.shown, "1.0-rc");
 }
 
