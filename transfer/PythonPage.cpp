@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "pages/PageHost.h"
 #include "link/Prompter.h"
 #include "model/ConfigModel.h"
 #include "model/ReplyText.h"
+#include "pages/PageHost.h"
 
 namespace {
 
