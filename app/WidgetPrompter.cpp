@@ -3,20 +3,60 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include "app/ProductSelectDialog.h"
 
-static QMessageBox::Icon IconOf(MessageKind kind) {
+namespace {
+
+// A check that found nothing is made once more after this: a new node may
+// not be openable until udev has set its permissions.
+constexpr int kRecheckMs = 500;
+
+QMessageBox::Icon IconOf(MessageKind kind) {
     return kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning;
 }
 
-bool WidgetPrompter::AskRetry(const std::string& title, const std::string& text,
-                              const std::string& details, MessageKind kind) {
-    QMessageBox box(IconOf(kind), QString::fromStdString(title), QString::fromStdString(text),
-                    QMessageBox::Retry | QMessageBox::Cancel);
+void SetUpRetryBox(QMessageBox& box, const std::string& title, const std::string& text,
+                   const std::string& details, MessageKind kind) {
+    box.setIcon(IconOf(kind));
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(QString::fromStdString(text));
+    box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Retry);
     if (!details.empty())
         box.setDetailedText(QString::fromStdString(details));
+}
+
+}  // namespace
+
+bool WidgetPrompter::AskRetry(const std::string& title, const std::string& text,
+                              const std::string& details, MessageKind kind) {
+    QMessageBox box;
+    SetUpRetryBox(box, title, text, details, kind);
+    return box.exec() == QMessageBox::Retry;
+}
+
+bool WidgetPrompter::AskRetryUntil(const std::string& title, const std::string& text,
+                                   const std::string& details, AnswerTrigger& trigger) {
+    QMessageBox box;
+    SetUpRetryBox(box, title, text, details, MessageKind::Warning);
+    QTimer recheck;
+    recheck.setSingleShot(trigger.Descriptor() >= 0);
+    const auto check = [&] {
+        if (trigger.Happened())
+            box.done(QMessageBox::Retry);
+        else if (!recheck.isActive())
+            recheck.start(kRecheckMs);
+    };
+    QObject::connect(&recheck, &QTimer::timeout, &box, check);
+    if (trigger.Descriptor() >= 0) {
+        auto* notifier = new QSocketNotifier(trigger.Descriptor(), QSocketNotifier::Read, &box);
+        QObject::connect(notifier, &QSocketNotifier::activated, &box, check);
+    } else {
+        recheck.start(kRecheckMs);
+    }
     return box.exec() == QMessageBox::Retry;
 }
 

@@ -8,6 +8,9 @@ class WidgetPrompter : public Prompter {
 public:
     bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
                   MessageKind kind = MessageKind::Warning) override;
+    // The box closes itself as Retry when the trigger has happened.
+    bool AskRetryUntil(const std::string& title, const std::string& text,
+                       const std::string& details, AnswerTrigger& trigger) override;
     void Inform(const std::string& title, const std::string& text) override;
     void Warn(const std::string& title, const std::string& text, const std::string& details,
               MessageKind kind = MessageKind::Warning) override;

@@ -7,6 +7,7 @@
 #include "ctl/CtlCommands.h"
 #include "ctl/CtlOptions.h"
 #include "ctl/ExitStatus.h"
+#include "ctl/GatewayWait.h"
 #include "ctl/StopSignals.h"
 
 namespace {
@@ -76,6 +77,7 @@ constexpr std::string_view kCommonOptions =
     "  --json          results as JSON, where the command has them\n"
     "  --interactive   ask on the terminal where a question arises\n"
     "  --retries N     upload attempts before a digest mismatch fails (default 2)\n"
+    "  --wait SECONDS  wait up to SECONDS for a gateway to be plugged in first\n"
     "  --help          this text, or a command's own\n"
     "Exit status: 0 success, 1 refused, a needed reply missing or unreadable, or a check\n"
     "failed, 2 usage error, 3 no usable gateway (or its port went away for good);\n"
@@ -138,6 +140,8 @@ int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environmen
         environment.err << "r7ctl: usage: r7ctl " << command->usage << '\n';
         return kExitUsage;
     }
+    if (options.waitSeconds > 0 && !WaitForGateway(options, environment))
+        return kExitNoGateway;
     const int status = command->run(call);
     // Stopped by a signal held back during an upload: the command gave up
     // the port on its way out; say why it ended.

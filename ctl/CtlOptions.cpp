@@ -53,7 +53,10 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             value = arguments[++i];
             return true;
         };
-        if (name == "--port" || name == "--log" || name == "--retries") {
+        if (name == "--wait") {
+            if (!takeValue() || !ParseCount(value, options.waitSeconds))
+                return fail("--wait needs a whole number of seconds of at least 1");
+        } else if (name == "--port" || name == "--log" || name == "--retries") {
             if (!takeValue() || value.empty())
                 return fail(name + " needs a value");
             if (name == "--port")

@@ -12,7 +12,8 @@ struct CtlOptions {
     bool interactive = false;  // questions may wait for an answer on the terminal
     bool yes = false;          // confirms a whole-device operation
     bool help = false;
-    int retries = 2;  // --retries N: upload attempts before a digest mismatch fails
+    int retries = 2;      // --retries N: upload attempts before a digest mismatch fails
+    int waitSeconds = 0;  // --wait SECONDS: for a gateway to be plugged in first
     std::vector<std::string> words;
 };
 

@@ -3,6 +3,16 @@
 #include <string>
 #include <vector>
 
+// Something a question can wait for besides the user's answer.
+class AnswerTrigger {
+public:
+    virtual ~AnswerTrigger() = default;
+    // Readable when it is worth checking again; -1 when only a timer helps.
+    virtual int Descriptor() const = 0;
+    // True once what was waited for has happened.
+    virtual bool Happened() = 0;
+};
+
 // How a message box presents itself: a failure shows the error icon, a caution
 // the warning icon.
 enum class MessageKind { Warning, Error };
@@ -18,6 +28,14 @@ public:
     // Retry.
     virtual bool AskRetry(const std::string& title, const std::string& text,
                           const std::string& details, MessageKind kind = MessageKind::Warning) = 0;
+
+    // AskRetry whose question also ends as Retry by itself once the trigger
+    // has happened. A prompter that cannot watch just asks.
+    virtual bool AskRetryUntil(const std::string& title, const std::string& text,
+                               const std::string& details, AnswerTrigger& trigger) {
+        static_cast<void>(trigger);
+        return AskRetry(title, text, details);
+    }
 
     // A plain message with an OK button.
     virtual void Inform(const std::string& title, const std::string& text) = 0;

@@ -132,6 +132,7 @@ void MeshletPage::BuildLayout() {
     auto* updateRow = new QHBoxLayout(update);
     firmwarePathEdit_ = MakeEdit(update, QStringLiteral("firmwarePath"), true);
     auto* browse = new QPushButton(QStringLiteral("Browse"), update);
+    browse->setProperty(kLocalButton, true);
     browse->setObjectName(QStringLiteral("browse"));
     auto* install = new QPushButton(QStringLiteral("Update"), update);
     install->setObjectName(QStringLiteral("update"));

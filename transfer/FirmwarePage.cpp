@@ -50,6 +50,7 @@ void FirmwarePage::BuildLayout() {
     fileEdit_ = new QLineEdit(group);
     fileEdit_->setObjectName(QStringLiteral("firmwareFile"));
     auto* browse = new QPushButton(QStringLiteral("Browse..."), group);
+    browse->setProperty(kLocalButton, true);
     browse->setObjectName(QStringLiteral("browse"));
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(fileEdit_, 1);

@@ -112,8 +112,9 @@ void PythonPage::BuildLayout() {
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(new QLabel(QStringLiteral("Upload File:"), upload));
     pathRow->addWidget(uploadEdit_, 1);
-    connect(AddButton(QStringLiteral("Browse..."), upload, pathRow), &QPushButton::clicked, this,
-            &PythonPage::Browse);
+    QPushButton* browse = AddButton(QStringLiteral("Browse..."), upload, pathRow);
+    browse->setProperty(kLocalButton, true);
+    connect(browse, &QPushButton::clicked, this, &PythonPage::Browse);
     auto* uploadRow = new QHBoxLayout;
     connect(AddButton(QStringLiteral("Upload"), upload, uploadRow), &QPushButton::clicked, this,
             &PythonPage::Upload);
