@@ -24,7 +24,9 @@ BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, Scr
       buttons_(new QDialogButtonBox(
           QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this)) {
     setWindowTitle(caption);
-    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    // A dialog-type window is left out of some task bars and switchers; the
+    // sheet is the program's main window.
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 
     buttons_->button(QDialogButtonBox::Apply)->setEnabled(false);
     connect(buttons_, &QDialogButtonBox::accepted, this, &BLPropertySheet::accept);
@@ -43,8 +45,8 @@ void BLPropertySheet::BuildMenu() {
     auto* menuBar = new QMenuBar(this);
     QMenu* window = menuBar->addMenu(QStringLiteral("&Window"));
     window->addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
-    window->addSeparator();
-    window->addAction(QStringLiteral("&About..."), this, &BLPropertySheet::ShowAbout);
+    QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&About..."), this, &BLPropertySheet::ShowAbout);
     layout()->setMenuBar(menuBar);
 }
 
@@ -109,10 +111,21 @@ void BLPropertySheet::accept() {
         QDialog::accept();
 }
 
+// Cancel, Escape and the close button all end here.
+void BLPropertySheet::reject() {
+    if (AnyPageModified() &&
+        !prompter_.Confirm(kProgramTitle, "Discard the changes not yet applied?", "Discard"))
+        return;
+    QDialog::reject();
+}
+
+bool BLPropertySheet::AnyPageModified() const {
+    return std::any_of(pages_.begin(), pages_.end(),
+                       [](const PropertyPage* page) { return page->IsModified(); });
+}
+
 void BLPropertySheet::UpdateApplyButton() {
-    const bool modified = std::any_of(pages_.begin(), pages_.end(),
-                                      [](const PropertyPage* page) { return page->IsModified(); });
-    buttons_->button(QDialogButtonBox::Apply)->setEnabled(modified);
+    buttons_->button(QDialogButtonBox::Apply)->setEnabled(AnyPageModified());
 }
 
 void BLPropertySheet::RunPageRequest(QEvent::Type type) {

@@ -17,6 +17,8 @@ class ScriptRunner;
 // The program's main window: the pages as tabs with OK, Cancel and Apply. OK and
 // Apply let the active page validate first, then apply every page that has been
 // displayed; OK then closes. Apply is enabled while any page is modified.
+// Cancel, Escape and the close button ask before changes not yet applied are
+// lost. It is an ordinary top-level window (task bar, window switcher).
 class BLPropertySheet : public QDialog, public PageHost {
     Q_OBJECT
 
@@ -35,6 +37,7 @@ public:
     // The Apply button: false when a page refused.
     bool ApplyPages();
     void accept() override;
+    void reject() override;
 
 protected:
     bool event(QEvent* event) override;
@@ -45,6 +48,7 @@ private:
     void ChangePage(int index);
     // Turns the tabs without the sheet taking it for the user's choice.
     void ShowTab(PropertyPage* page);
+    bool AnyPageModified() const;
     void UpdateApplyButton();
     void RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigModel&));
     void ShowAbout();

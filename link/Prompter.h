@@ -14,6 +14,12 @@ public:
     virtual bool AskRetry(const std::string& title, const std::string& text,
                           const std::string& details) = 0;
 
+    // A question before something that cannot be undone: the action's button
+    // (for example "Discard") and Cancel, Cancel the default so that Enter or
+    // Escape loses nothing. True means the action.
+    virtual bool Confirm(const std::string& title, const std::string& text,
+                         const std::string& action) = 0;
+
     // A plain message with an OK button.
     virtual void Inform(const std::string& title, const std::string& text) = 0;
 

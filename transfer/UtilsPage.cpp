@@ -109,6 +109,13 @@ bool UtilsPage::DoDataExchange(bool save) {
 }
 
 void UtilsPage::RestoreFactoryDefaults() {
+    // One click next to the backup's "Restore" would otherwise erase every
+    // setting with no way back.
+    if (!prompter_.Confirm("Factory default settings",
+                           "Restore the factory default settings? All current settings will be "
+                           "erased and the R7 will reboot.",
+                           "Restore"))
+        return;
     ReportDeviceScript(prompter_, ::RestoreFactoryDefaults(runner_, model_));
 }
 

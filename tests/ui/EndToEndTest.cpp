@@ -143,6 +143,7 @@ TEST_F(EndToEndTest, StartUpShowsTheGatewayAndApplySendsTheWholeDocument) {
         ASSERT_GE(sheet.PageCount(), 1);  // the page order is tested with the pages
         auto* main = static_cast<MainPage*>(sheet.Page(0));
         EXPECT_EQ(main->Title(), "Device Information");
+        EXPECT_EQ(sheet.windowTitle().toStdString(), "Tarvel R7 Dashboard - " + gateway.LinkPath());
         commandsAtStart = gateway.ReceivedCommands().size();
         MobileTestPage* page = ApplyEdits(sheet);
         apnShown = page->apnEdit_->text();
