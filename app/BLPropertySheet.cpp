@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "app/ProgramTitle.h"
 #include "link/Prompter.h"
 #include "model/UnreadReport.h"
+#include "pages/KeyboardAccess.h"
 #include "pages/PropertyPage.h"
 
 BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, ScriptRunner& runner,
@@ -39,6 +41,9 @@ BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, Scr
     layout->addWidget(tabs_);
     layout->addWidget(buttons_);
     BuildMenu();
+    // Pages share the window's keys with the menus and buttons, not with each
+    // other: only the shown page's mnemonics are live.
+    sheetMnemonics_ = TakenMnemonics(this);
 }
 
 void BLPropertySheet::BuildMenu() {
@@ -53,6 +58,7 @@ void BLPropertySheet::BuildMenu() {
 void BLPropertySheet::AddPage(PropertyPage* page) {
     pages_.push_back(page);
     page->AttachSheet(this);
+    AssignMnemonics(page, sheetMnemonics_);
     connect(page, &PropertyPage::ModifiedChanged, this, &BLPropertySheet::UpdateApplyButton);
     tabs_->addTab(page, page->Title());
 }
@@ -89,6 +95,18 @@ void BLPropertySheet::ChangePage(int index) {
     }
     active_ = next;
     active_->Activate();
+    FocusFirstField();
+}
+
+// The user starts on the first field there is to change, never on a value
+// only shown. Someone turning the tabs from the tab bar stays there.
+void BLPropertySheet::FocusFirstField() {
+    if (tabs_->tabBar()->hasFocus())
+        return;
+    if (QWidget* field = FirstEditableField(active_))
+        field->setFocus(Qt::TabFocusReason);
+    else
+        tabs_->tabBar()->setFocus(Qt::TabFocusReason);
 }
 
 void BLPropertySheet::ShowTab(PropertyPage* page) {

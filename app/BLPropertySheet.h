@@ -46,6 +46,7 @@ protected:
 private:
     void BuildMenu();
     void ChangePage(int index);
+    void FocusFirstField();
     // Turns the tabs without the sheet taking it for the user's choice.
     void ShowTab(PropertyPage* page);
     bool AnyPageModified() const;
@@ -60,4 +61,5 @@ private:
     QDialogButtonBox* buttons_;
     std::vector<PropertyPage*> pages_;
     PropertyPage* active_ = nullptr;
+    QString sheetMnemonics_;
 };
