@@ -61,6 +61,21 @@ void BLPropertySheet::AddPage(PropertyPage* page) {
     AssignMnemonics(page, sheetMnemonics_);
     connect(page, &PropertyPage::ModifiedChanged, this, &BLPropertySheet::UpdateApplyButton);
     tabs_->addTab(page, page->Title());
+    KeepButtonsLast();
+}
+
+// A page joins the tab order at its end, after the buttons; on screen the
+// buttons come after the pages.
+void BLPropertySheet::KeepButtonsLast() {
+    QWidget* previous = previousInFocusChain();
+    for (const auto which :
+         {QDialogButtonBox::Ok, QDialogButtonBox::Cancel, QDialogButtonBox::Apply}) {
+        QPushButton* button = buttons_->button(which);
+        if (button == previous)
+            continue;
+        setTabOrder(previous, button);
+        previous = button;
+    }
 }
 
 bool BLPropertySheet::SetActivePage(int index) {
@@ -96,6 +111,18 @@ void BLPropertySheet::ChangePage(int index) {
     active_ = next;
     active_->Activate();
     FocusFirstField();
+}
+
+// For the toolkit the tabs and the pages form one compound widget, which Tab
+// leaves at once; on a property sheet Tab goes from the tabs into the page.
+bool BLPropertySheet::focusNextPrevChild(bool next) {
+    if (next && active_ && tabs_->tabBar()->hasFocus()) {
+        if (QWidget* first = FirstTabStop(active_)) {
+            first->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
+    return QDialog::focusNextPrevChild(next);
 }
 
 // The user starts on the first field there is to change, never on a value

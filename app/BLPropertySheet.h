@@ -42,10 +42,12 @@ public:
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void BuildMenu();
     void ChangePage(int index);
+    void KeepButtonsLast();
     void FocusFirstField();
     // Turns the tabs without the sheet taking it for the user's choice.
     void ShowTab(PropertyPage* page);

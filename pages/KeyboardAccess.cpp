@@ -82,6 +82,18 @@ bool IsEditable(const QWidget* widget) {
            qobject_cast<const QRadioButton*>(widget);
 }
 
+template <typename Wanted>
+QWidget* FirstInTabOrder(const QWidget* page, Wanted wanted) {
+    // The focus chain is the tab order; it runs through the whole window.
+    for (QWidget* widget = page->nextInFocusChain(); widget != page;
+         widget = widget->nextInFocusChain()) {
+        if (page->isAncestorOf(widget) && widget->isVisibleTo(page) && widget->isEnabled() &&
+            (widget->focusPolicy() & Qt::TabFocus) != 0 && wanted(widget))
+            return widget;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 QString TakenMnemonics(const QWidget* window) {
@@ -115,12 +127,9 @@ void AssignMnemonics(QWidget* page, QString taken) {
 }
 
 QWidget* FirstEditableField(const QWidget* page) {
-    // The focus chain is the tab order; it runs through the whole window.
-    for (QWidget* widget = page->nextInFocusChain(); widget != page;
-         widget = widget->nextInFocusChain()) {
-        if (page->isAncestorOf(widget) && IsEditable(widget) && widget->isVisibleTo(page) &&
-            widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) != 0)
-            return widget;
-    }
-    return nullptr;
+    return FirstInTabOrder(page, IsEditable);
+}
+
+QWidget* FirstTabStop(const QWidget* page) {
+    return FirstInTabOrder(page, [](const QWidget*) { return true; });
 }

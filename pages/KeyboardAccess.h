@@ -20,3 +20,6 @@ void AssignMnemonics(QWidget* page, QString taken);
 // The first control in tab order under `page` where the user can change
 // something (not a read-only field, not a button), or nullptr.
 QWidget* FirstEditableField(const QWidget* page);
+
+// The first control in tab order under `page` that Tab can reach, or nullptr.
+QWidget* FirstTabStop(const QWidget* page);

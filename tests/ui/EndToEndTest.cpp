@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -411,6 +412,8 @@ TEST_F(EndToEndTest, EveryFieldOnEveryPageIsNamedAndItsKeysDoNotClash) {
     int pagesSeen = 0;
     app.SetSheetRunner([&](BLPropertySheet& sheet) {
         sheet.show();
+        QApplication::setActiveWindow(&sheet);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
         QStringList sheetTexts;
         for (const QAction* menu : sheet.findChild<QMenuBar*>()->actions())
             sheetTexts += menu->text();
@@ -422,6 +425,22 @@ TEST_F(EndToEndTest, EveryFieldOnEveryPageIsNamedAndItsKeysDoNotClash) {
             SCOPED_TRACE(page->Title().toStdString());
             sheet.SetActivePage(index);
             ++pagesSeen;
+            // Tab leads from the tabs into the page, and from its last
+            // control to the buttons.
+            // Pages that read from the gateway on activation showed a
+            // progress dialog, which took the activation.
+            QApplication::setActiveWindow(&sheet);
+            auto* tabBar = sheet.findChild<QTabBar*>();
+            tabBar->setFocus();
+            QTest::keyClick(tabBar, Qt::Key_Tab);
+            EXPECT_TRUE(page->isAncestorOf(QApplication::focusWidget()));
+            QWidget* last = sheet.previousInFocusChain();
+            while (!page->isAncestorOf(last) || !last->isVisible())
+                last = last->previousInFocusChain();
+            last->setFocus();
+            QTest::keyClick(last, Qt::Key_Tab);
+            EXPECT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()) &&
+                        !page->isAncestorOf(QApplication::focusWidget()));
             for (QWidget* field : page->findChildren<QWidget*>()) {
                 auto* box = qobject_cast<QCheckBox*>(field);
                 const bool isField =
