@@ -128,7 +128,9 @@ bool BLPropertySheet::focusNextPrevChild(bool next) {
 // The user starts on the first field there is to change, never on a value
 // only shown. Someone turning the tabs from the tab bar stays there.
 void BLPropertySheet::FocusFirstField() {
-    if (tabs_->tabBar()->hasFocus())
+    // The window's focus widget, not the application's: a page that read from
+    // the gateway on activation has just closed its progress dialog.
+    if (focusWidget() == tabs_->tabBar())
         return;
     if (QWidget* field = FirstEditableField(active_))
         field->setFocus(Qt::TabFocusReason);
