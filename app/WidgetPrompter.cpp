@@ -8,10 +8,14 @@
 
 #include "app/ProductSelectDialog.h"
 
+static QMessageBox::Icon IconOf(MessageKind kind) {
+    return kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning;
+}
+
 bool WidgetPrompter::AskRetry(const std::string& title, const std::string& text,
-                              const std::string& details) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
-                    QString::fromStdString(text), QMessageBox::Retry | QMessageBox::Cancel);
+                              const std::string& details, MessageKind kind) {
+    QMessageBox box(IconOf(kind), QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Retry | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Retry);
     if (!details.empty())
         box.setDetailedText(QString::fromStdString(details));
@@ -39,20 +43,42 @@ void WidgetPrompter::Inform(const std::string& title, const std::string& text) {
 }
 
 void WidgetPrompter::Warn(const std::string& title, const std::string& text,
-                          const std::string& details) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
-                    QString::fromStdString(text), QMessageBox::Ok);
+                          const std::string& details, MessageKind kind) {
+    QMessageBox box(IconOf(kind), QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Ok);
     if (!details.empty())
         box.setDetailedText(QString::fromStdString(details));
     box.exec();
 }
 
+// The pages name their file kind first in the filter ("*.ebl (*)"): a name
+// typed without extension is taken to be of that kind.
+static QString DefaultSuffixOf(const std::string& filter) {
+    if (!filter.starts_with("*."))
+        return {};
+    return QString::fromStdString(filter.substr(2, filter.find(' ') - 2));
+}
+
 std::string WidgetPrompter::ChooseOpenFile(const std::string& title, const std::string& currentPath,
                                            const std::string& filter) {
-    return QFileDialog::getOpenFileName(nullptr, QString::fromStdString(title),
-                                        QString::fromStdString(currentPath),
-                                        QString::fromStdString(filter))
-        .toStdString();
+    QFileDialog dialog(nullptr, QString::fromStdString(title), QString(),
+                       QString::fromStdString(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(DefaultSuffixOf(filter));
+    dialog.selectFile(QString::fromStdString(currentPath));
+    // A file that cannot be read is refused here, where another can still be
+    // chosen, rather than by the transfer that would fail on it later.
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString chosen = dialog.selectedFiles().front();
+        if (QFileInfo(chosen).isReadable())
+            return chosen.toStdString();
+        QMessageBox::warning(&dialog, dialog.windowTitle(),
+                             QStringLiteral("%1\nYou do not have permission to read this file.\n"
+                                            "Choose another file, or ask for read access.")
+                                 .arg(chosen));
+    }
+    return {};
 }
 
 std::string WidgetPrompter::ChooseSaveFile(const std::string& title,

@@ -175,8 +175,9 @@ bool MeshletPage::OnApply() {
     UpdateData(true);
     const RadioSettingsEntry entry{extendedPanId_, discoverTimeout_, scanChannels_, scanDuration_,
                                    joinTime_};
-    if (const auto problem = CheckRadioSettings(entry)) {
-        prompter_.Warn("Error", problem->message, {});
+    const auto edited = [this](RadioField field) { return FieldFor(field)->isModified(); };
+    if (const auto problem = CheckRadioSettings(entry, edited)) {
+        prompter_.Warn("Error", problem->message, {}, MessageKind::Error);
         FieldFor(problem->field)->setFocus();
         return false;
     }
@@ -252,7 +253,10 @@ void MeshletPage::UpdateFirmware() {
     const RadioFirmwareResult result =
         UpdateRadioFirmware(runner_, uploader_, prompter_, model_, firmwarePath_);
     ReportUnreadReplies(prompter_, result.unread);
-    if (result.outcome == RadioFirmwareOutcome::Installed)
+    // The fields then show what the new firmware reports: nothing left to apply.
+    if (result.outcome == RadioFirmwareOutcome::Installed) {
         ReadBothTrees();
+        SetModified(false);
+    }
     UpdateData(false);
 }

@@ -143,7 +143,9 @@ void SettingsPage::ReadSettings() {
     ReadSetting([this](int control) { controls_.at(control - 1)->show(); }, table_,
                 model_.SettingsGroups());
     ShowFollowers();
-    AfterRead();
+    const bool reloaded = readRevision_ != model_.SettingsRevision();
+    readRevision_ = model_.SettingsRevision();
+    AfterRead(reloaded);
 }
 
 void SettingsPage::ShowFollowers() {

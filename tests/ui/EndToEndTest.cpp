@@ -326,11 +326,11 @@ TEST_F(EndToEndTest, GatewayStillSilentAfterRetryIsAskedAboutAgain) {
     // (a new pseudo-terminal behind the same name).
     struct ReplacingPrompter : FakePrompter {
         std::function<void()> onSecondQuestion;
-        bool AskRetry(const std::string& title, const std::string& text,
-                      const std::string& details) override {
+        bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
+                      MessageKind kind) override {
             if (retryQuestions.size() == 1)
                 onSecondQuestion();
-            return FakePrompter::AskRetry(title, text, details);
+            return FakePrompter::AskRetry(title, text, details, kind);
         }
     } replacingPrompter;
     replacingPrompter.retryAnswers = {true, true};
