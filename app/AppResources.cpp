@@ -7,5 +7,10 @@ void LoadAppResources() {
 }
 
 QIcon AppIcon() {
-    return QIcon(QStringLiteral(":/images/r7_icon.xpm"));
+    // Every size drawn for itself: the task bar, the window switcher and the
+    // About box each take the one nearest their own.
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/images/icons/r7dashboard-%1.png").arg(size));
+    return icon;
 }

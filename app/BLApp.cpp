@@ -59,7 +59,10 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     if (!FindGateway(options))
         return Outcome::NoGateway;
 
-    BLPropertySheet sheet(QString::fromUtf8(kProgramTitle), model_, runner_, prompter_);
+    // The port tells two dashboards on two gateways apart.
+    const QString caption =
+        QString::fromUtf8(kProgramTitle) + " - " + QString::fromStdString(port_.PortName());
+    BLPropertySheet sheet(caption, model_, runner_, prompter_);
     auto mainPage = std::make_unique<MainPage>(model_, runner_, prompter_);
     mainPage->SetPortName(port_.PortName());
     if (!CollectWithRetry(mainPage->Info()))

@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "app/ProgramTitle.h"
 #include "link/Prompter.h"
 #include "model/UnreadReport.h"
+#include "pages/KeyboardAccess.h"
 #include "pages/PropertyPage.h"
 
 BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, ScriptRunner& runner,
@@ -24,7 +26,9 @@ BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, Scr
       buttons_(new QDialogButtonBox(
           QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this)) {
     setWindowTitle(caption);
-    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    // A dialog-type window is left out of some task bars and switchers; the
+    // sheet is the program's main window.
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 
     buttons_->button(QDialogButtonBox::Apply)->setEnabled(false);
     connect(buttons_, &QDialogButtonBox::accepted, this, &BLPropertySheet::accept);
@@ -37,22 +41,41 @@ BLPropertySheet::BLPropertySheet(const QString& caption, ConfigModel& model, Scr
     layout->addWidget(tabs_);
     layout->addWidget(buttons_);
     BuildMenu();
+    // Pages share the window's keys with the menus and buttons, not with each
+    // other: only the shown page's mnemonics are live.
+    sheetMnemonics_ = TakenMnemonics(this);
 }
 
 void BLPropertySheet::BuildMenu() {
     auto* menuBar = new QMenuBar(this);
     QMenu* window = menuBar->addMenu(QStringLiteral("&Window"));
     window->addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
-    window->addSeparator();
-    window->addAction(QStringLiteral("&About..."), this, &BLPropertySheet::ShowAbout);
+    QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&About..."), this, &BLPropertySheet::ShowAbout);
     layout()->setMenuBar(menuBar);
 }
 
 void BLPropertySheet::AddPage(PropertyPage* page) {
     pages_.push_back(page);
     page->AttachSheet(this);
+    AssignMnemonics(page, sheetMnemonics_);
     connect(page, &PropertyPage::ModifiedChanged, this, &BLPropertySheet::UpdateApplyButton);
     tabs_->addTab(page, page->Title());
+    KeepButtonsLast();
+}
+
+// A page joins the tab order at its end, after the buttons; on screen the
+// buttons come after the pages.
+void BLPropertySheet::KeepButtonsLast() {
+    QWidget* previous = previousInFocusChain();
+    for (const auto which :
+         {QDialogButtonBox::Ok, QDialogButtonBox::Cancel, QDialogButtonBox::Apply}) {
+        QPushButton* button = buttons_->button(which);
+        if (button == previous)
+            continue;
+        setTabOrder(previous, button);
+        previous = button;
+    }
 }
 
 bool BLPropertySheet::SetActivePage(int index) {
@@ -87,6 +110,32 @@ void BLPropertySheet::ChangePage(int index) {
     }
     active_ = next;
     active_->Activate();
+    FocusFirstField();
+}
+
+// For the toolkit the tabs and the pages form one compound widget, which Tab
+// leaves at once; on a property sheet Tab goes from the tabs into the page.
+bool BLPropertySheet::focusNextPrevChild(bool next) {
+    if (next && active_ && tabs_->tabBar()->hasFocus()) {
+        if (QWidget* first = FirstTabStop(active_)) {
+            first->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
+    return QDialog::focusNextPrevChild(next);
+}
+
+// The user starts on the first field there is to change, never on a value
+// only shown. Someone turning the tabs from the tab bar stays there.
+void BLPropertySheet::FocusFirstField() {
+    // The window's focus widget, not the application's: a page that read from
+    // the gateway on activation has just closed its progress dialog.
+    if (focusWidget() == tabs_->tabBar())
+        return;
+    if (QWidget* field = FirstEditableField(active_))
+        field->setFocus(Qt::TabFocusReason);
+    else
+        tabs_->tabBar()->setFocus(Qt::TabFocusReason);
 }
 
 void BLPropertySheet::ShowTab(PropertyPage* page) {
@@ -109,10 +158,21 @@ void BLPropertySheet::accept() {
         QDialog::accept();
 }
 
+// Cancel, Escape and the close button all end here.
+void BLPropertySheet::reject() {
+    if (AnyPageModified() &&
+        !prompter_.Confirm(kProgramTitle, "Discard the changes not yet applied?", "Discard"))
+        return;
+    QDialog::reject();
+}
+
+bool BLPropertySheet::AnyPageModified() const {
+    return std::any_of(pages_.begin(), pages_.end(),
+                       [](const PropertyPage* page) { return page->IsModified(); });
+}
+
 void BLPropertySheet::UpdateApplyButton() {
-    const bool modified = std::any_of(pages_.begin(), pages_.end(),
-                                      [](const PropertyPage* page) { return page->IsModified(); });
-    buttons_->button(QDialogButtonBox::Apply)->setEnabled(modified && gatewayPresent_);
+    buttons_->button(QDialogButtonBox::Apply)->setEnabled(AnyPageModified() && gatewayPresent_);
 }
 
 void BLPropertySheet::SetGatewayPresent(bool present) {

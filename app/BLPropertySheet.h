@@ -19,6 +19,8 @@ class ScriptRunner;
 // The program's main window: the pages as tabs with OK, Cancel and Apply. OK and
 // Apply let the active page validate first, then apply every page that has been
 // displayed; OK then closes. Apply is enabled while any page is modified.
+// Cancel, Escape and the close button ask before changes not yet applied are
+// lost. It is an ordinary top-level window (task bar, window switcher).
 class BLPropertySheet : public QDialog, public PageHost {
     Q_OBJECT
 
@@ -42,16 +44,21 @@ public:
     // off here are on again.
     void SetGatewayPresent(bool present);
     void accept() override;
+    void reject() override;
 
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void BuildMenu();
     void ChangePage(int index);
+    void KeepButtonsLast();
+    void FocusFirstField();
     // Turns the tabs without the sheet taking it for the user's choice.
     void ShowTab(PropertyPage* page);
+    bool AnyPageModified() const;
     void UpdateApplyButton();
     void RunApply(ApplyResult (*pipeline)(ScriptRunner&, ConfigModel&));
     void ShowAbout();
@@ -65,4 +72,5 @@ private:
     PropertyPage* active_ = nullptr;
     bool gatewayPresent_ = true;
     std::vector<QPointer<QPushButton>> switchedOff_;
+    QString sheetMnemonics_;
 };

@@ -1,8 +1,10 @@
 #include "app/WidgetPrompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -58,6 +60,20 @@ bool WidgetPrompter::AskRetryUntil(const std::string& title, const std::string& 
         recheck.start(kRecheckMs);
     }
     return box.exec() == QMessageBox::Retry;
+}
+
+bool WidgetPrompter::Confirm(const std::string& title, const std::string& text,
+                             const std::string& action) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QPushButton* confirm =
+        box.addButton(QString::fromStdString(action), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == confirm;
 }
 
 void WidgetPrompter::Inform(const std::string& title, const std::string& text) {

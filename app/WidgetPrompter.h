@@ -4,6 +4,8 @@
 
 // Asks the person at the screen with message boxes and the product selection
 // dialog. The boxes have no owner: start-up shows them before any window exists.
+// A confirmation belongs to the window whose action it guards, so it is owned
+// by the active window and appears over it.
 class WidgetPrompter : public Prompter {
 public:
     bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
@@ -11,6 +13,8 @@ public:
     // The box closes itself as Retry when the trigger has happened.
     bool AskRetryUntil(const std::string& title, const std::string& text,
                        const std::string& details, AnswerTrigger& trigger) override;
+    bool Confirm(const std::string& title, const std::string& text,
+                 const std::string& action) override;
     void Inform(const std::string& title, const std::string& text) override;
     void Warn(const std::string& title, const std::string& text, const std::string& details,
               MessageKind kind = MessageKind::Warning) override;

@@ -4,9 +4,7 @@
 #include <vector>
 
 #include "app/BLApp.h"
-#include "app/ProgramTitle.h"
 #include "app/StartOptions.h"
-#include "app/VersionText.h"
 #include "app/WidgetPrompter.h"
 
 int main(int argc, char* argv[]) {
@@ -23,7 +21,7 @@ int main(int argc, char* argv[]) {
         if (options.showHelp)
             std::fputs(UsageText(), stdout);
         else
-            std::printf("%s %s\n", kProgramTitle, GetVersionText().c_str());
+            std::printf("r7dashboard %s\n", R7_VERSION);
         return 0;
     }
 

@@ -14,8 +14,8 @@ void ConsolePrompter::Print(const std::string& title, const std::string& text,
         err_ << details << '\n';
 }
 
-bool ConsolePrompter::AskTerminal() {
-    err_ << "Retry? [y/N] " << std::flush;
+bool ConsolePrompter::AskTerminal(const std::string& question) {
+    err_ << question << "? [y/N] " << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
     return answer == "y" || answer == "Y" || answer == "yes";
@@ -25,12 +25,20 @@ bool ConsolePrompter::AskRetry(const std::string& title, const std::string& text
                                const std::string& details, MessageKind) {
     Print(title, text, details);
     const bool retry =
-        interactive_ && ::isatty(STDIN_FILENO) == 1 ? AskTerminal() : attemptsLeft_-- > 0;
+        interactive_ && ::isatty(STDIN_FILENO) == 1 ? AskTerminal("Retry") : attemptsLeft_-- > 0;
     if (!retry)
         failed_ = true;
     else if (!interactive_)
         err_ << "r7ctl: retrying\n";
     return retry;
+}
+
+bool ConsolePrompter::Confirm(const std::string& title, const std::string& text,
+                              const std::string& action) {
+    // Commands that erase ask for their own --yes; without a person at the
+    // terminal the answer is no.
+    Print(title, text, {});
+    return interactive_ && ::isatty(STDIN_FILENO) == 1 && AskTerminal(action);
 }
 
 void ConsolePrompter::Inform(const std::string& title, const std::string& text) {

@@ -24,6 +24,8 @@ public:
 
     bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
                   MessageKind kind = MessageKind::Warning) override;
+    bool Confirm(const std::string& title, const std::string& text,
+                 const std::string& action) override;
     void Inform(const std::string& title, const std::string& text) override;
     void Warn(const std::string& title, const std::string& text, const std::string& details,
               MessageKind kind = MessageKind::Warning) override;
@@ -35,7 +37,7 @@ public:
 
 private:
     void Print(const std::string& title, const std::string& text, const std::string& details);
-    bool AskTerminal();
+    bool AskTerminal(const std::string& question);
 
     std::ostream& err_;
     int attemptsLeft_;

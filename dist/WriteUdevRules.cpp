@@ -36,15 +36,14 @@ std::string Rules() {
         "# Tarvel R7 Dashboard: the Linkhold R7 gateway's serial ports.\n"
         "# Lets the logged-in user open them without joining the dialout group, and\n"
         "# keeps ModemManager away from them. Generated when the program is built, from\n"
-        "# the table port discovery uses (link/GatewayIdentity.h in its sources). To change\n"
-        "# it on one machine, copy it to /etc/udev/rules.d under the same name.\n";
+        "# the identity port discovery uses (link/GatewayIdentity.h in its sources).\n"
+        "# Gateways known only by their USB vendor:product go into " +
+        std::string(kGatewaysFile) +
+        ",\n"
+        "# one pair a line; then run r7dashboard-udev-rules as root, which writes\n"
+        "# /etc/udev/rules.d/70-r7dashboard-local.rules for them.\n";
     rules += "SUBSYSTEM==\"tty\", ATTRS{manufacturer}==\"" + CaselessPattern(kGatewayManufacturer) +
              "\", " + std::string(kGrant) + "\n";
-    for (const UsbId& id : kKnownGateways) {
-        rules += "SUBSYSTEM==\"tty\", ATTRS{idVendor}==\"" + CaselessPattern(id.vendor) +
-                 "\", ATTRS{idProduct}==\"" + CaselessPattern(id.product) + "\", " +
-                 std::string(kGrant) + "\n";
-    }
     return rules;
 }
 

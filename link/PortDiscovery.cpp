@@ -19,12 +19,12 @@ namespace {
 
 constexpr std::size_t kMaxCandidates = 10;
 
-bool IsGateway(const fs::path& usbDevice) {
+bool IsGateway(const fs::path& usbDevice, const std::vector<UsbId>& listed) {
     if (EqualsIgnoringAsciiCase(ReadAttribute(usbDevice / "manufacturer"), kGatewayManufacturer))
         return true;
     const std::string vendor = ReadAttribute(usbDevice / "idVendor");
     const std::string product = ReadAttribute(usbDevice / "idProduct");
-    return std::ranges::any_of(kKnownGateways, [&](const UsbId& id) {
+    return std::ranges::any_of(listed, [&](const UsbId& id) {
         return EqualsIgnoringAsciiCase(vendor, id.vendor) &&
                EqualsIgnoringAsciiCase(product, id.product);
     });
@@ -115,10 +115,11 @@ std::vector<GatewayTty> ListGatewayTtys(const DiscoveryOptions& options, std::st
     }
     std::ranges::sort(entries);
 
+    const std::vector<UsbId> listed = ReadGatewayList(options.gatewaysFile);
     std::vector<GatewayTty> ttys;
     for (const fs::path& entry : entries) {
         const std::optional<fs::path> usbDevice = FindUsbDevice(entry, options.sysfsRoot);
-        if (usbDevice && IsGateway(*usbDevice))
+        if (usbDevice && IsGateway(*usbDevice, listed))
             ttys.push_back(DescribeTty(entry, *usbDevice, options));
     }
     if (ttys.empty())

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "link/GatewayIdentity.h"
+
 class ModemPort;
 
 // Where to look for the gateway. The roots are parameters so that a fake
@@ -15,6 +17,8 @@ struct DiscoveryOptions {
     // path): no search, but the same checks. A node with a by-id link is used
     // through that link.
     std::string explicitPort;
+    // The administrator's list of further gateways (kGatewaysFile).
+    std::string gatewaysFile = kGatewaysFile;
 };
 
 // Asked when several gateways are attached: returns the chosen or typed

@@ -36,6 +36,11 @@ public:
         static_cast<void>(trigger);
         return AskRetry(title, text, details);
     }
+    // A question before something that cannot be undone: the action's button
+    // (for example "Discard") and Cancel, Cancel the default so that Enter or
+    // Escape loses nothing. True means the action.
+    virtual bool Confirm(const std::string& title, const std::string& text,
+                         const std::string& action) = 0;
 
     // A plain message with an OK button.
     virtual void Inform(const std::string& title, const std::string& text) = 0;

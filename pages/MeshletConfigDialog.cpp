@@ -12,6 +12,7 @@
 #include "model/ChoiceList.h"
 #include "model/NodeSettingsFile.h"
 #include "model/PowerLevel.h"
+#include "pages/KeyboardAccess.h"
 
 MeshletConfigDialog::MeshletConfigDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Meshlet Configuration"));
@@ -49,8 +50,9 @@ MeshletConfigDialog::MeshletConfigDialog(QWidget* parent) : QDialog(parent) {
     for (const std::string& entry : SplitChoices(kPowerLevelChoices))
         powerLevel_->addItem(QString::fromStdString(entry));
     powerLevel_->setCurrentIndex(-1);
-    advancedGrid->addWidget(new QLabel(QStringLiteral("Transmit Power Level (PL): "), advanced), 0,
-                            0);
+    auto* powerLabel = new QLabel(QStringLiteral("Transmit Power Level (PL): "), advanced);
+    powerLabel->setBuddy(powerLevel_);
+    advancedGrid->addWidget(powerLabel, 0, 0);
     advancedGrid->addWidget(powerLevel_, 0, 1);
     joinTime_ =
         AddField(advancedGrid, QStringLiteral("Allows Join Time (NJ): "),
@@ -68,6 +70,7 @@ MeshletConfigDialog::MeshletConfigDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(basic);
     layout->addWidget(advanced);
     layout->addWidget(buttons);
+    AssignMnemonics(this, {});
 }
 
 QLineEdit* MeshletConfigDialog::AddField(QGridLayout* grid, const QString& label,
@@ -77,7 +80,9 @@ QLineEdit* MeshletConfigDialog::AddField(QGridLayout* grid, const QString& label
     auto* edit = new QLineEdit(owner);
     edit->setObjectName(name);
     edit->setReadOnly(!editable);
-    grid->addWidget(new QLabel(label, owner), row, 0);
+    auto* caption = new QLabel(label, owner);
+    caption->setBuddy(edit);
+    grid->addWidget(caption, row, 0);
     grid->addWidget(edit, row, 1);
     if (!note.isEmpty())
         grid->addWidget(new QLabel(note, owner), row, 2);

@@ -73,7 +73,9 @@ QLineEdit* MeshletPage::AddSetting(QGridLayout* grid, const QString& label, cons
                                    const QString& note) {
     const int row = grid->rowCount();
     auto* edit = MakeEdit(grid->parentWidget(), name, true);
-    grid->addWidget(new QLabel(label, grid->parentWidget()), row, 0);
+    auto* caption = new QLabel(label, grid->parentWidget());
+    caption->setBuddy(edit);
+    grid->addWidget(caption, row, 0);
     grid->addWidget(edit, row, 1);
     if (!note.isEmpty())
         grid->addWidget(new QLabel(note, grid->parentWidget()), row, 2);
@@ -115,7 +117,9 @@ void MeshletPage::BuildLayout() {
     const int powerRow = grid->rowCount();
     powerLevelBox_ = new QComboBox(basic);
     powerLevelBox_->setObjectName(QStringLiteral("powerLevel"));
-    grid->addWidget(new QLabel(QStringLiteral("Transmit Power Level (PL): "), basic), powerRow, 0);
+    auto* powerLabel = new QLabel(QStringLiteral("Transmit Power Level (PL): "), basic);
+    powerLabel->setBuddy(powerLevelBox_);
+    grid->addWidget(powerLabel, powerRow, 0);
     grid->addWidget(powerLevelBox_, powerRow, 1);
     connect(powerLevelBox_, &QComboBox::activated, this, [this] { SetModified(true); });
     joinTimeEdit_ =
@@ -138,7 +142,9 @@ void MeshletPage::BuildLayout() {
     install->setObjectName(QStringLiteral("update"));
     connect(browse, &QPushButton::clicked, this, &MeshletPage::Browse);
     connect(install, &QPushButton::clicked, this, &MeshletPage::UpdateFirmware);
-    updateRow->addWidget(new QLabel(QStringLiteral("Select Firmware:"), update));
+    auto* pathLabel = new QLabel(QStringLiteral("Select Firmware:"), update);
+    pathLabel->setBuddy(firmwarePathEdit_);
+    updateRow->addWidget(pathLabel);
     updateRow->addWidget(firmwarePathEdit_, 1);
     updateRow->addWidget(browse);
     updateRow->addWidget(install);

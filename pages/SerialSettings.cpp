@@ -85,6 +85,9 @@ void SerialSettings::BuildServices() {
         service.stateBox->setObjectName(QString::fromStdString(group + "state"));
         service.portEdit = new QLineEdit(frame);
         service.portEdit->setObjectName(QString::fromStdString(group + "port"));
+        // The check box's caption ends in the port's name; a check box cannot
+        // be a label's buddy.
+        service.portEdit->setAccessibleName(caption.trimmed());
         service.portEdit->setMaximumWidth(service.portEdit->fontMetrics().averageCharWidth() *
                                           kPortChars);
         BindSwitch(group + "state", service.state, service.stateBox);

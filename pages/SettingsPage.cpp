@@ -75,8 +75,9 @@ void SettingsPage::ShowWith(QWidget* widget, const QWidget* owner) {
     followers_.emplace_back(widget, owner);
 }
 
-QLabel* SettingsPage::AddLabel(const QString& text, QWidget* parent, const QWidget* owner) {
+QLabel* SettingsPage::AddLabel(const QString& text, QWidget* parent, QWidget* owner) {
     auto* label = new QLabel(text, parent);
+    label->setBuddy(owner);
     ShowWith(label, owner);
     return label;
 }

@@ -40,7 +40,9 @@ protected:
 
     // A widget shown exactly when `owner` has been revealed.
     void ShowWith(QWidget* widget, const QWidget* owner);
-    QLabel* AddLabel(const QString& text, QWidget* parent, const QWidget* owner);
+    // A label that names `owner` (its buddy, for mnemonics and screen readers)
+    // and is shown with it.
+    QLabel* AddLabel(const QString& text, QWidget* parent, QWidget* owner);
     // A frame whose border and title are shown exactly when `owner` has been
     // revealed; `grid` receives the layout for its contents.
     GroupFrame* AddFrame(const QString& title, QGridLayout*& grid);

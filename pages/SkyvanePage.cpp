@@ -113,20 +113,25 @@ SkyvanePage::SkyvanePage(ConfigModel& model, Prompter& prompter, QWidget* parent
 }
 
 void SkyvanePage::BuildTimeoutFields(TimeoutLine& line, QWidget* frame, QGridLayout* grid, int row,
-                                     const QWidget* owner) {
+                                     QWidget* owner) {
     line.hours = AddNumberField(line.caption + QStringLiteral(" hrs"), frame);
     line.minutes = AddNumberField(line.caption + QStringLiteral(" mins"), frame);
     line.seconds = AddNumberField(line.caption + QStringLiteral(" secs"), frame);
     auto* fields = new QHBoxLayout;
     const std::pair<QLineEdit*, const char*> units[] = {
         {line.hours, "hrs"}, {line.minutes, "mins"}, {line.seconds, "secs"}};
+    // Each unit names the field before it; the caption names the first.
     for (auto [field, unit] : units) {
         ShowWith(field, owner);
         fields->addWidget(field);
-        fields->addWidget(AddLabel(QString::fromLatin1(unit), frame, owner));
+        QLabel* unitLabel = AddLabel(QString::fromLatin1(unit), frame, owner);
+        unitLabel->setBuddy(field);
+        fields->addWidget(unitLabel);
     }
     fields->addStretch();
-    grid->addWidget(AddLabel(line.caption, frame, owner), row, 1);
+    QLabel* caption = AddLabel(line.caption, frame, owner);
+    caption->setBuddy(line.hours);
+    grid->addWidget(caption, row, 1);
     grid->addLayout(fields, row, 2);
     grid->setColumnMinimumWidth(0, frame->fontMetrics().averageCharWidth() * 3);
 }

@@ -32,7 +32,7 @@ private:
     };
 
     void BuildTimeoutFields(TimeoutLine& line, QWidget* frame, QGridLayout* grid, int row,
-                            const QWidget* owner);
+                            QWidget* owner);
     QLineEdit* AddNumberField(const QString& name, QWidget* frame);
     bool ExchangeTimeout(bool save, const TimeoutLine& line, TimeoutFields& fields, int stored,
                          int& seconds);

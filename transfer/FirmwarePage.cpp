@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -56,7 +57,9 @@ void FirmwarePage::BuildLayout() {
     fileRow->addWidget(fileEdit_, 1);
     fileRow->addWidget(browse);
     auto* fileForm = new QFormLayout;
-    fileForm->addRow(QStringLiteral("Select Firmware:"), fileRow);
+    auto* fileLabel = new QLabel(QStringLiteral("Select Firmware:"), group);
+    fileLabel->setBuddy(fileEdit_);
+    fileForm->addRow(fileLabel, fileRow);
 
     auto* update = new QPushButton(QStringLiteral("Update"), group);
     update->setObjectName(QStringLiteral("update"));

@@ -67,6 +67,7 @@ void PythonPage::BuildLayout() {
     auto* manage = new QGroupBox(QStringLiteral("Manage Files"), this);
     files_ = new QListWidget(manage);
     files_->setObjectName(QStringLiteral("files"));
+    files_->setAccessibleName(manage->title());
     files_->setSelectionMode(QAbstractItemView::NoSelection);
     files_->setFont(ListFont());
     auto* fileButtons = new QHBoxLayout;
@@ -96,12 +97,16 @@ void PythonPage::BuildLayout() {
         new QLabel(QStringLiteral("Specify a python program to be run when the device boots."),
                    autoStart),
         0, 0, 1, 2);
-    autoStartLayout->addWidget(new QLabel(QStringLiteral("Enable"), autoStart), 1, 0);
-    autoStartLayout->addWidget(
+    // The check box has no text of its own: the headings above name both fields.
+    auto* enableLabel = new QLabel(QStringLiteral("Enable"), autoStart);
+    enableLabel->setBuddy(enable_);
+    autoStartLayout->addWidget(enableLabel, 1, 0);
+    auto* commandLabel =
         new QLabel(QStringLiteral("Auto-start command line  (specify program filename to execute "
                                   "and any arguments)"),
-                   autoStart),
-        1, 1);
+                   autoStart);
+    commandLabel->setBuddy(command_);
+    autoStartLayout->addWidget(commandLabel, 1, 1);
     autoStartLayout->addWidget(enable_, 2, 0, Qt::AlignHCenter);
     autoStartLayout->addWidget(command_, 2, 1);
     autoStartLayout->setColumnStretch(1, 1);
@@ -110,7 +115,9 @@ void PythonPage::BuildLayout() {
     uploadEdit_ = new QLineEdit(upload);
     uploadEdit_->setObjectName(QStringLiteral("uploadFile"));
     auto* pathRow = new QHBoxLayout;
-    pathRow->addWidget(new QLabel(QStringLiteral("Upload File:"), upload));
+    auto* uploadLabel = new QLabel(QStringLiteral("Upload File:"), upload);
+    uploadLabel->setBuddy(uploadEdit_);
+    pathRow->addWidget(uploadLabel);
     pathRow->addWidget(uploadEdit_, 1);
     QPushButton* browse = AddButton(QStringLiteral("Browse..."), upload, pathRow);
     browse->setProperty(kLocalButton, true);

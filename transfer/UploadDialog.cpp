@@ -12,7 +12,8 @@ UploadDialog::UploadDialog(ModemPort& port, Clock& clock, QWidget* parent)
       clock_(clock),
       wait_(port, this, {}),
       status_(new QLineEdit(this)),
-      progress_(new QProgressBar(this)) {
+      progress_(new QProgressBar(this)),
+      bytes_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Uploading..."));
     setModal(true);
 
@@ -22,11 +23,13 @@ UploadDialog::UploadDialog(ModemPort& port, Clock& clock, QWidget* parent)
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setValue(0);
     progress_->setTextVisible(false);
+    bytes_->setObjectName(QStringLiteral("bytes"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(wait_.Line());
     layout->addWidget(status_);
     layout->addWidget(progress_);
+    layout->addWidget(bytes_);
     layout->addWidget(wait_.CancelButton(), 0, Qt::AlignRight);
     setMinimumWidth(400);
 }
@@ -40,6 +43,7 @@ void UploadDialog::SetUploadFile(const std::string& localPath, bool firmwareImag
 UploadOutcome UploadDialog::RunModal() {
     finished_ = false;
     progress_->setValue(0);
+    bytes_->clear();
     worker_ = std::thread([this] {
         const UploadOutcome outcome = RunUpload(port_, clock_, localPath_, target_, *this);
         calls_.Post([this, outcome] {
@@ -73,6 +77,15 @@ void UploadDialog::SetProgressRange(int maximum) {
 void UploadDialog::StepProgress() {
     calls_.Post(
         [this] { progress_->setValue(std::min(progress_->value() + 1, progress_->maximum())); });
+}
+
+void UploadDialog::BytesSent(std::uint64_t sent, std::uint64_t total) {
+    const std::uint64_t percent = total == 0 ? 100 : sent * 100 / total;
+    calls_.Post(
+        [this,
+         text = QStringLiteral("%1 of %2 bytes sent (%3%)").arg(sent).arg(total).arg(percent)] {
+            bytes_->setText(text);
+        });
 }
 
 void UploadDialog::Finish() {

@@ -10,11 +10,13 @@
 
 class Clock;
 class ModemPort;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 
-// The "Uploading..." dialog: shows the local path above a progress bar while a
-// worker thread runs RunUpload. No close box; Escape and close requests are
+// The "Uploading..." dialog: shows the local path above a progress bar, and
+// below it the bytes sent of the file's length, while a worker thread runs
+// RunUpload. No close box; Escape and close requests are
 // ignored, so only the worker ends it, except while the link waits for the
 // gateway's port to come back: then the dialog says so and Cancel (or Escape)
 // ends the wait, and with it the upload, as in the "Communicating..." dialog.
@@ -40,6 +42,7 @@ public:
 private:
     void SetProgressRange(int maximum) override;
     void StepProgress() override;
+    void BytesSent(std::uint64_t sent, std::uint64_t total) override;
     void WaitingForPort(bool waiting) override;
     void Finish();
 
@@ -50,6 +53,7 @@ private:
     PortWaitPanel wait_;
     QLineEdit* status_;
     QProgressBar* progress_;
+    QLabel* bytes_;
     UiCallQueue calls_;
     bool finished_ = false;
     UploadOutcome outcome_ = UploadOutcome::NotSent;

@@ -163,6 +163,7 @@ bool SendFileData(std::string_view data, const RawWrite& write, Clock& clock,
     std::size_t sent = 0;
     std::size_t blockEnd = std::min(data.size(), kUploadBlockBytes);
     int idleWrites = 0;
+    observer.BytesSent(0, data.size());
     do {
         const std::size_t size = blockEnd - sent;
         const long taken = write(data.data() + sent, size);
@@ -172,6 +173,7 @@ bool SendFileData(std::string_view data, const RawWrite& write, Clock& clock,
         if (!observer.StopRequested())
             clock.SleepMs(kBlockPauseMs);
         sent += std::min(static_cast<std::size_t>(taken), size);
+        observer.BytesSent(sent, data.size());
         idleWrites = (taken == 0 && size > 0) ? idleWrites + 1 : 0;
         if (idleWrites >= kMaxIdleWrites)
             return false;

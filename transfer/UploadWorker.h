@@ -72,6 +72,9 @@ public:
     virtual void SetProgressRange(int maximum) = 0;
     // After every write call of the data phase that did not fail.
     virtual void StepProgress() = 0;
+    // Bytes of the file taken by the port so far, of the whole length: once
+    // before the first write, then after every write call that did not fail.
+    virtual void BytesSent(std::uint64_t, std::uint64_t) {}
     void WaitingForPort(bool) override {}
     // True just before the data command is sent, false once the gateway is
     // counting no more file data (every byte sent, or the data phase ended):

@@ -72,8 +72,10 @@ void UtilsPage::BuildLayout() {
         AddLabel(QStringLiteral("Restore configuration from a file on your PC or server. "),
                  backup),
         2, 0, 1, 4);
-    backupLayout->addWidget(new QLabel(QStringLiteral("Restore From File:"), backup), 3, 0);
     restoreEdit_ = new QLineEdit(backup);
+    auto* restoreLabel = new QLabel(QStringLiteral("Restore From File:"), backup);
+    restoreLabel->setBuddy(restoreEdit_);
+    backupLayout->addWidget(restoreLabel, 3, 0);
     restoreEdit_->setObjectName(QStringLiteral("restorePath"));
     backupLayout->addWidget(restoreEdit_, 3, 1, 1, 2);
     auto* browseButton = AddButton(QStringLiteral("Browse"), QStringLiteral("browse"), backup);
@@ -110,6 +112,13 @@ bool UtilsPage::DoDataExchange(bool save) {
 }
 
 void UtilsPage::RestoreFactoryDefaults() {
+    // One click next to the backup's "Restore" would otherwise erase every
+    // setting with no way back.
+    if (!prompter_.Confirm("Factory default settings",
+                           "Restore the factory default settings? All current settings will be "
+                           "erased and the R7 will reboot.",
+                           "Restore"))
+        return;
     ReportDeviceScript(prompter_, ::RestoreFactoryDefaults(runner_, model_));
 }
 

@@ -9,10 +9,10 @@ class Prompter;
 class QLineEdit;
 class ScriptRunner;
 
-// "Utilities": the whole-device operations. Factory defaults, restore and
-// reboot run their scripts at once, without a question: the captions on the
-// page carry the warnings. Backup writes the settings as read from the
-// gateway into a file on the PC.
+// "Utilities": the whole-device operations. The factory reset asks first, as
+// it erases every setting; restore and reboot run their scripts at once, the
+// captions on the page carry their warnings. Backup writes the settings as
+// read from the gateway into a file on the PC.
 class UtilsPage : public PropertyPage {
     Q_OBJECT
 

@@ -25,7 +25,11 @@ public:
 
     std::filesystem::path Sys() const { return dir_.Path() / "sys"; }
     std::filesystem::path Dev() const { return dir_.Path() / "dev"; }
-    DiscoveryOptions Options() const { return {Sys().string(), Dev().string(), ""}; }
+    DiscoveryOptions Options() const {
+        return {Sys().string(), Dev().string(), "", (dir_.Path() / "gateways").string()};
+    }
+    // The administrator's list of further gateways.
+    void ListGateways(const std::string& text) const { WriteFile(dir_.Path() / "gateways", text); }
     std::string DevicePath(const std::string& node) const { return (Dev() / node).string(); }
 
     // A USB modem tty; devName is the node udev creates for it.

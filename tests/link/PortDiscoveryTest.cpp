@@ -24,9 +24,11 @@ std::vector<std::string> Find(const FakeSystem& system, std::string* reason = nu
     return FindGatewayPorts(system.Options(), reason);
 }
 
-TEST(PortDiscovery, RecognisesGatewaysByManufacturerOrKnownIds) {
+TEST(PortDiscovery, RecognisesGatewaysByManufacturerOrListedIds) {
     PtyPeer peer;
     FakeSystem system;
+    // Only whole pairs count: a line cut short must not match another device.
+    system.ListGateways("# field units\n114F:1234  # bare modem\n1234\n1234:56789\n");
     system.AddUsbTty("ttyACM0", {.manufacturer = "wavecom"}, "ttyACM0", peer.SlavePath());
     system.AddUsbTty("ttyACM1", {.manufacturer = "WAVECOM Inc"}, "ttyACM1", peer.SlavePath());
     system.AddUsbTty("ttyACM2", {.manufacturer = "Acme"}, "ttyACM2", peer.SlavePath());

@@ -119,7 +119,8 @@ struct ConfigPagesTest : testing::Test {
     }
     static bool LabelShown(QWidget* page, const char* text) {
         for (QLabel* label : page->findChildren<QLabel*>()) {
-            if (label->text() == QString::fromLatin1(text))
+            // The sheet gives labels their mnemonics.
+            if (QString(label->text()).remove(u'&') == QString::fromLatin1(text))
                 return label->isVisibleTo(page);
         }
         ADD_FAILURE() << "no label " << text;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
@@ -41,6 +42,7 @@ TEST(UploadDialog, ShowsThePathRunsTheUploadAndCannotBeClosedByTheUser) {
     auto* bar = dialog.findChild<QProgressBar*>("progress");
     EXPECT_EQ(bar->maximum(), 7);
     EXPECT_EQ(bar->value(), 3);
+    EXPECT_EQ(dialog.findChild<QLabel*>("bytes")->text(), "3000 of 3000 bytes sent (100%)");
     EXPECT_EQ(gateway.ReceivedCommands().back(), "AT&USBINTERFACE=18,3000\r\n");
 
     // A second showing for another attempt; a missing file closes at once.

@@ -21,8 +21,14 @@ namespace {
 struct CountingObserver : UploadObserver {
     void SetProgressRange(int maximum) override { range = maximum; }
     void StepProgress() override { ++steps; }
+    void BytesSent(std::uint64_t count, std::uint64_t total) override {
+        sent.push_back(count);
+        length = total;
+    }
     int range = -1;
     int steps = 0;
+    std::vector<std::uint64_t> sent;
+    std::uint64_t length = 0;
 };
 
 // A port that takes what `take` allows of each write and remembers every call.
@@ -102,6 +108,9 @@ TEST(UploadWorker, ShortWriteContinuesWithTheRestOfTheBlock) {
     EXPECT_EQ(port.asked, (std::vector<std::size_t>{1024, 1024, 724, 952}));
     EXPECT_EQ(port.taken, data);
     EXPECT_EQ(observer.steps, 4);
+    // What the port took, not what was asked of it.
+    EXPECT_EQ(observer.sent, (std::vector<std::uint64_t>{0, 1024, 1324, 2048, 3000}));
+    EXPECT_EQ(observer.length, 3000u);
 }
 
 TEST(UploadWorker, DataPhaseEndsOnAFailedWriteOrSixWritesThatTakeNothing) {

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -145,6 +152,7 @@ TEST_F(EndToEndTest, StartUpShowsTheGatewayAndApplySendsTheWholeDocument) {
         ASSERT_GE(sheet.PageCount(), 1);  // the page order is tested with the pages
         auto* main = static_cast<MainPage*>(sheet.Page(0));
         EXPECT_EQ(main->Title(), "Device Information");
+        EXPECT_EQ(sheet.windowTitle().toStdString(), "Tarvel R7 Dashboard - " + gateway.LinkPath());
         commandsAtStart = gateway.ReceivedCommands().size();
         MobileTestPage* page = ApplyEdits(sheet);
         apnShown = page->apnEdit_->text();
@@ -439,4 +447,97 @@ TEST_F(EndToEndTest, TheNoGatewayWarningClosesItselfWhenTheGatewayIsPluggedIn) {
     EXPECT_EQ(startedEarly.InitInstance(options), BLApp::Outcome::SheetClosed);
     EXPECT_TRUE(warningShown);
     EXPECT_TRUE(sheetRan);
+}
+
+namespace {
+
+// The letter after a single '&', lower case; none for "&&" or no '&'.
+QChar Mnemonic(const QString& text) {
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("(?:^|[^&])(?:&&)*&([^&])")).match(text);
+    return match.hasMatch() ? match.captured(1).at(0).toLower() : QChar();
+}
+
+// Whether a label in `page` names `field` or the composite control it is part of.
+bool NamedByLabel(QWidget* page, const QWidget* field) {
+    for (const QLabel* label : page->findChildren<QLabel*>()) {
+        if (label->buddy() && (label->buddy() == field || label->buddy()->isAncestorOf(field)))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Every field of every page is named for screen readers and the keyboard by a
+// label (or an accessible name), and no two keys of a page, its menus and its
+// buttons clash.
+TEST_F(EndToEndTest, EveryFieldOnEveryPageIsNamedAndItsKeysDoNotClash) {
+    SimGateway gateway;
+    int pagesSeen = 0;
+    app.SetSheetRunner([&](BLPropertySheet& sheet) {
+        sheet.show();
+        QApplication::setActiveWindow(&sheet);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+        QStringList sheetTexts;
+        for (const QAction* menu : sheet.findChild<QMenuBar*>()->actions())
+            sheetTexts += menu->text();
+        for (const QPushButton* button :
+             sheet.findChild<QDialogButtonBox*>()->findChildren<QPushButton*>())
+            sheetTexts += button->text();
+        for (int index = 0; index < sheet.PageCount(); ++index) {
+            PropertyPage* page = sheet.Page(index);
+            SCOPED_TRACE(page->Title().toStdString());
+            sheet.SetActivePage(index);
+            ++pagesSeen;
+            // Tab leads from the tabs into the page, and from its last
+            // control to the buttons.
+            // Pages that read from the gateway on activation showed a
+            // progress dialog, which took the activation.
+            QApplication::setActiveWindow(&sheet);
+            auto* tabBar = sheet.findChild<QTabBar*>();
+            tabBar->setFocus();
+            QTest::keyClick(tabBar, Qt::Key_Tab);
+            EXPECT_TRUE(page->isAncestorOf(QApplication::focusWidget()));
+            QWidget* last = sheet.previousInFocusChain();
+            while (!page->isAncestorOf(last) || !last->isVisible())
+                last = last->previousInFocusChain();
+            last->setFocus();
+            QTest::keyClick(last, Qt::Key_Tab);
+            EXPECT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()) &&
+                        !page->isAncestorOf(QApplication::focusWidget()));
+            for (QWidget* field : page->findChildren<QWidget*>()) {
+                auto* box = qobject_cast<QCheckBox*>(field);
+                const bool isField =
+                    qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field) ||
+                    qobject_cast<QAbstractItemView*>(field) || (box && box->text().isEmpty());
+                // A drop-down list's own popup is named by the list.
+                if (isField && field->window() == &sheet) {
+                    EXPECT_TRUE(NamedByLabel(page, field) || !field->accessibleName().isEmpty())
+                        << field->objectName().toStdString();
+                }
+            }
+            QString keys;
+            for (const QString& text : sheetTexts) {
+                if (const QChar key = Mnemonic(text); !key.isNull())
+                    keys += key;
+            }
+            for (const QWidget* widget : page->findChildren<QWidget*>()) {
+                QString text;
+                if (auto* label = qobject_cast<const QLabel*>(widget); label && label->buddy())
+                    text = label->text();
+                else if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+                    text = button->text();
+                const QChar key = Mnemonic(text);
+                if (key.isNull())
+                    continue;
+                EXPECT_FALSE(keys.contains(key))
+                    << "clash on " << key.toLatin1() << " in " << text.toStdString();
+                keys += key;
+            }
+        }
+    });
+
+    EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::SheetClosed);
+    EXPECT_EQ(pagesSeen, 8);
 }

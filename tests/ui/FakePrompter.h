@@ -22,6 +22,8 @@ public:
     std::vector<Question> messages;
     std::vector<std::vector<std::string>> productChoices;
     std::vector<Question> warnings;
+    std::deque<bool> confirmAnswers;          // when empty: Cancel
+    std::vector<Question> confirmations;      // details holds the action's caption
     std::deque<std::string> fileAnswers;      // paths the file dialogs return; when empty: cancel
     std::vector<std::string> fileFilters;     // the filter of every file dialog shown
     std::vector<std::string> fileStartPaths;  // where every file-open dialog opened
@@ -34,6 +36,16 @@ public:
         const bool retry = retryAnswers.front();
         retryAnswers.pop_front();
         return retry;
+    }
+
+    bool Confirm(const std::string& title, const std::string& text,
+                 const std::string& action) override {
+        confirmations.push_back({title, text, action});
+        if (confirmAnswers.empty())
+            return false;
+        const bool confirmed = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return confirmed;
     }
 
     void Inform(const std::string& title, const std::string& text) override {

@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "app/BLPropertySheet.h"
 #include "model/ConfigModel.h"
@@ -175,10 +176,35 @@ TEST_F(PropertySheetTest, ApplyReportsAReloadThatCannotBeRead) {
 TEST_F(PropertySheetTest, CancelClosesWithoutApplying) {
     sheet.show();
     first->SetModified(true);
+    prompter.confirmAnswers = {true};
     Button(QDialogButtonBox::Cancel)->click();
+    EXPECT_EQ(prompter.confirmations.size(), 1u);
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_EQ(sheet.result(), QDialog::Rejected);
     EXPECT_EQ(first->applies, 0);
+}
+
+// Escape and the close button close at once with nothing modified, and ask
+// first once a page holds changes; Cancel in the question keeps the sheet.
+TEST_F(PropertySheetTest, ClosingWithChangesNotAppliedAsksFirst) {
+    const std::function<void()> closers[] = {[&] { QTest::keyClick(&sheet, Qt::Key_Escape); },
+                                             [&] { sheet.close(); }};
+    for (const auto& close : closers) {
+        sheet.show();
+        first->SetModified(false);
+        close();
+        EXPECT_FALSE(sheet.isVisible());
+
+        sheet.show();
+        second->SetModified(true);
+        prompter.confirmations.clear();
+        close();
+        ASSERT_EQ(prompter.confirmations.size(), 1u);
+        EXPECT_EQ(prompter.confirmations[0].text, "Discard the changes not yet applied?");
+        EXPECT_EQ(prompter.confirmations[0].details, "Discard");
+        EXPECT_TRUE(sheet.isVisible());
+        second->SetModified(false);
+    }
 }
 
 TEST_F(PropertySheetTest, ApplyWithoutDocumentTellsTheUserAndSendsNothing) {
@@ -196,15 +222,17 @@ TEST_F(PropertySheetTest, ApplyWithoutDocumentTellsTheUserAndSendsNothing) {
 
 TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
     sheet.show();
-    QMenu* menu = sheet.findChild<QMenuBar*>()->actions().at(0)->menu();
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->title(), "&Window");
-    const QList<QAction*> actions = menu->actions();
-    ASSERT_EQ(actions.size(), 3);
+    const QList<QAction*> menus = sheet.findChild<QMenuBar*>()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->text(), "&Window");
+    EXPECT_EQ(menus[1]->text(), "&Help");
+    QList<QAction*> actions = menus[0]->menu()->actions();
+    actions += menus[1]->menu()->actions();
+    ASSERT_EQ(actions.size(), 2);
     EXPECT_EQ(actions[0]->text(), "Minimize");
-    EXPECT_TRUE(actions[1]->isSeparator());
-    EXPECT_EQ(actions[2]->text(), "&About...");
+    EXPECT_EQ(actions[1]->text(), "&About...");
     EXPECT_TRUE(sheet.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(sheet.windowType(), Qt::Window);
 
     // About runs its box modally over the sheet; look at it from inside that run.
     QString aboutTitle;
@@ -216,7 +244,7 @@ TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
         EXPECT_EQ(box->parentWidget(), &sheet);
         box->close();
     });
-    actions[2]->trigger();
+    actions[1]->trigger();
     EXPECT_EQ(aboutTitle, "About Tarvel R7 Dashboard");
     EXPECT_TRUE(prompter.messages.empty());
     actions[0]->trigger();

@@ -70,11 +70,21 @@ TEST_F(UtilsEndToEndTest, BackupThenRestoreBringsTheBackedUpValuesBack) {
     EXPECT_EQ(Setting(kPassword), "pa\"ss");
 }
 
-TEST_F(UtilsEndToEndTest, FactoryResetRestartsTheGatewayAndReadsItsDefaults) {
+TEST_F(UtilsEndToEndTest, FactoryResetAsksFirstThenRestartsTheGatewayAndReadsItsDefaults) {
     const std::string factoryApn = Setting(kApn);
     Apply("changed.example", "secret");
     const std::size_t before = gateway.sim.ReceivedCommands().size();
 
+    Press("factoryRestore");  // answered with Cancel
+    ASSERT_EQ(prompter.confirmations.size(), 1u);
+    EXPECT_EQ(prompter.confirmations[0].text,
+              "Restore the factory default settings? All current settings will be erased and the "
+              "R7 will reboot.");
+    EXPECT_EQ(prompter.confirmations[0].details, "Restore");
+    EXPECT_TRUE(gateway.CommandsFrom(before).empty());
+    EXPECT_EQ(Setting(kApn), "changed.example");
+
+    prompter.confirmAnswers = {true};
     Press("factoryRestore");
 
     const std::vector<std::string> sent = gateway.CommandsFrom(before);
@@ -152,6 +162,7 @@ TEST(UtilsRefusals, EachRefusedStepIsNamedInAWarning) {
         LinkedGateway gateway({"--error-on", refused});
         ASSERT_TRUE(gateway.ready);
         FakePrompter prompter;
+        prompter.confirmAnswers = {true};
         UtilsPage page(gateway.model, gateway.runner, prompter);
         page.findChild<QLineEdit*>("restorePath")->setText(QString::fromStdString(file));
 
