@@ -8,9 +8,11 @@
 
 #include "app/AppResources.h"
 #include "app/BLPropertySheet.h"
+#include "app/PortFollower.h"
 #include "app/ProgramTitle.h"
 #include "app/StartOptions.h"
 #include "app/VersionText.h"
+#include "link/GatewayArrival.h"
 #include "link/LinkMessages.h"
 #include "link/Prompter.h"
 #include "model/DeviceInfoCollection.h"
@@ -67,8 +69,11 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     // without a word, a page would show what it held before as if it were current.
     runner_.SetLostPortHandler(
         [this] { prompter_.Warn(kUndetectedTitle, LostPortText(port_.PortName()), {}); });
+    MainPage& shownPage = *mainPage;
     AddPages(sheet, std::move(mainPage));
     sheet.setWindowIcon(icon_);
+    const PortFollower follower(port_.PortName(), &sheet,
+                                [&](bool present) { FollowPort(sheet, shownPage, present); });
     runSheet_(sheet);
     ShutDown();
     return Outcome::SheetClosed;
@@ -91,9 +96,11 @@ bool BLApp::FindGateway(const StartOptions& options) {
     const ProductChooser chooser = [this](const std::vector<std::string>& candidates) {
         return prompter_.ChooseProduct(candidates);
     };
+    // Plugging the gateway in answers the warning as Retry would.
+    GatewayArrival arrival(options.discovery);
     std::string reason;
     while (!DiscoverPort(port_, options.discovery, chooser, &reason)) {
-        if (!prompter_.AskRetry(kUndetectedTitle, kConnectText, reason))
+        if (!prompter_.AskRetryUntil(kUndetectedTitle, kConnectText, reason, arrival))
             return false;
         reason.clear();
     }
@@ -125,6 +132,18 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
     sheet.AddPage(new FirmwarePage(model_, runner_, uploader_, prompter_));
     sheet.AddPage(new UtilsPage(model_, runner_, prompter_));
+}
+
+// The port's path went away or came back while the sheet was idle. A gone
+// port is closed, so that a gateway plugged in again can take its node back.
+void BLApp::FollowPort(BLPropertySheet& sheet, MainPage& mainPage, bool present) {
+    sheet.SetGatewayPresent(present);
+    if (!present) {
+        port_.Close();
+        mainPage.ShowDisconnected();
+        return;
+    }
+    mainPage.Refresh();
 }
 
 void BLApp::ShutDown() {

@@ -47,6 +47,7 @@ private:
     bool FindGateway(const StartOptions& options);
     bool CollectWithRetry(DeviceInfo& info);
     void AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage);
+    void FollowPort(BLPropertySheet& sheet, MainPage& mainPage, bool present);
     void ShutDown();
 
     Prompter& prompter_;

@@ -112,7 +112,25 @@ void BLPropertySheet::accept() {
 void BLPropertySheet::UpdateApplyButton() {
     const bool modified = std::any_of(pages_.begin(), pages_.end(),
                                       [](const PropertyPage* page) { return page->IsModified(); });
-    buttons_->button(QDialogButtonBox::Apply)->setEnabled(modified);
+    buttons_->button(QDialogButtonBox::Apply)->setEnabled(modified && gatewayPresent_);
+}
+
+void BLPropertySheet::SetGatewayPresent(bool present) {
+    gatewayPresent_ = present;
+    UpdateApplyButton();
+    if (present) {
+        for (const QPointer<QPushButton>& button : switchedOff_)
+            if (button != nullptr)
+                button->setEnabled(true);
+        switchedOff_.clear();
+        return;
+    }
+    for (PropertyPage* page : pages_)
+        for (QPushButton* button : page->findChildren<QPushButton*>())
+            if (button->isEnabled() && !button->property(kLocalButton).toBool()) {
+                button->setEnabled(false);
+                switchedOff_.emplace_back(button);
+            }
 }
 
 void BLPropertySheet::RunPageRequest(QEvent::Type type) {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QPointer>
 #include <vector>
 
 #include "model/ConfigApply.h"
@@ -11,6 +12,7 @@ class ConfigModel;
 class PropertyPage;
 class Prompter;
 class QDialogButtonBox;
+class QPushButton;
 class QTabWidget;
 class ScriptRunner;
 
@@ -34,6 +36,11 @@ public:
 
     // The Apply button: false when a page refused.
     bool ApplyPages();
+
+    // While the gateway's port is gone, Apply and the pages' buttons are off,
+    // except those marked kLocalButton; when it is back, the buttons switched
+    // off here are on again.
+    void SetGatewayPresent(bool present);
     void accept() override;
 
 protected:
@@ -56,4 +63,6 @@ private:
     QDialogButtonBox* buttons_;
     std::vector<PropertyPage*> pages_;
     PropertyPage* active_ = nullptr;
+    bool gatewayPresent_ = true;
+    std::vector<QPointer<QPushButton>> switchedOff_;
 };

@@ -3,16 +3,60 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include "app/ProductSelectDialog.h"
 
-bool WidgetPrompter::AskRetry(const std::string& title, const std::string& text,
-                              const std::string& details) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
-                    QString::fromStdString(text), QMessageBox::Retry | QMessageBox::Cancel);
+namespace {
+
+// A check that found nothing is made once more after this: a new node may
+// not be openable until udev has set its permissions.
+constexpr int kRecheckMs = 500;
+
+QMessageBox::Icon IconOf(MessageKind kind) {
+    return kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning;
+}
+
+void SetUpRetryBox(QMessageBox& box, const std::string& title, const std::string& text,
+                   const std::string& details, MessageKind kind) {
+    box.setIcon(IconOf(kind));
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(QString::fromStdString(text));
+    box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Retry);
     if (!details.empty())
         box.setDetailedText(QString::fromStdString(details));
+}
+
+}  // namespace
+
+bool WidgetPrompter::AskRetry(const std::string& title, const std::string& text,
+                              const std::string& details, MessageKind kind) {
+    QMessageBox box;
+    SetUpRetryBox(box, title, text, details, kind);
+    return box.exec() == QMessageBox::Retry;
+}
+
+bool WidgetPrompter::AskRetryUntil(const std::string& title, const std::string& text,
+                                   const std::string& details, AnswerTrigger& trigger) {
+    QMessageBox box;
+    SetUpRetryBox(box, title, text, details, MessageKind::Warning);
+    QTimer recheck;
+    recheck.setSingleShot(trigger.Descriptor() >= 0);
+    const auto check = [&] {
+        if (trigger.Happened())
+            box.done(QMessageBox::Retry);
+        else if (!recheck.isActive())
+            recheck.start(kRecheckMs);
+    };
+    QObject::connect(&recheck, &QTimer::timeout, &box, check);
+    if (trigger.Descriptor() >= 0) {
+        auto* notifier = new QSocketNotifier(trigger.Descriptor(), QSocketNotifier::Read, &box);
+        QObject::connect(notifier, &QSocketNotifier::activated, &box, check);
+    } else {
+        recheck.start(kRecheckMs);
+    }
     return box.exec() == QMessageBox::Retry;
 }
 
@@ -23,20 +67,42 @@ void WidgetPrompter::Inform(const std::string& title, const std::string& text) {
 }
 
 void WidgetPrompter::Warn(const std::string& title, const std::string& text,
-                          const std::string& details) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
-                    QString::fromStdString(text), QMessageBox::Ok);
+                          const std::string& details, MessageKind kind) {
+    QMessageBox box(IconOf(kind), QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Ok);
     if (!details.empty())
         box.setDetailedText(QString::fromStdString(details));
     box.exec();
 }
 
+// The pages name their file kind first in the filter ("*.ebl (*)"): a name
+// typed without extension is taken to be of that kind.
+static QString DefaultSuffixOf(const std::string& filter) {
+    if (!filter.starts_with("*."))
+        return {};
+    return QString::fromStdString(filter.substr(2, filter.find(' ') - 2));
+}
+
 std::string WidgetPrompter::ChooseOpenFile(const std::string& title, const std::string& currentPath,
                                            const std::string& filter) {
-    return QFileDialog::getOpenFileName(nullptr, QString::fromStdString(title),
-                                        QString::fromStdString(currentPath),
-                                        QString::fromStdString(filter))
-        .toStdString();
+    QFileDialog dialog(nullptr, QString::fromStdString(title), QString(),
+                       QString::fromStdString(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(DefaultSuffixOf(filter));
+    dialog.selectFile(QString::fromStdString(currentPath));
+    // A file that cannot be read is refused here, where another can still be
+    // chosen, rather than by the transfer that would fail on it later.
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString chosen = dialog.selectedFiles().front();
+        if (QFileInfo(chosen).isReadable())
+            return chosen.toStdString();
+        QMessageBox::warning(&dialog, dialog.windowTitle(),
+                             QStringLiteral("%1\nYou do not have permission to read this file.\n"
+                                            "Choose another file, or ask for read access.")
+                                 .arg(chosen));
+    }
+    return {};
 }
 
 std::string WidgetPrompter::ChooseSaveFile(const std::string& title,

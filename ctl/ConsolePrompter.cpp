@@ -24,7 +24,7 @@ bool ConsolePrompter::AskTerminal() {
 }
 
 bool ConsolePrompter::AskRetry(const std::string& title, const std::string& text,
-                               const std::string& details) {
+                               const std::string& details, MessageKind) {
     Print(title, text, details);
     const bool retry =
         interactive_ && ::isatty(STDIN_FILENO) == 1 ? AskTerminal() : attemptsLeft_-- > 0;
@@ -40,8 +40,9 @@ void ConsolePrompter::Inform(const std::string& title, const std::string& text) 
     failed_ = true;
 }
 
+// Cautions and failures alike end the command with a failure status.
 void ConsolePrompter::Warn(const std::string& title, const std::string& text,
-                           const std::string& details) {
+                           const std::string& details, MessageKind) {
     Print(title, text, details);
     failed_ = true;
 }

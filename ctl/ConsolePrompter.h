@@ -22,11 +22,11 @@ public:
     // warning was shown: the command then ends with kExitRefused.
     bool Failed() const { return failed_; }
 
-    bool AskRetry(const std::string& title, const std::string& text,
-                  const std::string& details) override;
+    bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
+                  MessageKind kind = MessageKind::Warning) override;
     void Inform(const std::string& title, const std::string& text) override;
-    void Warn(const std::string& title, const std::string& text,
-              const std::string& details) override;
+    void Warn(const std::string& title, const std::string& text, const std::string& details,
+              MessageKind kind = MessageKind::Warning) override;
     std::string ChooseOpenFile(const std::string& title, const std::string& currentPath,
                                const std::string& filter) override;
     std::string ChooseSaveFile(const std::string& title, const std::string& proposedPath,

@@ -7,6 +7,7 @@
 #include "ctl/CtlCommands.h"
 #include "ctl/CtlOptions.h"
 #include "ctl/ExitStatus.h"
+#include "ctl/GatewayWait.h"
 #include "ctl/StopSignals.h"
 
 namespace {
@@ -100,6 +101,7 @@ constexpr std::string_view kCommonOptions =
     "  --check         say what would change, change nothing\n"
     "  --interactive   ask on the terminal where a question arises\n"
     "  --retries N     upload attempts before a digest mismatch fails (default 2)\n"
+    "  --wait SECONDS  wait up to SECONDS for a gateway to be plugged in first\n"
     "  -q, --quiet     no progress bar\n"
     "  -v, --verbose   every exchange on standard error\n"
     "  -h, --help      this text, or a command's own\n"
@@ -189,6 +191,8 @@ int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environmen
         environment.err << "r7ctl: usage: r7ctl " << command->usage << '\n';
         return kExitUsage;
     }
+    if (options.waitSeconds > 0 && !WaitForGateway(options, environment))
+        return kExitNoGateway;
     const int status = command->run(call);
     // Stopped by a signal held back during an upload: the command gave up
     // the port on its way out; say why it ended.

@@ -77,6 +77,9 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             options.firmwareVersion = value;
         } else if (name == "--version") {
             options.version = true;
+        } else if (name == "--wait") {
+            if (!takeValue() || !ParseCount(value, options.waitSeconds))
+                return fail("--wait needs a whole number of seconds of at least 1");
         } else if (name == "--port" || name == "--log" || name == "--retries") {
             if (!takeValue() || value.empty())
                 return fail(name + " needs a value");

@@ -1,9 +1,16 @@
 #include "link/Clock.h"
 
+#include <poll.h>
+
 #include <chrono>
 #include <thread>
 
 namespace {
+
+bool PollReadable(int fd, int ms) {
+    pollfd watched{fd, POLLIN, 0};
+    return ::poll(&watched, 1, ms) > 0 && (watched.revents & POLLIN) != 0;
+}
 
 class SystemClock : public Clock {
 public:
@@ -15,9 +22,20 @@ public:
     void SleepMs(std::uint32_t ms) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
+
+    bool WaitReadable(int fd, std::uint32_t ms) override {
+        return PollReadable(fd, static_cast<int>(ms));
+    }
 };
 
 }  // namespace
+
+bool Clock::WaitReadable(int fd, std::uint32_t ms) {
+    if (PollReadable(fd, 0))
+        return true;
+    SleepMs(ms);
+    return PollReadable(fd, 0);
+}
 
 Clock& Clock::System() {
     static SystemClock clock;

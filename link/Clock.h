@@ -11,6 +11,9 @@ public:
     // Monotonic milliseconds since an arbitrary start.
     virtual std::uint64_t NowMs() = 0;
     virtual void SleepMs(std::uint32_t ms) = 0;
+    // Waits up to ms for the descriptor to become readable; true when it is.
+    // A clock whose time is not real sleeps its own way and looks afterwards.
+    virtual bool WaitReadable(int fd, std::uint32_t ms);
 
     // The real, monotonic clock.
     static Clock& System();

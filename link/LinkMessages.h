@@ -14,6 +14,10 @@ inline constexpr char kSilentText[] =
 inline std::string ConnectedText(const std::string& portName) {
     return "Connected (" + portName + ")";
 }
+// While the port itself is gone (unplugged, restarting).
+inline std::string DisconnectedText(const std::string& portName) {
+    return "Disconnected (" + portName + ")";
+}
 inline std::string NoAnswerText(const std::string& portName) {
     return "Not connected: no answer on " + portName;
 }

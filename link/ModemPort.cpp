@@ -130,18 +130,29 @@ void ModemPort::ShowWait() {
 }
 
 void ModemPort::EndWait() {
+    watch_.reset();
     if (!waitShown_)
         return;
     waitShown_ = false;
     waitListener_->WaitingForPort(false);
 }
 
-// Sleeps in short slices so that a Cancel ends the wait at once. False when
-// cancelled.
-bool ModemPort::PauseUnlessCancelled(std::uint32_t ms) {
+// Set up before the first reopen attempt, so that a port coming back right
+// after it is not missed.
+void ModemPort::WatchPort() {
+    if (!watch_)
+        watch_ = std::make_unique<PortWatch>(portName_);
+}
+
+// Waits in short slices so that a Cancel ends the wait at once (false then),
+// and is over as soon as the port's directory changes. Without inotify it is
+// a plain pause, and the reopen attempts after it the slow fallback.
+bool ModemPort::WaitForPortChange(std::uint32_t ms) {
+    WatchPort();
     while (ms > 0 && !Cancelled()) {
         const std::uint32_t slice = std::min(ms, kCancelCheckMs);
-        clock_.SleepMs(slice);
+        if (watch_->Wait(clock_, slice))
+            break;
         ms -= slice;
     }
     return !Cancelled();
@@ -229,11 +240,12 @@ bool ModemPort::Drain() {
 // install); keep trying until it is back or clearly is not coming back.
 bool ModemPort::ReopenUntilBack() {
     const std::uint64_t start = clock_.NowMs();
+    WatchPort();
     bool back = false;
     while (!(back = Reopen())) {
         ShowWait();
         if (gaveUp_ || clock_.NowMs() - start >= kReopenLimitMs ||
-            !PauseUnlessCancelled(kReopenIntervalMs)) {
+            !WaitForPortChange(kReopenIntervalMs)) {
             gaveUp_ = true;
             break;
         }
@@ -300,12 +312,13 @@ bool ModemPort::ReceiveSleep(std::uint64_t deadline, int timeoutMs, ProgressIndi
 // back.
 bool ModemPort::ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress, int& position) {
     // The pause is a hundredth of the timeout, but at most the reopen
-    // interval, so that a five-minute install wait notices the restarted
-    // gateway within a second.
+    // interval, and over once the port's directory changes: a five-minute
+    // install wait carries on as soon as the restarted gateway is back.
     const std::uint32_t pause = std::min(HundredthOf(timeoutMs), kReopenIntervalMs);
-    if (!PauseUnlessCancelled(pause))
+    const std::uint64_t start = clock_.NowMs();
+    if (!WaitForPortChange(pause))
         return false;
-    AdvanceProgress(progress, position, static_cast<int>(pause / 100));
+    AdvanceProgress(progress, position, static_cast<int>((clock_.NowMs() - start) / 100));
     if (!Reopen()) {
         ShowWait();
         return false;

@@ -3,11 +3,13 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "link/Clock.h"
 #include "link/DeviceIdentity.h"
+#include "link/PortWatch.h"
 #include "link/SerialDevice.h"
 
 class CommandLog;
@@ -24,6 +26,8 @@ public:
     // A Send whose write failed keeps reopening the port for this long (longer
     // than the gateway's 300 s restart), then gives up.
     static constexpr std::uint32_t kReopenLimitMs = 360000;
+    // A port that went away is tried again as soon as its directory changes,
+    // and at least this often in case no change is reported.
     static constexpr std::uint32_t kReopenIntervalMs = 1000;
     // A write that makes no progress for this long has stalled: the gateway
     // is attached but no longer reads.
@@ -58,8 +62,8 @@ public:
     bool Drain();
 
     // Writes the whole command (drained first); the SLEEP pseudo-command writes
-    // nothing. When the port has gone away, reopens it every second and writes
-    // once more; false when that fails or the port did not come back in time.
+    // nothing. When the port has gone away, reopens it as soon as it is back
+    // and writes once more; false when that fails or the port did not come back in time.
     // A write that stalls (kWriteStallMs) is false at once and gives up the
     // port for the rest of the script: reopening would not make the gateway read.
     bool Send(const std::string& command);
@@ -121,7 +125,8 @@ private:
     bool Reopen();
     bool ReopenUntilBack();
     bool Cancelled() const;
-    bool PauseUnlessCancelled(std::uint32_t ms);
+    void WatchPort();
+    bool WaitForPortChange(std::uint32_t ms);
     void ShowWait();
     void EndWait();
     long WriteWithoutStall(const char* data, std::size_t size);
@@ -142,6 +147,7 @@ private:
     bool namedByNode_ = false;
     std::string identity_;
     PortWaitListener* waitListener_ = nullptr;
+    std::unique_ptr<PortWatch> watch_;  // while waiting for the port
     std::atomic<bool> cancelled_{false};
     bool gaveUp_ = false;
     bool waitShown_ = false;

@@ -198,14 +198,17 @@ std::vector<GatewayTty> ListGateways(const DiscoveryOptions& options, std::strin
     return ttys;
 }
 
+std::vector<std::string> FindCandidates(const DiscoveryOptions& options, std::string* reason) {
+    if (options.explicitPort.empty())
+        return FindGatewayPorts(options, reason);
+    return KeepOpenable({ExplicitDevice(options.explicitPort, options.deviceDir)}, reason);
+}
+
 bool DiscoverPort(ModemPort& port, const DiscoveryOptions& options, const ProductChooser& chooser,
                   std::string* reason) {
     // Our own open descriptor would make the gateway look busy.
     port.Close();
-    const std::vector<std::string> candidates =
-        options.explicitPort.empty()
-            ? FindGatewayPorts(options, reason)
-            : KeepOpenable({ExplicitDevice(options.explicitPort, options.deviceDir)}, reason);
+    const std::vector<std::string> candidates = FindCandidates(options, reason);
     if (candidates.empty())
         return false;
 

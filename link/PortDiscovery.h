@@ -27,6 +27,10 @@ using ProductChooser = std::function<std::string(const std::vector<std::string>&
 // *reason (if given) says why, in words a user can act on.
 std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::string* reason);
 
+// What discovery would offer now: the explicit port when it can be opened,
+// else the attached gateways (as FindGatewayPorts).
+std::vector<std::string> FindCandidates(const DiscoveryOptions& options, std::string* reason);
+
 // One gateway tty as the system lists it, whether or not it can be opened.
 struct GatewayTty {
     std::string node;        // the device node, e.g. /dev/ttyACM0

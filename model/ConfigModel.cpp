@@ -48,6 +48,7 @@ UnreadReply Foreign(const char* name, std::string_view element) {
 
 void ConfigModel::Reset() {
     settings_.Clear();
+    ++settingsRevision_;
     state_.Clear();
     radio_.Clear();
     radioPresent_ = true;
@@ -60,6 +61,7 @@ ReplyLoad ConfigModel::LoadSettingsReply(std::string_view reply) {
         return {true, Foreign(kSettingsDocumentName, "query_setting")};
     }
     settings_.ReplaceDocument(std::move(parsed));
+    ++settingsRevision_;
     if (xmlDocPtr document = settings_.Document()) {
         Rename(xmlDocGetRootElement(document), "rci_request");
         AdoptSettingGroups(settings_, FindGroupHolder(document, "query_setting"));

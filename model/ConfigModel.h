@@ -36,10 +36,14 @@ public:
     xmlDocPtr RadioSettingsDocument() const { return radio_.Document(); }
     xmlNodePtr RadioGroups() const { return radio_.Groups(); }
     bool RadioPresent() const { return radioPresent_; }
+    // Changes whenever the settings tree is replaced or cleared, so a page can
+    // tell a new tree from the one it last read.
+    unsigned SettingsRevision() const { return settingsRevision_; }
 
 private:
     ModelTree settings_;
     ModelTree state_;
     ModelTree radio_;
     bool radioPresent_ = true;
+    unsigned settingsRevision_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "model/NodeSettingsFile.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "model/ElementSearch.h"
@@ -16,6 +18,21 @@ xmlNodePtr FindRadio(xmlDocPtr document) {
     xmlNodePtr command = FindChildElement(xmlDocGetRootElement(document), kElement, "do_command");
     xmlNodePtr query = FindChildElement(command, kElement, "query_setting");
     return FindChildElement(query, kElement, "radio");
+}
+
+// A node's reply is read the way the radio's own tools read numbers: blanks
+// skipped, then the leading decimal digits ("02" is 2, "3x" is 3), no digits
+// at all being 0. Only a number the list has selects an entry.
+int NodePowerLevelIndex(std::string_view stored) {
+    const std::size_t start = std::min(stored.find_first_not_of(" \t\r\n"), stored.size());
+    int number = 0;
+    for (char c : stored.substr(start)) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        number = std::min(number * 10 + (c - '0'), 1000);  // beyond the list either way
+    }
+    return PowerLevelIndex(std::to_string(number));
 }
 
 void ReadField(xmlNodePtr element, NodeSettings& settings) {
@@ -36,7 +53,7 @@ void ReadField(xmlNodePtr element, NodeSettings& settings) {
         }
     }
     if (IsNamedNode(element, kElement, "power_level")) {
-        settings.powerLevelIndex = PowerLevelIndex(content);
+        settings.powerLevelIndex = NodePowerLevelIndex(content);
     } else if (IsNamedNode(element, kElement, "device_type")) {
         settings.productType = ProductName(content);
     }

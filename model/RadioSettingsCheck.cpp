@@ -54,8 +54,13 @@ bool HexWithin(std::string_view text, unsigned long highest) {
     return DigitsWithin(text, 16, highest);
 }
 
-// "0x" and one to sixteen hexadecimal numerals: at most eight bytes.
+// "0x" and one to sixteen hexadecimal numerals: at most eight bytes. A bare
+// "0" asks the gateway to pick a random extended PAN ID, as the page's note
+// tells the user, so it is taken as typed.
 bool IsExtendedPanId(std::string_view text) {
+    if (text == "0") {
+        return true;
+    }
     if (!text.starts_with("0x")) {
         return false;
     }
@@ -89,8 +94,12 @@ constexpr FieldRule kRules[] = {
 
 }  // namespace
 
-std::optional<RadioSettingsProblem> CheckRadioSettings(const RadioSettingsEntry& entry) {
+std::optional<RadioSettingsProblem> CheckRadioSettings(
+    const RadioSettingsEntry& entry, const std::function<bool(RadioField)>& edited) {
     for (const FieldRule& rule : kRules) {
+        if (edited && !edited(rule.field)) {
+            continue;
+        }
         if (!rule.accepts(entry.*rule.value)) {
             return RadioSettingsProblem{rule.field, rule.message};
         }

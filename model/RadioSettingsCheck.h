@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,5 +24,8 @@ struct RadioSettingsProblem {
 
 // Every field is checked whole, so "12abc" or "0xzz" never reaches the
 // gateway. An empty numeric field counts as 0. The node identifier and the
-// power level are free.
-std::optional<RadioSettingsProblem> CheckRadioSettings(const RadioSettingsEntry& entry);
+// power level are free. With `edited`, only the fields it names are checked: a
+// value the gateway reported itself (" 60", "+60") goes back as it came and
+// must not hold up the fields the user did change.
+std::optional<RadioSettingsProblem> CheckRadioSettings(
+    const RadioSettingsEntry& entry, const std::function<bool(RadioField)>& edited = {});

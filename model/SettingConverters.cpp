@@ -103,6 +103,10 @@ int EncodeTimeout(const TimeoutFields& fields) {
     return fields.hours * 3600 + fields.minutes * 60 + fields.seconds;
 }
 
+int EncodeTimeout(const TimeoutFields& fields, int stored) {
+    return fields == DecodeTimeout(stored) ? stored : EncodeTimeout(fields);
+}
+
 bool ParseInRange(std::string_view text, FieldRange range, int& value) {
     text = TrimSpace(text);
     int parsed = 0;

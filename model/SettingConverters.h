@@ -42,12 +42,18 @@ struct TimeoutFields {
     int hours = 0;
     int minutes = 0;
     int seconds = 10;
+
+    bool operator==(const TimeoutFields&) const = default;
 };
 
 // Off (and 0:00:10 in the fields) for a negative value.
 TimeoutFields DecodeTimeout(int seconds);
 // kTimeoutOff when off.
 int EncodeTimeout(const TimeoutFields& fields);
+// What to store for the fields: `stored` itself while the fields still say what
+// it decodes to, so that an untouched pause goes back exactly as read (an off
+// pause stored as -1 stays -1).
+int EncodeTimeout(const TimeoutFields& fields, int stored);
 
 struct FieldRange {
     int low;

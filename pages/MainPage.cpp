@@ -173,6 +173,11 @@ void MainPage::Refresh() {
         prompter_.Warn(kUndetectedTitle, kSilentText, {});
 }
 
+void MainPage::ShowDisconnected() {
+    info_.statusText = DisconnectedText(portName_);
+    UpdateData(false);
+}
+
 void MainPage::ShowValues() {
     ReadSetting([](int) {}, table_, model_.StateGroups());
     ipEdit_->SetAddress(ipAddress_);

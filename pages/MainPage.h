@@ -36,6 +36,8 @@ public:
     // Runs the device information collection again and shows its results;
     // configuration replies that could not be read are reported.
     void Refresh();
+    // The port went away: says so on the Status line until the next Refresh.
+    void ShowDisconnected();
 
     // Lamp state as shown; bars count from 1 (leftmost).
     bool SignalLampLit(int bar) const;

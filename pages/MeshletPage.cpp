@@ -11,13 +11,13 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "pages/PageHost.h"
 #include "link/Prompter.h"
-#include "model/UnreadReport.h"
 #include "model/ChoiceList.h"
 #include "model/ConfigModel.h"
 #include "model/PowerLevel.h"
 #include "model/RadioSettingsCheck.h"
+#include "model/UnreadReport.h"
+#include "pages/PageHost.h"
 #include "transfer/RadioFirmwareUpdate.h"
 
 namespace {
@@ -132,6 +132,7 @@ void MeshletPage::BuildLayout() {
     auto* updateRow = new QHBoxLayout(update);
     firmwarePathEdit_ = MakeEdit(update, QStringLiteral("firmwarePath"), true);
     auto* browse = new QPushButton(QStringLiteral("Browse"), update);
+    browse->setProperty(kLocalButton, true);
     browse->setObjectName(QStringLiteral("browse"));
     auto* install = new QPushButton(QStringLiteral("Update"), update);
     install->setObjectName(QStringLiteral("update"));
@@ -169,8 +170,9 @@ bool MeshletPage::OnApply() {
     UpdateData(true);
     const RadioSettingsEntry entry{extendedPanId_, discoverTimeout_, scanChannels_, scanDuration_,
                                    joinTime_};
-    if (const auto problem = CheckRadioSettings(entry)) {
-        prompter_.Warn("Error", problem->message, {});
+    const auto edited = [this](RadioField field) { return FieldFor(field)->isModified(); };
+    if (const auto problem = CheckRadioSettings(entry, edited)) {
+        prompter_.Warn("Error", problem->message, {}, MessageKind::Error);
         FieldFor(problem->field)->setFocus();
         return false;
     }
@@ -246,7 +248,10 @@ void MeshletPage::UpdateFirmware() {
     const RadioFirmwareResult result =
         UpdateRadioFirmware(runner_, uploader_, prompter_, model_, firmwarePath_);
     ReportUnreadReplies(prompter_, result.unread);
-    if (result.outcome == RadioFirmwareOutcome::Installed)
+    // The fields then show what the new firmware reports: nothing left to apply.
+    if (result.outcome == RadioFirmwareOutcome::Installed) {
         ReadBothTrees();
+        SetModified(false);
+    }
     UpdateData(false);
 }

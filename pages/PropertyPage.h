@@ -26,6 +26,10 @@ class QLineEdit;
 //    DoDataExchange: save = true reads the controls into the variables, false
 //    shows the variables in the controls.
 //  - SetModified(true) after a user edit enables the sheet's Apply button.
+// A button that only works on local files (Browse): it stays usable while the
+// gateway is unplugged, when the sheet switches off every other button.
+inline constexpr char kLocalButton[] = "localButton";
+
 class PropertyPage : public QWidget {
     Q_OBJECT
 

@@ -5,10 +5,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "pages/PageHost.h"
 #include "model/ConfigModel.h"
 #include "pages/ChoiceList.h"
 #include "pages/GroupFrame.h"
+#include "pages/PageHost.h"
 
 namespace {
 
@@ -142,7 +142,9 @@ void SettingsPage::ReadSettings() {
     ReadSetting([this](int control) { controls_.at(control - 1)->show(); }, table_,
                 model_.SettingsGroups());
     ShowFollowers();
-    AfterRead();
+    const bool reloaded = readRevision_ != model_.SettingsRevision();
+    readRevision_ = model_.SettingsRevision();
+    AfterRead(reloaded);
 }
 
 void SettingsPage::ShowFollowers() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,9 +47,10 @@ protected:
     void ShowFrameWith(GroupFrame* frame, const QWidget* owner);
 
     // Hooks for values that depend on the read (before: forget what the last
-    // read left; after: values derived from the bound ones).
+    // read left; after: values derived from the bound ones, `reloaded` when
+    // the tree is not the one this page read last time).
     virtual void BeforeRead() {}
-    virtual void AfterRead() {}
+    virtual void AfterRead(bool reloaded) { (void)reloaded; }
 
     void OnInitDialog() override;
     void OnSetActive() override;
@@ -71,4 +73,5 @@ private:
     std::vector<QWidget*> controls_;  // index = control id - 1
     std::vector<std::pair<QWidget*, const QWidget*>> followers_;
     std::vector<std::pair<GroupFrame*, const QWidget*>> frames_;
+    std::optional<unsigned> readRevision_;
 };

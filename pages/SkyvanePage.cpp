@@ -104,7 +104,7 @@ SkyvanePage::SkyvanePage(ConfigModel& model, Prompter& prompter, QWidget* parent
     ShowFrameWith(serverFrame, serverBox_);
 
     for (QCheckBox* box : {clientBox_, reconnectLine_.box, serverBox_, lkaBox_, retryLine_.box})
-        connect(box, &QCheckBox::clicked, this, &SkyvanePage::ApplyEnableRules);
+        connect(box, &QCheckBox::clicked, this, &SkyvanePage::TakeValuesAndApplyEnableRules);
 
     auto* page = new QVBoxLayout(this);
     page->addWidget(clientFrame);
@@ -146,9 +146,14 @@ void SkyvanePage::BeforeRead() {
     storedClientAddress_.clear();
 }
 
-void SkyvanePage::AfterRead() {
-    // Decoded on every read, so the fields never show a pause older than the
-    // tree's (after an apply, a reload or a restore).
+void SkyvanePage::AfterRead(bool reloaded) {
+    storedReconnect_ = reconnectTimeout_;
+    storedRetry_ = retryTimeout_;
+    // The pauses hold the user's unapplied edits across visits to other pages;
+    // only a new tree (a reload, an apply, a factory reset or a restore) is
+    // decoded again, so the fields never show a pause older than the tree's.
+    if (!reloaded)
+        return;
     reconnect_ = DecodeTimeout(reconnectTimeout_);
     retry_ = DecodeTimeout(retryTimeout_);
 }
@@ -159,8 +164,8 @@ bool SkyvanePage::DoDataExchange(bool save) {
     ExchangeCheck(save, serverBox_, serverEnabled_);
     ExchangeCheck(save, lkaBox_, lkaEnabled_);
     ExchangeText(save, lkaAddressEdit_, lkaAddress_);
-    if (!ExchangeTimeout(save, reconnectLine_, reconnect_, reconnectTimeout_) ||
-        !ExchangeTimeout(save, retryLine_, retry_, retryTimeout_))
+    if (!ExchangeTimeout(save, reconnectLine_, reconnect_, storedReconnect_, reconnectTimeout_) ||
+        !ExchangeTimeout(save, retryLine_, retry_, storedRetry_, retryTimeout_))
         return false;
     if (!save)
         ApplyEnableRules();
@@ -168,7 +173,7 @@ bool SkyvanePage::DoDataExchange(bool save) {
 }
 
 bool SkyvanePage::ExchangeTimeout(bool save, const TimeoutLine& line, TimeoutFields& fields,
-                                  int& seconds) {
+                                  int stored, int& seconds) {
     if (!save) {
         line.box->setChecked(fields.enabled);
         line.hours->setText(QString::number(fields.hours));
@@ -183,17 +188,16 @@ bool SkyvanePage::ExchangeTimeout(bool save, const TimeoutLine& line, TimeoutFie
           TakeField(line.minutes, line.caption, "minutes", kMinutesRange, fields.minutes) &&
           TakeField(line.seconds, line.caption, "seconds", kSecondsRange, fields.seconds)))
         return false;
-    seconds = EncodeTimeout(fields);
+    seconds = EncodeTimeout(fields, stored);
     return true;
 }
 
 bool SkyvanePage::TakeField(QLineEdit* field, const QString& caption, const char* unit,
                             FieldRange range, int& value) {
-    // The rule guards what the user types, not what the gateway stores: an
-    // untouched field keeps the stored pause, which may lie outside it (9:60:60
-    // is stored as 36060 and comes back as 10:01:00), so that a value the user
-    // never edited cannot hold them on the page.
-    if (!field->isModified() || ParseInRange(field->text().toStdString(), range, value))
+    // Every editable field is checked, typed or not: a stored pause of ten
+    // hours or more (9:60:60 is stored as 36060 and comes back as 10:01:00)
+    // must be corrected before it can be sent again.
+    if (ParseInRange(field->text().toStdString(), range, value))
         return true;
     const QString text = QStringLiteral(
                              "Please enter an integer between %1 and %2 for the %3 of "
@@ -205,6 +209,12 @@ bool SkyvanePage::TakeField(QLineEdit* field, const QString& caption, const char
     field->setFocus();
     field->selectAll();
     return false;
+}
+
+void SkyvanePage::TakeValuesAndApplyEnableRules() {
+    // A refused field keeps the focus and its message; the click still counts.
+    UpdateData(true);
+    ApplyEnableRules();
 }
 
 void SkyvanePage::ApplyEnableRules() {

@@ -18,7 +18,7 @@ public:
 
 protected:
     void BeforeRead() override;
-    void AfterRead() override;
+    void AfterRead(bool reloaded) override;
     bool DoDataExchange(bool save) override;
 
 private:
@@ -34,9 +34,11 @@ private:
     void BuildTimeoutFields(TimeoutLine& line, QWidget* frame, QGridLayout* grid, int row,
                             const QWidget* owner);
     QLineEdit* AddNumberField(const QString& name, QWidget* frame);
-    bool ExchangeTimeout(bool save, const TimeoutLine& line, TimeoutFields& fields, int& seconds);
+    bool ExchangeTimeout(bool save, const TimeoutLine& line, TimeoutFields& fields, int stored,
+                         int& seconds);
     bool TakeField(QLineEdit* field, const QString& caption, const char* unit, FieldRange range,
                    int& value);
+    void TakeValuesAndApplyEnableRules();
     void ApplyEnableRules();
 
     Prompter& prompter_;
@@ -45,11 +47,13 @@ private:
     std::string clientAddress_;
     std::string storedClientAddress_;
     int reconnectTimeout_ = kTimeoutOff;
+    int storedReconnect_ = kTimeoutOff;
     TimeoutFields reconnect_;
     int serverEnabled_ = 0;
     int lkaEnabled_ = 0;
     std::string lkaAddress_;
     int retryTimeout_ = kTimeoutOff;
+    int storedRetry_ = kTimeoutOff;
     TimeoutFields retry_;
 
     QCheckBox* clientBox_ = nullptr;

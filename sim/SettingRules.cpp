@@ -72,7 +72,9 @@ std::optional<std::string> Serial(const std::string& field, const std::string& v
 
 std::optional<std::string> Radio(const std::string& field, const std::string& value) {
     if (field == "ext_pan_id") {
-        return Hex(value, true, 16, 16);
+        // A bare 0 lets the radio choose a random extended PAN ID; the
+        // simulated radio settles on zero.
+        return Hex(value, value != "0", 16, 16);
     }
     if (field == "scan_channels") {
         return Hex(value, false, 4, 1);

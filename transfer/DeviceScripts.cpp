@@ -156,8 +156,8 @@ FirmwareUpdateResult UpdateFirmware(ScriptRunner& runner, UploadRunner& uploader
                                     const std::string& localPath) {
     FirmwareUpdateResult result;
     if (localPath.empty()) {
-        prompter.Warn("Please enter a Filename", "You must select the firmware file to update.",
-                      {});
+        prompter.Warn("Please enter a Filename", "You must select the firmware file to update.", {},
+                      MessageKind::Error);
         return result;
     }
     if (RunVerifiedUpload(runner, uploader, prompter, localPath, UploadTarget::FirmwareImage,

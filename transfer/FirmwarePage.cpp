@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "link/Prompter.h"
-#include "model/UnreadReport.h"
 #include "model/ConfigModel.h"
+#include "model/UnreadReport.h"
 #include "transfer/DeviceScripts.h"
 
 namespace {
@@ -50,6 +50,7 @@ void FirmwarePage::BuildLayout() {
     fileEdit_ = new QLineEdit(group);
     fileEdit_->setObjectName(QStringLiteral("firmwareFile"));
     auto* browse = new QPushButton(QStringLiteral("Browse..."), group);
+    browse->setProperty(kLocalButton, true);
     browse->setObjectName(QStringLiteral("browse"));
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(fileEdit_, 1);
@@ -115,11 +116,11 @@ void FirmwarePage::Update() {
     ShowState();
     ReportUnreadReplies(prompter_, result.unread);
     if (result.outcome == FirmwareUpdateOutcome::Refused)
-        prompter_.Warn("Error", "Firmware Upgrade failed.", {});
+        prompter_.Warn("Error", "Firmware Upgrade failed.", {}, MessageKind::Error);
     // The boxes still show the state from before the install.
     if (result.outcome == FirmwareUpdateOutcome::NotBack)
         prompter_.Warn("Error",
                        "The device did not come back after the firmware upgrade, so the firmware "
                        "version shown is the one from before the upgrade.",
-                       {});
+                       {}, MessageKind::Error);
 }

@@ -85,14 +85,15 @@ DownloadStep DownloadOnce(ScriptRunner& runner, Prompter& prompter, const Gatewa
     const CommandJob& digestQuery = jobs[2];
     const std::optional<FetchedFile> fetched = ParseFetchReply(jobs[1].GetResponse());
     if (!fetched)
-        return prompter.AskRetry("Error", kDownloadFailedText, {}) ? DownloadStep::Again
-                                                                   : DownloadStep::Done;
+        return prompter.AskRetry("Error", kDownloadFailedText, {}, MessageKind::Error)
+                   ? DownloadStep::Again
+                   : DownloadStep::Done;
     const std::string path =
         prompter.ChooseSaveFile("Save As", fetched->name.empty() ? file.name : fetched->name, {});
     if (path.empty())
         return DownloadStep::Done;
     if (const std::optional<std::string> reason = WriteLocalFile(path, fetched->bytes)) {
-        prompter.Warn("Error", "Unable to write " + path + ".\n" + *reason, {});
+        prompter.Warn("Error", "Unable to write " + path + ".\n" + *reason, {}, MessageKind::Error);
         return DownloadStep::Again;
     }
     const std::optional<std::string> localDigest = DigestFile(path);
@@ -102,7 +103,8 @@ DownloadStep DownloadOnce(ScriptRunner& runner, Prompter& prompter, const Gatewa
                              localDigest.value_or("") + ", but came back as " +
                              GatewayDigest(digestQuery.GetResponse()) +
                              ".\r\nSelect Retry to attempt the file download again.";
-    return prompter.AskRetry("Error", text, {}) ? DownloadStep::Again : DownloadStep::Done;
+    return prompter.AskRetry("Error", text, {}, MessageKind::Error) ? DownloadStep::Again
+                                                                    : DownloadStep::Done;
 }
 
 }  // namespace
@@ -206,7 +208,8 @@ CommandJob QueryProgramDigest(ScriptRunner& runner, const std::string& name) {
 PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploader,
                                        Prompter& prompter, const std::string& localPath) {
     if (localPath.empty()) {
-        prompter.Warn("Please enter a Filename", "You must select the python file to send.", {});
+        prompter.Warn("Please enter a Filename", "You must select the python file to send.", {},
+                      MessageKind::Error);
         return {};
     }
     if (!AcceptUploadFile(prompter, localPath, UploadTarget::PythonProgram, kOpenFailureText))
@@ -227,7 +230,7 @@ PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploa
         result.verified = DigestVerified(localDigest, jobs.front());
         if (result.verified ||
             !prompter.AskRetry("Error", "The file " + localPath + " did not correctly transfer.",
-                               {}))
+                               {}, MessageKind::Error))
             return result;
     }
 }

@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "pages/PageHost.h"
 #include "link/Prompter.h"
 #include "model/ConfigModel.h"
 #include "model/ReplyText.h"
+#include "pages/PageHost.h"
 
 namespace {
 
@@ -112,8 +112,9 @@ void PythonPage::BuildLayout() {
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(new QLabel(QStringLiteral("Upload File:"), upload));
     pathRow->addWidget(uploadEdit_, 1);
-    connect(AddButton(QStringLiteral("Browse..."), upload, pathRow), &QPushButton::clicked, this,
-            &PythonPage::Browse);
+    QPushButton* browse = AddButton(QStringLiteral("Browse..."), upload, pathRow);
+    browse->setProperty(kLocalButton, true);
+    connect(browse, &QPushButton::clicked, this, &PythonPage::Browse);
     auto* uploadRow = new QHBoxLayout;
     connect(AddButton(QStringLiteral("Upload"), upload, uploadRow), &QPushButton::clicked, this,
             &PythonPage::Upload);

@@ -46,8 +46,8 @@ RadioFirmwareResult UpdateRadioFirmware(ScriptRunner& runner, UploadRunner& uplo
                                         const std::string& localPath) {
     RadioFirmwareResult result;
     if (localPath.empty()) {
-        prompter.Warn("Please enter a Filename", "You must select the firmware file to update.",
-                      {});
+        prompter.Warn("Please enter a Filename", "You must select the firmware file to update.", {},
+                      MessageKind::Error);
         return result;
     }
     if (RunVerifiedUpload(runner, uploader, prompter, localPath, UploadTarget::RadioFile,

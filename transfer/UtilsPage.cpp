@@ -77,6 +77,7 @@ void UtilsPage::BuildLayout() {
     restoreEdit_->setObjectName(QStringLiteral("restorePath"));
     backupLayout->addWidget(restoreEdit_, 3, 1, 1, 2);
     auto* browseButton = AddButton(QStringLiteral("Browse"), QStringLiteral("browse"), backup);
+    browseButton->setProperty(kLocalButton, true);
     backupLayout->addWidget(browseButton, 3, 3);
     auto* restoreButton =
         AddButton(QStringLiteral("Restore"), QStringLiteral("fileRestore"), backup);

@@ -52,7 +52,8 @@ bool AcceptUploadFile(Prompter& prompter, const std::string& localPath, UploadTa
         case UploadFileCheck::Ok:
             return true;
         case UploadFileCheck::CannotOpen:
-            prompter.Warn(kIncorrectFileCaption, std::string(openFailureText), {});
+            prompter.Warn(kIncorrectFileCaption, std::string(openFailureText), {},
+                          MessageKind::Error);
             return false;
         case UploadFileCheck::TooLarge:
             prompter.Warn(kIncorrectFileCaption, TooLargeText(localPath), {});
@@ -90,7 +91,8 @@ bool ReportUnverifiable(Prompter& prompter, UploadOutcome outcome, const std::st
     switch (outcome) {
         case UploadOutcome::NotSent:
             // Gone since it was checked: the upload sent nothing.
-            prompter.Warn(kIncorrectFileCaption, std::string(openFailureText), {});
+            prompter.Warn(kIncorrectFileCaption, std::string(openFailureText), {},
+                          MessageKind::Error);
             return true;
         case UploadOutcome::Lost:
             prompter.Warn(kUndetectedTitle,
@@ -127,7 +129,7 @@ UploadVerdict RunVerifiedUpload(ScriptRunner& runner, UploadRunner& uploader, Pr
             return UploadVerdict::Verified;
         if (!prompter.AskRetry(
                 "Error", MismatchText(localDigest.value_or(""), GatewayDigest(query.GetResponse())),
-                {}))
+                {}, MessageKind::Error))
             return UploadVerdict::Cancelled;
         JobList removal{{RemovalCommand(localPath, target), kRemoveText, kRemoveTimeoutMs}};
         runner.Run(removal);

@@ -4,9 +4,11 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ctl/Ctl.h"
@@ -84,6 +86,7 @@ TEST(CtlCommandLine, UsageErrorsExitTwoAndHelpExitsZero) {
     EXPECT_EQ(Ctl({"info", "extra"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"get"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"--retries", "0", "info"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"--wait", "soon", "info"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"--port"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"--json=yes", "info"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"set", "no-equals-sign"}).status, kExitUsage);
@@ -116,6 +119,24 @@ TEST(CtlCommandLine, NoGatewayExitsThreeWithTheReason) {
     EXPECT_EQ(run.status, kExitNoGateway);
     EXPECT_NE(run.err.find("/nonexistent"), std::string::npos) << run.err;
     EXPECT_EQ(Ctl({"info", "--port", "/nonexistent/tty"}).status, kExitNoGateway);
+}
+
+TEST(CtlCommandLine, WaitCarriesOnWhenTheGatewayIsPluggedInAndExitsThreeWithout) {
+    const CtlRun none = Ctl({"--wait", "2", "info"});
+    EXPECT_EQ(none.status, kExitNoGateway);
+    EXPECT_NE(none.err.find("no gateway appeared within 2 s"), std::string::npos) << none.err;
+
+    TempDir dir;
+    const std::string link = (dir.Path() / "r7").string();
+    // Scaled fifty times: the whole wait lasts under two seconds.
+    std::future<CtlRun> run = std::async(std::launch::async, [&] {
+        return Ctl({"--wait", "90", "--port", link, "info"});
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    SimGateway gateway({"--link", link});
+    const CtlRun late = run.get();
+    EXPECT_EQ(late.status, kExitSuccess) << late.err;
+    EXPECT_NE(late.out.find("imsi: 310260123456789\n"), std::string::npos) << late.out;
 }
 
 TEST(CtlGateway, InfoPrintsTheDeviceInformation) {

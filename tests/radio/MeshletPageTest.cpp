@@ -95,6 +95,7 @@ struct MeshletPageTest : testing::Test {
     // Types into a field as the user would.
     void Type(const char* name, const QString& text) {
         Edit(name)->setText(text);
+        Edit(name)->setModified(true);  // as typing does
         emit Edit(name)->textEdited(text);
     }
 

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <fstream>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "model/NodeDiscovery.h"
 #include "model/NodeSettingsFile.h"
@@ -121,8 +124,11 @@ TEST(NodeSettingsFileTest, ReadsTheRadioSettingsOfTheFile) {
     EXPECT_EQ(settings.powerLevelIndex, 3);
     EXPECT_EQ(settings.productType, "Unspecified") << "no Gateway rule here";
 
-    std::ofstream(path) << "<r><do_command><query_setting><radio><power_level>9</power_level>"
-                           "</radio></query_setting></do_command></r>";
-    EXPECT_EQ(ReadNodeSettingsFile(path).powerLevelIndex, -1);
+    for (const auto& [stored, index] : std::vector<std::pair<std::string, int>>{
+             {"9", -1}, {"02", 2}, {" 3", 3}, {"3x", 3}, {"x", 0}, {"", 0}, {"99999999999", -1}}) {
+        std::ofstream(path) << "<r><do_command><query_setting><radio><power_level>" << stored
+                            << "</power_level></radio></query_setting></do_command></r>";
+        EXPECT_EQ(ReadNodeSettingsFile(path).powerLevelIndex, index) << stored;
+    }
     EXPECT_EQ(ReadNodeSettingsFile((dir.Path() / "missing.xml").string()).powerLevelIndex, -1);
 }

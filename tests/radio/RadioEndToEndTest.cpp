@@ -115,7 +115,7 @@ TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
     TempDir dir;
     const std::string firmware = (dir.Path() / "radio-2165.ebl").string();
     std::ofstream(firmware) << std::string(3000, 'r');
-    QString refusedFocus, panId, joinTime, nodeId, versionBefore, versionAfter;
+    QString refusedFocus, panId, randomPanId, joinTime, nodeId, versionBefore, versionAfter;
     std::size_t commandsBeforeUpdate = 0;
 
     Start(gateway, [&](BLPropertySheet& sheet) {
@@ -129,6 +129,7 @@ TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
         versionBefore = edit("firmwareVersion")->text();
 
         edit("scanDuration")->setText("9");
+        edit("scanDuration")->setModified(true);  // as typing does
         EXPECT_FALSE(sheet.ApplyPages());
         refusedFocus = sheet.focusWidget()->objectName();
 
@@ -140,18 +141,26 @@ TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
         joinTime = edit("joinTime")->text();
         nodeId = edit("nodeId")->text();
 
+        edit("extendedPanId")->setText("0");
+        EXPECT_TRUE(sheet.ApplyPages()) << "0 asks for a random extended PAN ID";
+        randomPanId = edit("extendedPanId")->text();
+
+        emit edit("nodeId")->textEdited(nodeId);  // an edit the update's re-read replaces
         commandsBeforeUpdate = gateway.ReceivedCommands().size();
         edit("firmwarePath")->setText(QString::fromStdString(firmware));
         static_cast<MeshletPage*>(page)->UpdateFirmware();
         versionAfter = edit("firmwareVersion")->text();
+        EXPECT_FALSE(page->IsModified()) << "the re-read left nothing to apply";
     });
 
     ASSERT_EQ(prompter.warnings.size(), 1u);
     EXPECT_EQ(prompter.warnings[0].text, "Scan Duration must be between 0 and 7");
+    EXPECT_EQ(prompter.warnings[0].kind, MessageKind::Error) << "a refusal shows the error icon";
     EXPECT_EQ(refusedFocus, "scanDuration");
     EXPECT_EQ(panId, "0x00000000000000ab") << "what the gateway kept";
     EXPECT_EQ(joinTime, "255");
     EXPECT_EQ(nodeId, "north mast");
+    EXPECT_EQ(randomPanId, "0x0000000000000000");
 
     EXPECT_TRUE(prompter.retryQuestions.empty()) << "the digest matched";
     EXPECT_EQ(versionBefore, "2164");

@@ -46,8 +46,9 @@ TEST(RadioSettingsCheckTest, ExtendedPanIdIsZeroXAndOneToSixteenHexDigits) {
     EXPECT_EQ(RefusedPanId("0x0000000000000000"), "");
     EXPECT_EQ(RefusedPanId("0x0"), "");
     EXPECT_EQ(RefusedPanId("0xDEADbeef"), "");
+    EXPECT_EQ(RefusedPanId("0"), "") << "0 asks for a random extended PAN ID";
     for (const char* bad :
-         {"0", "0X12", "12", "", "0x", "0xzz", "0x12g", "0x00000000000000000", " 0x1", "0x1 "})
+         {"00", "0X12", "12", "", "0x", "0xzz", "0x12g", "0x00000000000000000", " 0x1", "0x1 "})
         EXPECT_EQ(RefusedPanId(bad), "pan") << bad;
 }
 
@@ -71,6 +72,19 @@ TEST(RadioSettingsCheckTest, NumbersAreWholeAndWithinRange) {
     EXPECT_EQ(Refused(entry), "join");
     entry.joinTime = "255";
     EXPECT_EQ(Refused(entry), "");
+
+    // The gateway's own " 60" is not the user's to correct when they change
+    // only the join time; once they edit it, it is.
+    entry.discoverTimeout = " 60";
+    entry.joinTime = "256";
+    const auto problem =
+        CheckRadioSettings(entry, [](RadioField field) { return field == RadioField::JoinTime; });
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->field, RadioField::JoinTime);
+    entry.joinTime = "255";
+    EXPECT_FALSE(
+        CheckRadioSettings(entry, [](RadioField field) { return field == RadioField::JoinTime; }));
+    EXPECT_EQ(Refused(entry), "timeout");
 }
 
 TEST(RadioSettingsCheckTest, FirstWrongFieldInPageOrderIsReportedWithItsMessage) {

@@ -212,6 +212,7 @@ TEST_F(WrongDigestTest, UploadRetriedAfterAWrongDigestThenListed) {
     EXPECT_TRUE(result.verified);
     ASSERT_EQ(prompter.retryQuestions.size(), 1u);
     EXPECT_EQ(prompter.retryQuestions[0].text, "The file " + path + " did not correctly transfer.");
+    EXPECT_EQ(prompter.retryQuestions[0].kind, MessageKind::Error);
     EXPECT_EQ(uploader.Outcomes().size(), 2u);
     ASSERT_TRUE(result.files);
     EXPECT_EQ(result.files->size(), 6u);

@@ -215,6 +215,7 @@ TEST(VerifiedUpload, MismatchRetriesWithRemovalAndKeepsTheFirstDigest) {
                         "at&usbinterface=41,\"/WEB/mesh/xbee.ebl\"\r\n"}));
     ASSERT_EQ(prompter.retryQuestions.size(), 1u);
     EXPECT_EQ(prompter.retryQuestions[0].title, "Error");
+    EXPECT_EQ(prompter.retryQuestions[0].kind, MessageKind::Error);
     EXPECT_EQ(prompter.retryQuestions[0].text,
               "File upload failed.  MD5 sum should have been " + firstDigest +
                   ", but came back as bad.\r\nSelect Retry to attempt the file upload again.");

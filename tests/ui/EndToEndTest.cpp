@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,6 +13,7 @@
 #include "app/BLApp.h"
 #include "app/BLPropertySheet.h"
 #include "app/StartOptions.h"
+#include "app/WidgetPrompter.h"
 #include "model/SettingBinding.h"
 #include "pages/MainPage.h"
 #include "tests/support/SimGateway.h"
@@ -318,11 +320,11 @@ TEST_F(EndToEndTest, GatewayStillSilentAfterRetryIsAskedAboutAgain) {
     // (a new pseudo-terminal behind the same name).
     struct ReplacingPrompter : FakePrompter {
         std::function<void()> onSecondQuestion;
-        bool AskRetry(const std::string& title, const std::string& text,
-                      const std::string& details) override {
+        bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
+                      MessageKind kind) override {
             if (retryQuestions.size() == 1)
                 onSecondQuestion();
-            return FakePrompter::AskRetry(title, text, details);
+            return FakePrompter::AskRetry(title, text, details, kind);
         }
     } replacingPrompter;
     replacingPrompter.retryAnswers = {true, true};
@@ -374,4 +376,67 @@ TEST_F(EndToEndTest, ApplyAfterUnreadableSettingsSendsNothing) {
               "No configuration has been read from the device, so there is nothing to apply. "
               "Press Refresh on the Device Information page and try again.");
     EXPECT_EQ(commandsAfterApply, commandsAtStart);
+}
+
+TEST_F(EndToEndTest, APortThatGoesAwayWhileTheSheetIsIdleShowsDisconnectedAndIsReadAgain) {
+    // Up three seconds, then gone for one (the simulator runs fifty times fast).
+    SimGateway gateway({"--unplug-every", "150", "--vanish-for", "50000"});
+    const std::string port = gateway.LinkPath();
+    QString gone, back;
+    bool refreshOffWhileGone = false;
+    std::size_t commandsBefore = 0;
+    app.SetSheetRunner([&](BLPropertySheet& sheet) {
+        sheet.show();
+        auto* main = static_cast<MainPage*>(sheet.Page(0));
+        auto* status = main->findChild<QLineEdit*>("Status");
+        commandsBefore = gateway.ReceivedCommands().size();
+        static_cast<void>(
+            QTest::qWaitFor([&] { return status->text().startsWith("Disconnected"); }, 6000));
+        gone = status->text();
+        QPushButton* refresh = nullptr;
+        for (QPushButton* button : main->findChildren<QPushButton*>())
+            if (button->text() == "Refresh")
+                refresh = button;
+        refreshOffWhileGone = refresh != nullptr && !refresh->isEnabled();
+        static_cast<void>(
+            QTest::qWaitFor([&] { return status->text().startsWith("Connected"); }, 4000));
+        back = status->text();
+        EXPECT_TRUE(refresh != nullptr && refresh->isEnabled());
+    });
+
+    EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::SheetClosed);
+    EXPECT_EQ(gone.toStdString(), "Disconnected (" + port + ")");
+    EXPECT_TRUE(refreshOffWhileGone);
+    EXPECT_EQ(back.toStdString(), "Connected (" + port + ")");
+    // The device information was collected again from the gateway that came back.
+    const std::vector<std::string> commands = gateway.ReceivedCommands();
+    ASSERT_GT(commands.size(), commandsBefore);
+    EXPECT_EQ(commands[commandsBefore], commands[0]) << "the collection starts over";
+    EXPECT_TRUE(prompter.warnings.empty());
+}
+
+TEST_F(EndToEndTest, TheNoGatewayWarningClosesItselfWhenTheGatewayIsPluggedIn) {
+    QTemporaryDir dir;
+    const std::string link = dir.filePath(QStringLiteral("r7")).toStdString();
+    WidgetPrompter person;
+    BLApp startedEarly{person, clock};
+    bool warningShown = false;
+    std::unique_ptr<SimGateway> gateway;
+    QTimer::singleShot(200, [&] {
+        warningShown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+        gateway = std::make_unique<SimGateway>(std::vector<std::string>{"--link", link});
+    });
+    // Nobody presses anything; should the box stay, Cancel ends the test.
+    QTimer::singleShot(8000, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->reject();
+    });
+    bool sheetRan = false;
+    startedEarly.SetSheetRunner([&](BLPropertySheet&) { sheetRan = true; });
+    StartOptions options;
+    options.discovery.explicitPort = link;
+
+    EXPECT_EQ(startedEarly.InitInstance(options), BLApp::Outcome::SheetClosed);
+    EXPECT_TRUE(warningShown);
+    EXPECT_TRUE(sheetRan);
 }

@@ -13,6 +13,7 @@ public:
         std::string title;
         std::string text;
         std::string details;
+        MessageKind kind = MessageKind::Warning;
     };
 
     std::deque<bool> retryAnswers;  // when empty: Cancel
@@ -25,9 +26,9 @@ public:
     std::vector<std::string> fileFilters;     // the filter of every file dialog shown
     std::vector<std::string> fileStartPaths;  // where every file-open dialog opened
 
-    bool AskRetry(const std::string& title, const std::string& text,
-                  const std::string& details) override {
-        retryQuestions.push_back({title, text, details});
+    bool AskRetry(const std::string& title, const std::string& text, const std::string& details,
+                  MessageKind kind = MessageKind::Warning) override {
+        retryQuestions.push_back({title, text, details, kind});
         if (retryAnswers.empty())
             return false;
         const bool retry = retryAnswers.front();
@@ -39,9 +40,9 @@ public:
         messages.push_back({title, text, {}});
     }
 
-    void Warn(const std::string& title, const std::string& text,
-              const std::string& details) override {
-        warnings.push_back({title, text, details});
+    void Warn(const std::string& title, const std::string& text, const std::string& details,
+              MessageKind kind = MessageKind::Warning) override {
+        warnings.push_back({title, text, details, kind});
     }
 
     std::string ChooseOpenFile(const std::string&, const std::string& currentPath,

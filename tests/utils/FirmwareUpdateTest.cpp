@@ -115,10 +115,10 @@ TEST(FirmwarePageTest, RefusedInstallIsReportedAfterTheStateWasReadAgain) {
     struct ShownAtWarning : FakePrompter {
         const FirmwarePage* page = nullptr;
         QString shown;
-        void Warn(const std::string& title, const std::string& text,
-                  const std::string& details) override {
+        void Warn(const std::string& title, const std::string& text, const std::string& details,
+                  MessageKind kind) override {
             shown = Box(*page, "firmware");
-            FakePrompter::Warn(title, text, details);
+            FakePrompter::Warn(title, text, details, kind);
         }
     } prompter;
     FirmwarePage page(model, runner, uploader, prompter);
@@ -137,6 +137,7 @@ TEST(FirmwarePageTest, RefusedInstallIsReportedAfterTheStateWasReadAgain) {
     ASSERT_EQ(prompter.warnings.size(), 1u);
     EXPECT_EQ(prompter.warnings[0].title, "Error");
     EXPECT_EQ(prompter.warnings[0].text, "Firmware Upgrade failed.");
+    EXPECT_EQ(prompter.warnings[0].kind, MessageKind::Error);
     EXPECT_EQ(prompter.shown, "1.0-rc");
 }
 
