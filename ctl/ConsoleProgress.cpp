@@ -12,7 +12,7 @@ constexpr std::size_t kTextWidth = 45;
 }  // namespace
 
 ConsoleProgress::ConsoleProgress(std::FILE* stream)
-    : stream_(stream), enabled_(::isatty(::fileno(stream)) == 1) {}
+    : stream_(stream), enabled_(stream != nullptr && ::isatty(::fileno(stream)) == 1) {}
 
 void ConsoleProgress::Start(int range) {
     range_ = std::max(range, 1);

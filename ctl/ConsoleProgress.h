@@ -8,7 +8,8 @@
 
 // Progress of a script on standard error: a bar with the current step's text
 // when standard error is a terminal, nothing otherwise (logs of scripted runs
-// stay clean). Called on the thread that runs the script.
+// stay clean), nor when the stream is nullptr. Called on the thread that runs
+// the script.
 class ConsoleProgress : public ScriptObserver, public ProgressIndicator {
 public:
     explicit ConsoleProgress(std::FILE* stream);

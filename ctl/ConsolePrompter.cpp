@@ -7,9 +7,11 @@
 ConsolePrompter::ConsolePrompter(std::ostream& err, int attempts, bool interactive)
     : err_(err), attemptsLeft_(attempts - 1), interactive_(interactive) {}
 
-void ConsolePrompter::Print(const std::string& title, const std::string& text,
+// A dialog's caption ("Please enter a correct Filename") says nothing on a
+// command line that the text does not say better.
+void ConsolePrompter::Print(const std::string&, const std::string& text,
                             const std::string& details) {
-    err_ << "r7ctl: " << title << ": " << text << '\n';
+    err_ << "r7ctl: " << text << '\n';
     if (!details.empty())
         err_ << details << '\n';
 }

@@ -32,35 +32,58 @@ constexpr CommandEntry kCommands[] = {
      "Shows the device information: product, firmware, SIM, modem, signal (CSQ and dBm), "
      "network registration (in words, and its +CREG number) and IP address.",
      0, 0, RunInfo},
-    {"get", "get PATH... [--json]",
+    {"get", "get PATH... | get --list [--json]",
      "Prints settings by their path, for example mobile_simple/apn or "
-     "mgmtconnection&index=3/connectionEnabled.",
-     1, kMany, RunGet},
-    {"set", "set PATH=VALUE...",
-     "Sends the settings to the gateway and prints the value it kept for each (\"(hidden)\" for "
-     "a password or pin); exits 1 when any differs from what was asked. PATH=- reads that one "
-     "value from standard input, without its final line feed, so that a password stays out of "
-     "the command line: r7ctl set mobile_simple/password=- < secret.txt",
+     "mgmtconnection&index=3/connectionEnabled; --list prints every setting the gateway reports.",
+     0, kMany, RunGet},
+    {"set", "set PATH=VALUE... [--check] [--json]",
+     "Reads the gateway's settings; when every value already equals what is asked, sends nothing "
+     "and prints \"unchanged\". Otherwise sends only the values that differ, reads them back and "
+     "prints \"PATH: changed OLD -> NEW\" for each (\"(hidden)\" for a password or pin); exits 1 "
+     "when the gateway kept another value than asked. --check prints what would change and "
+     "sends nothing. PATH=- reads that one value from standard input, without its final line "
+     "feed, so that a password stays out of the command line: "
+     "r7ctl set mobile_simple/password=- < secret.txt",
      1, kMany, RunSet},
+    {"diff", "diff FILE [--json]",
+     "Compares the gateway's settings with FILE (a backup, or PATH=VALUE lines with # comments; "
+     "- for standard input) and prints \"PATH: GATEWAY -> FILE\" for each difference; exits 0 "
+     "when they are equal, 1 when they differ.",
+     1, 1, RunDiff},
+    {"apply", "apply FILE [--check] [--json]",
+     "Makes the gateway's settings equal to FILE (as for diff), sending only the values that "
+     "differ in one apply, and reports as set does.",
+     1, 1, RunApply},
     {"python ls", "python ls [--json]", "Lists the Python programs stored on the gateway.", 0, 0,
      RunPythonList},
     {"python get", "python get NAME [DEST]",
      "Downloads a program into DEST (default: NAME in the current directory) and checks its "
      "digest.",
      1, 2, RunPythonGet},
-    {"python put", "python put FILE",
-     "Uploads a program to /WEB/python and checks the stored file's digest.", 1, 1, RunPythonPut},
+    {"python put", "python put FILE [--if-changed] [--check] [--json]",
+     "Uploads a program to /WEB/python and checks the stored file's digest. --if-changed first "
+     "compares the gateway's digest of the program with the file's and sends nothing when they "
+     "are equal (\"unchanged\"); --check only says whether it would upload.",
+     1, 1, RunPythonPut},
+    {"python digest", "python digest NAME [--json]",
+     "Prints the gateway's MD5 digest of the program NAME.", 1, 1, RunPythonDigest},
     {"python rm", "python rm NAME", "Removes a program from the gateway.", 1, 1, RunPythonRemove},
-    {"backup", "backup FILE", "Saves the gateway's settings into FILE.", 1, 1, RunBackup},
-    {"restore", "restore FILE",
-     "Sends the settings saved in FILE to the gateway, reboots it and reads its settings again.", 1,
-     1, RunRestore},
+    {"backup", "backup FILE|- [--json]",
+     "Saves the gateway's settings into FILE (left as it is when it already holds them), or "
+     "writes them to standard output for -.",
+     1, 1, RunBackup},
+    {"restore", "restore FILE|- [--json]",
+     "Sends the settings saved in FILE (- for standard input) to the gateway, reboots it and "
+     "reads its settings again.",
+     1, 1, RunRestore},
     {"reboot", "reboot", "Restarts the gateway.", 0, 0, RunReboot},
     {"factory-reset", "factory-reset --yes",
      "Restores the gateway's factory settings and reboots it.", 0, 0, RunFactoryReset},
-    {"firmware", "firmware FILE",
+    {"firmware", "firmware FILE [--version V [--check]] [--json]",
      "Uploads a firmware image with the digest check, installs it, waits for the gateway to "
-     "restart and prints the new version.",
+     "restart and prints the new version. With --version V, a gateway that already reports "
+     "firmware V is left alone (\"unchanged\"), and any other version after the install fails "
+     "the command; --check only says whether it would install.",
      1, 1, RunFirmware},
     {"radio-firmware", "radio-firmware FILE",
      "Uploads a mesh radio firmware file with the digest check, has the radio install it and "
@@ -74,11 +97,15 @@ constexpr std::string_view kCommonOptions =
     "Options:\n"
     "  --port DEVICE   the gateway's serial device (default: find the one attached)\n"
     "  --log FILE      append every exchange to FILE\n"
-    "  --json          results as JSON, where the command has them\n"
+    "  --json          results as JSON, with \"changed\" where the command may change something\n"
+    "  --check         say what would change, change nothing\n"
     "  --interactive   ask on the terminal where a question arises\n"
     "  --retries N     upload attempts before a digest mismatch fails (default 2)\n"
     "  --wait SECONDS  wait up to SECONDS for a gateway to be plugged in first\n"
-    "  --help          this text, or a command's own\n"
+    "  -q, --quiet     no progress bar\n"
+    "  -v, --verbose   every exchange on standard error\n"
+    "  -h, --help      this text, or a command's own\n"
+    "  --version       the program's version\n"
     "Exit status: 0 success, 1 refused, a needed reply missing or unreadable, or a check\n"
     "failed, 2 usage error, 3 no usable gateway (or its port went away for good);\n"
     "130 or 143 when stopped by SIGINT or SIGTERM.\n";
@@ -94,6 +121,22 @@ void PrintCommandHelp(std::ostream& out, const CommandEntry& command) {
     out << "Usage: r7ctl " << command.usage << "\n\n"
         << command.summary << "\n\n"
         << kCommonOptions;
+}
+
+// The commands of a group ("python", "mesh"); false when there is no such group.
+bool PrintGroupHelp(std::ostream& out, std::string_view group) {
+    bool found = false;
+    for (const CommandEntry& command : kCommands) {
+        if (!command.name.starts_with(std::string(group) + ' '))
+            continue;
+        if (!found)
+            out << "Usage: r7ctl " << group << " COMMAND [ARGS]\n\nCommands:\n";
+        found = true;
+        out << "  " << command.usage << "\n      " << command.summary << '\n';
+    }
+    if (found)
+        out << '\n' << kCommonOptions;
+    return found;
 }
 
 // The entry named by the first one or two words; nullptr for none.
@@ -119,12 +162,20 @@ int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environmen
         environment.err << "r7ctl: " << error << "\nTry 'r7ctl --help'.\n";
         return kExitUsage;
     }
+    if (options.version) {
+        environment.out << "r7ctl " << R7_VERSION << '\n';
+        return kExitSuccess;
+    }
     if (options.words.empty()) {
         PrintUsage(options.help ? environment.out : environment.err);
         return options.help ? kExitSuccess : kExitUsage;
     }
     std::size_t nameWords = 0;
     const CommandEntry* command = FindCommand(options.words, nameWords);
+    // A group's word alone, or with a command it lacks: its commands.
+    if (command == nullptr &&
+        PrintGroupHelp(options.help ? environment.out : environment.err, options.words[0]))
+        return options.help ? kExitSuccess : kExitUsage;
     if (command == nullptr) {
         environment.err << "r7ctl: unknown command '" << options.words[0]
                         << "'\nTry 'r7ctl --help'.\n";

@@ -16,6 +16,21 @@ bool SplitOption(const std::string& argument, std::string& name, std::string& va
     return true;
 }
 
+// The short options stand for their long names.
+std::string LongName(const std::string& argument) {
+    if (argument == "-h")
+        return "--help";
+    if (argument == "-q")
+        return "--quiet";
+    if (argument == "-v")
+        return "--verbose";
+    return argument;
+}
+
+bool IsOption(const std::string& argument) {
+    return argument.size() > 1 && argument.front() == '-';
+}
+
 bool ParseCount(const std::string& text, int& count) {
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, count);
@@ -33,11 +48,11 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
     };
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || !argument.starts_with("--")) {
-            options.words.push_back(argument);
+        if (optionsEnded || !IsOption(arguments[i])) {
+            options.words.push_back(arguments[i]);
             continue;
         }
+        const std::string argument = LongName(arguments[i]);
         if (argument == "--") {
             optionsEnded = true;
             continue;
@@ -53,7 +68,16 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             value = arguments[++i];
             return true;
         };
-        if (name == "--wait") {
+        // "firmware FILE --version V" names the version wanted; anywhere else
+        // --version asks for the program's own.
+        const bool firmwareCommand = !options.words.empty() && options.words[0] == "firmware";
+        if (name == "--version" && (inlineValue || firmwareCommand)) {
+            if (!takeValue() || value.empty())
+                return fail("--version needs the firmware version wanted");
+            options.firmwareVersion = value;
+        } else if (name == "--version") {
+            options.version = true;
+        } else if (name == "--wait") {
             if (!takeValue() || !ParseCount(value, options.waitSeconds))
                 return fail("--wait needs a whole number of seconds of at least 1");
         } else if (name == "--port" || name == "--log" || name == "--retries") {
@@ -75,6 +99,16 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             options.yes = true;
         } else if (name == "--help") {
             options.help = true;
+        } else if (name == "--quiet") {
+            options.quiet = true;
+        } else if (name == "--verbose") {
+            options.verbose = true;
+        } else if (name == "--check") {
+            options.check = true;
+        } else if (name == "--if-changed") {
+            options.ifChanged = true;
+        } else if (name == "--list") {
+            options.list = true;
         } else {
             return fail("unknown option " + name);
         }

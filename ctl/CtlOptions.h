@@ -4,7 +4,8 @@
 #include <vector>
 
 // What r7ctl's command line asks for. Options may stand anywhere on the line;
-// the words that are not options are the command and its arguments.
+// the words that are not options are the command and its arguments. "-" alone
+// is a word (standard input or output).
 struct CtlOptions {
     std::string port;     // --port DEVICE: no discovery
     std::string logPath;  // --log FILE: the command log
@@ -12,8 +13,15 @@ struct CtlOptions {
     bool interactive = false;  // questions may wait for an answer on the terminal
     bool yes = false;          // confirms a whole-device operation
     bool help = false;
-    int retries = 2;      // --retries N: upload attempts before a digest mismatch fails
-    int waitSeconds = 0;  // --wait SECONDS: for a gateway to be plugged in first
+    bool version = false;         // --version alone: the program's version
+    bool quiet = false;           // -q: no progress
+    bool verbose = false;         // -v: the exchanges on standard error
+    bool check = false;           // --check: report what would change, send no change
+    bool ifChanged = false;       // --if-changed: upload only what differs
+    bool list = false;            // --list: every setting the gateway reports
+    std::string firmwareVersion;  // firmware --version V: skip when already V
+    int retries = 2;              // --retries N: upload attempts before a digest mismatch fails
+    int waitSeconds = 0;          // --wait SECONDS: for a gateway to be plugged in first
     std::vector<std::string> words;
 };
 

@@ -1,5 +1,6 @@
 #include "ctl/GatewaySession.h"
 
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -12,14 +13,23 @@ GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& enviro
     : options_(options),
       environment_(environment),
       port_(*environment.clock),
-      progress_(environment.progress),
+      // The progress bar would tear through the exchanges -v shows.
+      progress_(options.quiet || options.verbose ? nullptr : environment.progress),
       runner_(port_, progress_),
       uploader_(port_, *environment.clock, progress_),
       prompter_(environment.err, options.retries, options.interactive) {
-    if (!options.logPath.empty() && log_.Open(options.logPath, &logProblem_)) {
-        log_.WriteStartBlock("r7ctl", R7_VERSION, std::time(nullptr));
-        port_.SetLog(&log_);
+    if (!options.logPath.empty()) {
+        if (log_.Open(options.logPath, &logProblem_))
+            StartLog();
+    } else if (options.verbose && environment.progress != nullptr &&
+               log_.OpenDescriptor(::fileno(environment.progress))) {
+        StartLog();
     }
+}
+
+void GatewaySession::StartLog() {
+    log_.WriteStartBlock("r7ctl", R7_VERSION, std::time(nullptr));
+    port_.SetLog(&log_);
 }
 
 GatewaySession::~GatewaySession() {
@@ -78,6 +88,18 @@ bool GatewaySession::Collect(DeviceInfo& info) {
     environment_.err << "r7ctl: the gateway on " << port_.PortName()
                      << " did not answer the device information queries.\n";
     return false;
+}
+
+int GatewaySession::OpenAndQuery(std::initializer_list<std::string_view> queries) {
+    if (const int status = Open(); status != kExitSuccess)
+        return status;
+    const CollectionResult result = CollectConfiguration(runner_, model_, queries);
+    ReportUnreadReplies(prompter_, result.unread);
+    if (result.complete)
+        return kExitSuccess;
+    environment_.err << "r7ctl: the gateway on " << port_.PortName()
+                     << " did not answer the configuration query\n";
+    return kExitRefused;
 }
 
 int GatewaySession::OpenAndCollect(DeviceInfo& info) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "ctl/ConsoleProgress.h"
 #include "ctl/ConsolePrompter.h"
@@ -36,6 +38,11 @@ public:
     // Open, then Collect: kExitSuccess, or the status the command ends with.
     int OpenAndCollect(DeviceInfo& info);
 
+    // Open, then only the wake-up and the given configuration queries
+    // (kSettingsQuery, kStateQuery): what a command that needs no modem
+    // values sends. kExitSuccess, or the status the command ends with.
+    int OpenAndQuery(std::initializer_list<std::string_view> queries);
+
     // The modem values the last Collect read.
     const ModemReadings& Readings() const { return readings_; }
 
@@ -47,6 +54,7 @@ public:
 
 private:
     bool ChooseSingleGateway(DiscoveryOptions& discovery);
+    void StartLog();
 
     const CtlOptions& options_;
     CtlEnvironment& environment_;

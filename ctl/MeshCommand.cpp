@@ -67,7 +67,14 @@ int RunMeshDiscover(CtlCall& call) {
     GatewaySession session(call.options, call.environment);
     if (const int status = session.Open(); status != kExitSuccess)
         return status;
-    const std::optional<std::vector<DiscoveredNode>> nodes = DiscoverNodes(session.Runner());
+    bool noRadio = false;
+    const std::optional<std::vector<DiscoveredNode>> nodes =
+        DiscoverNodes(session.Runner(), &noRadio);
+    if (noRadio) {
+        call.environment.err << "r7ctl: the gateway on " << session.Port().PortName()
+                             << " has no mesh radio\n";
+        return kExitRefused;
+    }
     if (!nodes) {
         call.environment.err << "r7ctl: the gateway's radio did not answer the discovery\n";
         return kExitRefused;

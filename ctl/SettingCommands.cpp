@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -6,28 +8,40 @@
 #include <vector>
 
 #include "ctl/CtlCommands.h"
+#include "ctl/DesiredSettings.h"
 #include "ctl/ExitStatus.h"
 #include "ctl/GatewaySession.h"
+#include "ctl/InputFiles.h"
 #include "ctl/JsonText.h"
 #include "ctl/SettingPath.h"
 #include "model/ConfigApply.h"
 #include "model/ReplyText.h"
+#include "model/RequestDocuments.h"
 #include "model/UnreadReport.h"
 
 namespace {
 
-struct Assignment {
-    std::string path;
-    std::string value;
-};
-
 constexpr std::string_view kFromInput = "-";
 constexpr std::string_view kHidden = "(hidden)";
 
-void PrintValues(const CtlCall& call, const std::vector<Assignment>& values) {
+// A setting whose value differs: what the gateway holds, and what is wanted
+// (or, after the apply, what the gateway kept).
+struct Change {
+    std::string path;
+    std::string old;
+    std::string wanted;
+};
+
+// Nobody asked to see the password or the PIN; the terminal and a script's
+// log would keep them.
+std::string Shown(const std::string& path, const std::string& value) {
+    return IsSecretPath(path) ? std::string(kHidden) : value;
+}
+
+void PrintValues(const CtlCall& call, const std::vector<SettingValue>& values) {
     std::ostream& out = call.environment.out;
     if (!call.options.json) {
-        for (const Assignment& entry : values)
+        for (const SettingValue& entry : values)
             out << entry.path << '=' << entry.value << '\n';
         return;
     }
@@ -37,10 +51,34 @@ void PrintValues(const CtlCall& call, const std::vector<Assignment>& values) {
     out << "}\n";
 }
 
-// Opens the gateway and reads its trees; kExitSuccess or the status to end with.
-int ReadGateway(GatewaySession& session) {
-    DeviceInfo info;
-    const int status = session.OpenAndCollect(info);
+// "unchanged", or "PATH: changed OLD -> NEW" for each; as JSON, the same with
+// "changed" for whoever drives r7ctl (a configuration engine) to report.
+void PrintChanges(const CtlCall& call, const std::vector<Change>& changes) {
+    std::ostream& out = call.environment.out;
+    const char* verb = call.options.check ? "would change" : "changed";
+    if (!call.options.json) {
+        if (changes.empty())
+            out << "unchanged\n";
+        for (const Change& change : changes)
+            out << change.path << ": " << verb << ' ' << Shown(change.path, change.old) << " -> "
+                << Shown(change.path, change.wanted) << '\n';
+        return;
+    }
+    out << "{\"changed\": " << (changes.empty() ? "false" : "true")
+        << ", \"check\": " << (call.options.check ? "true" : "false") << ", \"changes\": [";
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const Change& change = changes[i];
+        out << (i ? ", " : "") << "{\"path\": " << JsonQuote(change.path)
+            << ", \"old\": " << JsonQuote(Shown(change.path, change.old))
+            << ", \"new\": " << JsonQuote(Shown(change.path, change.wanted)) << '}';
+    }
+    out << "]}\n";
+}
+
+// Opens the gateway and reads its settings alone; kExitSuccess or the status
+// to end with.
+int ReadSettings(GatewaySession& session) {
+    const int status = session.OpenAndQuery({kSettingsQuery});
     if (status == kExitSuccess && session.Model().SettingsDocument() == nullptr)
         return kExitRefused;
     return status;
@@ -69,22 +107,26 @@ bool IsForbiddenControl(char byte) {
 // The document carries its text as UTF-8, and XML holds no control character
 // but tab, line feed and carriage return: anything else would reach the
 // gateway as something other than what was given, or spoil the document.
-bool IsSettingText(CtlCall& call, const Assignment& entry) {
-    const char* problem = nullptr;
-    if (!IsValidUtf8(entry.value))
-        problem = "is not valid UTF-8";
-    else if (std::any_of(entry.value.begin(), entry.value.end(), IsForbiddenControl))
-        problem = "holds a control character that a settings document cannot carry";
-    if (problem != nullptr)
-        call.environment.err << "r7ctl set: the value of " << entry.path << ' ' << problem
-                             << "; nothing was sent\n";
-    return problem == nullptr;
+bool AreSettingTexts(CtlCall& call, const std::vector<SettingValue>& entries) {
+    for (const SettingValue& entry : entries) {
+        const char* problem = nullptr;
+        if (!IsValidUtf8(entry.value))
+            problem = "is not valid UTF-8";
+        else if (std::any_of(entry.value.begin(), entry.value.end(), IsForbiddenControl))
+            problem = "holds a control character that a settings document cannot carry";
+        if (problem != nullptr) {
+            call.environment.err << "r7ctl: the value of " << entry.path << ' ' << problem
+                                 << "; nothing was sent\n";
+            return false;
+        }
+    }
+    return true;
 }
 
-bool ParseAssignments(CtlCall& call, std::vector<Assignment>& assignments) {
+bool ParseAssignments(CtlCall& call, std::vector<SettingValue>& assignments) {
     bool inputTaken = false;
     for (const std::string& argument : call.args) {
-        Assignment entry;
+        SettingValue entry;
         if (!SplitAssignment(argument, entry.path, entry.value)) {
             call.environment.err << "r7ctl set: '" << argument << "' is not PATH=VALUE\n";
             return false;
@@ -99,18 +141,33 @@ bool ParseAssignments(CtlCall& call, std::vector<Assignment>& assignments) {
             if (!ReadValueFromInput(call, entry.value))
                 return false;
         }
-        if (!IsSettingText(call, entry))
-            return false;
         assignments.push_back(entry);
     }
-    return true;
+    return AreSettingTexts(call, assignments);
+}
+
+// Reads a desired-state file (or standard input for "-"); false after saying
+// why it cannot be used.
+bool ReadDesiredFile(CtlCall& call, const std::string& path, std::vector<SettingValue>& values) {
+    std::string content;
+    if (const int error = ReadInput(path, *call.environment.in, content)) {
+        call.environment.err << "r7ctl: cannot read " << path << ": " << std::strerror(error)
+                             << '\n';
+        return false;
+    }
+    std::string problem;
+    if (!ParseDesiredSettings(content, path, values, problem)) {
+        call.environment.err << "r7ctl: " << path << " is not a settings file: " << problem << '\n';
+        return false;
+    }
+    return AreSettingTexts(call, values);
 }
 
 // Every path must name a setting the gateway reported: nothing is sent
 // otherwise, since the gateway's document never gains new elements.
-bool AllPathsExist(CtlCall& call, xmlNodePtr groups, const std::vector<Assignment>& entries) {
+bool AllPathsExist(CtlCall& call, xmlNodePtr groups, const std::vector<SettingValue>& entries) {
     bool found = true;
-    for (const Assignment& entry : entries) {
+    for (const SettingValue& entry : entries) {
         if (!ReadSettingPath(groups, entry.path)) {
             call.environment.err << "r7ctl: the gateway reports no setting " << entry.path << '\n';
             found = false;
@@ -119,44 +176,33 @@ bool AllPathsExist(CtlCall& call, xmlNodePtr groups, const std::vector<Assignmen
     return found;
 }
 
-}  // namespace
-
-int RunGet(CtlCall& call) {
-    GatewaySession session(call.options, call.environment);
-    if (const int status = ReadGateway(session); status != kExitSuccess)
-        return status;
-    std::vector<Assignment> values;
-    int status = kExitSuccess;
-    for (const std::string& path : call.args) {
-        const std::optional<std::string> value =
-            ReadSettingPath(session.Model().SettingsGroups(), path);
-        if (value) {
-            values.push_back({path, *value});
-        } else {
-            call.environment.err << "r7ctl: the gateway reports no setting " << path << '\n';
-            status = kExitRefused;
-        }
+// The wanted values that differ from the gateway's, each path once (the last
+// value given for it counts).
+std::vector<Change> FindChanges(xmlNodePtr groups, const std::vector<SettingValue>& wanted) {
+    std::vector<Change> changes;
+    for (auto entry = wanted.rbegin(); entry != wanted.rend(); ++entry) {
+        const bool later = std::ranges::any_of(
+            changes, [&entry](const Change& change) { return change.path == entry->path; });
+        const std::string old = ReadSettingPath(groups, entry->path).value_or("");
+        if (!later && old != entry->value)
+            changes.insert(changes.begin(), {entry->path, old, entry->value});
     }
-    PrintValues(call, values);
-    return status;
+    return changes;
 }
 
-int RunSet(CtlCall& call) {
-    std::vector<Assignment> wanted;
-    if (!ParseAssignments(call, wanted))
-        return kExitUsage;
-    GatewaySession session(call.options, call.environment);
-    if (const int status = ReadGateway(session); status != kExitSuccess)
-        return status;
+// Sends the changed values alone and reads the settings back; kExitSuccess or
+// the status to end with.
+int SendChanges(CtlCall& call, GatewaySession& session, const std::vector<Change>& changes) {
     ConfigModel& model = session.Model();
-    if (!AllPathsExist(call, model.SettingsGroups(), wanted))
-        return kExitRefused;
-    for (const Assignment& entry : wanted)
-        WriteSettingPath(model.SettingsGroups(), entry.path, entry.value);
-    const ApplyResult applied = ApplyConfiguration(session.Runner(), model);
+    std::vector<std::string> paths;
+    for (const Change& change : changes) {
+        WriteSettingPath(model.SettingsGroups(), change.path, change.wanted);
+        paths.push_back(change.path);
+    }
+    const ApplyResult applied = ApplyConfigurationChanges(session.Runner(), model, paths);
     ReportUnreadReplies(session.Questions(), applied.unread);
     if (applied.tooLarge) {
-        call.environment.err << "r7ctl set: with these values the gateway's settings reply would "
+        call.environment.err << "r7ctl: with these values the gateway's settings reply would "
                                 "exceed the "
                              << kBaseReplyBytes
                              << " bytes it is read into, and no later backup or get could read "
@@ -168,25 +214,124 @@ int RunSet(CtlCall& call) {
         call.environment.err << "r7ctl: the gateway did not report its settings after the apply\n";
         return kExitRefused;
     }
+    return kExitSuccess;
+}
 
-    std::vector<Assignment> kept;
+// What the gateway kept of each change, read back: only what really changed
+// is reported, and every value it did not keep fails the command.
+int ReadBack(CtlCall& call, xmlNodePtr groups, std::vector<Change>& changes) {
     int status = kExitSuccess;
-    for (const Assignment& entry : wanted) {
-        const std::string value = ReadSettingPath(model.SettingsGroups(), entry.path).value_or("");
-        // Nobody asked to see the password or the PIN; the terminal and a
-        // script's log would keep them.
-        const bool secret = IsSecretPath(entry.path);
-        kept.push_back({entry.path, secret ? std::string(kHidden) : value});
-        if (value == entry.value)
-            continue;
-        status = kExitRefused;
-        if (secret)
-            call.environment.err << "r7ctl: the gateway did not keep the value given for "
-                                 << entry.path << '\n';
-        else
-            call.environment.err << "r7ctl: the gateway kept " << entry.path << '=' << value
-                                 << ", not " << entry.value << '\n';
+    std::vector<Change> kept;
+    for (const Change& change : changes) {
+        const std::string value = ReadSettingPath(groups, change.path).value_or("");
+        if (value != change.wanted) {
+            status = kExitRefused;
+            if (IsSecretPath(change.path))
+                call.environment.err << "r7ctl: the gateway did not keep the value given for "
+                                     << change.path << '\n';
+            else
+                call.environment.err << "r7ctl: the gateway kept " << change.path << '=' << value
+                                     << ", not " << change.wanted << '\n';
+        }
+        if (value != change.old)
+            kept.push_back({change.path, change.old, value});
     }
-    PrintValues(call, kept);
+    changes = kept;
     return status;
+}
+
+// Makes the gateway's settings equal to `wanted`, sending only what differs.
+int MakeSettings(CtlCall& call, const std::vector<SettingValue>& wanted) {
+    GatewaySession session(call.options, call.environment);
+    if (const int status = ReadSettings(session); status != kExitSuccess)
+        return status;
+    const xmlNodePtr groups = session.Model().SettingsGroups();
+    if (!AllPathsExist(call, groups, wanted))
+        return kExitRefused;
+    std::vector<Change> changes = FindChanges(groups, wanted);
+    if (changes.empty() || call.options.check) {
+        PrintChanges(call, changes);
+        return kExitSuccess;
+    }
+    if (const int status = SendChanges(call, session, changes); status != kExitSuccess)
+        return status;
+    const int status = ReadBack(call, session.Model().SettingsGroups(), changes);
+    PrintChanges(call, changes);
+    return status;
+}
+
+void PrintDifferences(const CtlCall& call, const std::vector<Change>& differences) {
+    std::ostream& out = call.environment.out;
+    if (!call.options.json) {
+        for (const Change& entry : differences)
+            out << entry.path << ": " << Shown(entry.path, entry.old) << " -> "
+                << Shown(entry.path, entry.wanted) << '\n';
+        return;
+    }
+    out << "{\"equal\": " << (differences.empty() ? "true" : "false") << ", \"differences\": [";
+    for (std::size_t i = 0; i < differences.size(); ++i) {
+        const Change& entry = differences[i];
+        out << (i ? ", " : "") << "{\"path\": " << JsonQuote(entry.path)
+            << ", \"gateway\": " << JsonQuote(Shown(entry.path, entry.old))
+            << ", \"file\": " << JsonQuote(Shown(entry.path, entry.wanted)) << '}';
+    }
+    out << "]}\n";
+}
+
+}  // namespace
+
+int RunGet(CtlCall& call) {
+    if (call.args.empty() == !call.options.list) {
+        call.environment.err << "r7ctl: usage: r7ctl get PATH... | get --list\n";
+        return kExitUsage;
+    }
+    GatewaySession session(call.options, call.environment);
+    if (const int status = ReadSettings(session); status != kExitSuccess)
+        return status;
+    const xmlNodePtr groups = session.Model().SettingsGroups();
+    if (call.options.list) {
+        PrintValues(call, ListSettingPaths(groups));
+        return kExitSuccess;
+    }
+    std::vector<SettingValue> values;
+    int status = kExitSuccess;
+    for (const std::string& path : call.args) {
+        if (const std::optional<std::string> value = ReadSettingPath(groups, path)) {
+            values.push_back({path, *value});
+        } else {
+            call.environment.err << "r7ctl: the gateway reports no setting " << path << '\n';
+            status = kExitRefused;
+        }
+    }
+    PrintValues(call, values);
+    return status;
+}
+
+int RunSet(CtlCall& call) {
+    std::vector<SettingValue> wanted;
+    if (!ParseAssignments(call, wanted))
+        return kExitUsage;
+    return MakeSettings(call, wanted);
+}
+
+int RunApply(CtlCall& call) {
+    std::vector<SettingValue> wanted;
+    if (!ReadDesiredFile(call, call.args[0], wanted))
+        return kExitUsage;
+    return MakeSettings(call, wanted);
+}
+
+int RunDiff(CtlCall& call) {
+    std::vector<SettingValue> wanted;
+    if (!ReadDesiredFile(call, call.args[0], wanted))
+        return kExitUsage;
+    GatewaySession session(call.options, call.environment);
+    if (const int status = ReadSettings(session); status != kExitSuccess)
+        return status;
+    const xmlNodePtr groups = session.Model().SettingsGroups();
+    if (!AllPathsExist(call, groups, wanted))
+        return kExitRefused;
+    const std::vector<Change> differences = FindChanges(groups, wanted);
+    PrintDifferences(call, differences);
+    return differences.empty() ? kExitSuccess : kExitRefused;
 }

@@ -4,9 +4,21 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // Settings named by their path in a tree, as the pages' binding tables name
 // them: "mobile_simple/apn", "mgmtconnection&index=3/connectionEnabled".
+
+// One setting by its path, with its text.
+struct SettingValue {
+    std::string path;
+    std::string value;
+};
+
+// Every value the tree holds (the elements holding no element), by the path
+// that reads it back, in document order. An element that a path cannot tell
+// from an earlier namesake is left out: its path would read the first one.
+std::vector<SettingValue> ListSettingPaths(xmlNodePtr groups);
 
 // The value's text, or nothing when the tree has no such element.
 std::optional<std::string> ReadSettingPath(xmlNodePtr groups, const std::string& path);

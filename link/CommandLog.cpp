@@ -48,6 +48,17 @@ bool CommandLog::Open(const std::string& path, std::string* reason) {
     return IsOpen();
 }
 
+bool CommandLog::OpenDescriptor(int fd) {
+    file_.reset();
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return false;
+    file_.reset(::fdopen(copy, "a"));
+    if (!IsOpen())
+        ::close(copy);
+    return IsOpen();
+}
+
 bool CommandLog::IsOpen() const {
     return file_ != nullptr;
 }

@@ -17,6 +17,9 @@ class CommandLog {
 public:
     // Appends; false leaves the log off, with the reason in *reason when given.
     bool Open(const std::string& path, std::string* reason = nullptr);
+    // Writes to a copy of an open descriptor (a command line's standard
+    // error); the descriptor itself stays the caller's.
+    bool OpenDescriptor(int fd);
     bool IsOpen() const;
     void Close();
 

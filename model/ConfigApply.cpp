@@ -5,6 +5,8 @@
 #include "model/ReplyRoutes.h"
 #include "model/RequestDocuments.h"
 #include "model/RequestQuoting.h"
+#include "model/SettingsSubset.h"
+#include "model/XmlDocument.h"
 #include "model/XmlString.h"
 
 namespace {
@@ -73,20 +75,22 @@ JobList BuildJobs(const ApplyPlan& plan, xmlDocPtr document) {
 
 // Runs the plan and reloads the tree from the reply of the job carrying the
 // query. A failed job reloads nothing, so the edited tree stays.
+// `whole` is the tree the gateway will hold afterwards, which its reply
+// reports; `sent` what goes out (the whole tree, or only its changed values).
 template <typename Reload>
-ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr document,
+ApplyResult RunPlan(ScriptRunner& runner, const ApplyPlan& plan, xmlDocPtr whole, xmlDocPtr sent,
                     Reload&& reload) {
     ApplyResult result;
-    if (document == nullptr) {
+    if (whole == nullptr || sent == nullptr) {
         result.sent = false;
         return result;
     }
-    if (EstimateQueryReplyBytes(document, plan.queryDocument) > kBaseReplyBytes) {
+    if (EstimateQueryReplyBytes(whole, plan.queryDocument) > kBaseReplyBytes) {
         result.sent = false;
         result.tooLarge = true;
         return result;
     }
-    JobList jobs = BuildJobs(plan, document);
+    JobList jobs = BuildJobs(plan, sent);
     runner.Run(jobs);
     const auto take = [&](const std::string& response) {
         const ReplyLoad load = reload(response);
@@ -144,12 +148,20 @@ std::size_t EstimateQueryReplyBytes(xmlDocPtr document, std::string_view query) 
 }
 
 ApplyResult ApplyConfiguration(ScriptRunner& runner, ConfigModel& model) {
-    return RunPlan(runner, kSettingsPlan, model.SettingsDocument(),
+    return RunPlan(runner, kSettingsPlan, model.SettingsDocument(), model.SettingsDocument(),
+                   [&model](const std::string& reply) { return model.LoadSettingsReply(reply); });
+}
+
+ApplyResult ApplyConfigurationChanges(ScriptRunner& runner, ConfigModel& model,
+                                      const std::vector<std::string>& paths) {
+    const XmlDocument changes =
+        CopySettingsSubset(model.SettingsDocument(), model.SettingsGroups(), paths);
+    return RunPlan(runner, kSettingsPlan, model.SettingsDocument(), changes.get(),
                    [&model](const std::string& reply) { return model.LoadSettingsReply(reply); });
 }
 
 ApplyResult ApplyRadioConfiguration(ScriptRunner& runner, ConfigModel& model) {
     return RunPlan(
-        runner, kRadioPlan, model.RadioSettingsDocument(),
+        runner, kRadioPlan, model.RadioSettingsDocument(), model.RadioSettingsDocument(),
         [&model](const std::string& reply) { return model.LoadRadioSettingsReply(reply); });
 }

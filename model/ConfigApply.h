@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/ScriptRunner.h"
 #include "model/ConfigModel.h"
@@ -35,6 +36,13 @@ struct ApplyResult {
 // tree. A tree whose reply would not fit the reply buffer is not sent: the
 // gateway would keep it, and no later query could read the gateway again.
 ApplyResult ApplyConfiguration(ScriptRunner& runner, ConfigModel& model);
+
+// The same, but the request holds only the values at `paths` of the edited
+// tree (CopySettingsSubset), so that the gateway is sent only what changes;
+// the size check still weighs the whole tree its reply will report. Nothing
+// is sent when the tree holds none of the paths.
+ApplyResult ApplyConfigurationChanges(ScriptRunner& runner, ConfigModel& model,
+                                      const std::vector<std::string>& paths);
 
 // The same for the radio settings tree, without the wait.
 ApplyResult ApplyRadioConfiguration(ScriptRunner& runner, ConfigModel& model);

@@ -4,12 +4,12 @@
 
 #include "model/ElementSearch.h"
 #include "model/ReplyText.h"
+#include "model/RequestDocuments.h"
 #include "model/XmlDocument.h"
 
 namespace {
 
 constexpr int kElement = XML_ELEMENT_NODE;
-constexpr std::string_view kNoRadio = "Currently not configured or supported";
 
 void Rename(xmlNodePtr node, const char* name) {
     xmlNodeSetName(node, reinterpret_cast<const xmlChar*>(name));
@@ -86,7 +86,7 @@ ReplyLoad ConfigModel::LoadStateReply(std::string_view reply) {
 
 ReplyLoad ConfigModel::LoadRadioSettingsReply(std::string_view reply) {
     const std::string_view trimmed = TrimReply(reply);
-    if (trimmed.find(kNoRadio) != std::string_view::npos) {
+    if (trimmed.find(kNoRadioReply) != std::string_view::npos) {
         radioPresent_ = false;
         return {false, std::nullopt};
     }

@@ -1,5 +1,6 @@
 #include "model/DeviceInfoCollection.h"
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,17 @@ namespace {
 constexpr std::string_view kProgressText = "Collecting Device information...";
 constexpr int kModemQueryTimeoutMs = 500;
 constexpr int kConfigurationQueryTimeoutMs = 20000;
+
+// The first command after the port opens only wakes the modem; its answer
+// means nothing.
+constexpr char kWakeUpCommand[] = "AT\r\n\r\n";
+
+void AppendQueries(JobList& jobs, std::initializer_list<std::string_view> queries) {
+    for (const std::string_view request : queries) {
+        jobs.push_back(CommandJob(InlineCommand(request), std::string(kProgressText),
+                                  kConfigurationQueryTimeoutMs));
+    }
+}
 
 bool Contains(std::string_view text, std::string_view piece) {
     return text.find(piece) != std::string_view::npos;
@@ -152,14 +164,17 @@ bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info,
 
 JobList BuildDeviceInfoScript() {
     JobList jobs;
-    for (const char* query : {"AT\r\n\r\n", "AT+CGMI\r\n", "AT+CGSN\r\n", "AT+CGMR\r\n",
+    for (const char* query : {kWakeUpCommand, "AT+CGMI\r\n", "AT+CGSN\r\n", "AT+CGMR\r\n",
                               "AT+CIMI\r\n", "AT+CSQ\r\n", "AT+CNUM\r\n", "AT+CREG?\r\n"}) {
         jobs.emplace_back(std::string(query), std::string(kProgressText), kModemQueryTimeoutMs);
     }
-    for (const std::string_view request : {kSettingsQuery, kStateQuery, kRadioSettingsQuery}) {
-        jobs.push_back(CommandJob(InlineCommand(request), std::string(kProgressText),
-                                  kConfigurationQueryTimeoutMs));
-    }
+    AppendQueries(jobs, {kSettingsQuery, kStateQuery, kRadioSettingsQuery});
+    return jobs;
+}
+
+JobList BuildConfigurationScript(std::initializer_list<std::string_view> queries) {
+    JobList jobs = {CommandJob(kWakeUpCommand, std::string(kProgressText), kModemQueryTimeoutMs)};
+    AppendQueries(jobs, queries);
     return jobs;
 }
 
@@ -181,4 +196,13 @@ CollectionResult CollectDeviceInfo(ScriptRunner& runner, ConfigModel& model, Dev
     JobList jobs = BuildDeviceInfoScript();
     runner.Run(jobs);
     return ReadDeviceInfoResults(jobs, model, info);
+}
+
+CollectionResult CollectConfiguration(ScriptRunner& runner, ConfigModel& model,
+                                      std::initializer_list<std::string_view> queries) {
+    JobList jobs = BuildConfigurationScript(queries);
+    runner.Run(jobs);
+    // The wake-up reads into no field.
+    DeviceInfo unused;
+    return ReadDeviceInfoResults(jobs, model, unused);
 }

@@ -6,8 +6,10 @@
 #include "model/DeviceInfo.h"
 #include "model/ReplyLoad.h"
 
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The modem values one collection read from the gateway's own answers. A value
 // is present only when its query was answered in its own form and, for the
@@ -34,6 +36,11 @@ struct CollectionResult {
 // The modem queries followed by the settings, state and radio settings queries.
 JobList BuildDeviceInfoScript();
 
+// The wake-up followed by only the given configuration queries (kSettingsQuery,
+// kStateQuery, kRadioSettingsQuery): what a task that needs no modem values
+// sends.
+JobList BuildConfigurationScript(std::initializer_list<std::string_view> queries);
+
 // Reads a finished script into `info` and `model`. Not complete when the
 // settings or state query got no answer or an empty one. A field changes only
 // when its query was answered: a job that was not sent, met silence, or got an
@@ -44,3 +51,8 @@ CollectionResult ReadDeviceInfoResults(const JobList& jobs, ConfigModel& model, 
 
 // Runs the script and reads its results.
 CollectionResult CollectDeviceInfo(ScriptRunner& runner, ConfigModel& model, DeviceInfo& info);
+
+// Runs BuildConfigurationScript and loads the replies into `model`; complete
+// as for the collection (the trees not asked for are left as they were).
+CollectionResult CollectConfiguration(ScriptRunner& runner, ConfigModel& model,
+                                      std::initializer_list<std::string_view> queries);

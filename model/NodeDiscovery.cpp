@@ -123,8 +123,12 @@ std::optional<std::vector<DiscoveredNode>> ReadDiscoveryReply(std::string_view r
     return nodes;
 }
 
-std::optional<std::vector<DiscoveredNode>> DiscoverNodes(ScriptRunner& runner) {
+std::optional<std::vector<DiscoveredNode>> DiscoverNodes(ScriptRunner& runner, bool* noRadio) {
     JobList jobs = {CommandJob(InlineCommand(kNodeDiscovery), "", kDiscoveryTimeoutMs)};
     runner.Run(jobs);
-    return ReadDiscoveryReply(jobs.front().GetResponse());
+    const std::string reply = jobs.front().GetResponse();
+    if (noRadio != nullptr) {
+        *noRadio = reply.find(kNoRadioReply) != std::string::npos;
+    }
+    return ReadDiscoveryReply(reply);
 }

@@ -36,4 +36,6 @@ std::optional<std::vector<DiscoveredNode>> ReadDiscoveryReply(std::string_view r
 // is read all the same: whatever arrived may still list nodes. No value when
 // the reply holds no readable discover element (refused, silent, or another
 // command's answer), so that no answer is not taken for an empty mesh.
-std::optional<std::vector<DiscoveredNode>> DiscoverNodes(ScriptRunner& runner);
+// *noRadio (when given) tells whether the gateway said it has no mesh radio.
+std::optional<std::vector<DiscoveredNode>> DiscoverNodes(ScriptRunner& runner,
+                                                         bool* noRadio = nullptr);

@@ -46,6 +46,9 @@ inline constexpr std::string_view kNodeDiscovery =
     "<rci_request version='1.1'><do_command target=\"zigbee\"><discover /></do_command>"
     "</rci_request>";
 
+// What the gateway answers to a radio request when it has no mesh radio.
+inline constexpr std::string_view kNoRadioReply = "Currently not configured or supported";
+
 // Announces that the next command is a document.
 inline constexpr std::string_view kDocumentRequestCommand = "at&usbinterface=22\r\n";
 

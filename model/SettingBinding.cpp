@@ -55,27 +55,6 @@ xmlNodePtr MatchAmongSiblings(xmlNodePtr node, const PathSegment& segment) {
     return nullptr;
 }
 
-// The element holding the path's value, or nullptr when the tree lacks it.
-xmlNodePtr FindValueElement(std::string_view path, xmlNodePtr groups) {
-    if (path.size() > kMaxSettingPathLength) {
-        return nullptr;
-    }
-    xmlNodePtr current = groups;
-    while (true) {
-        const std::size_t slash = path.find('/');
-        const PathSegment segment = SplitSegment(path.substr(0, slash));
-        xmlNodePtr match = MatchAmongSiblings(current, segment);
-        if (match == nullptr || (segment.qualified && match->children == nullptr)) {
-            return nullptr;
-        }
-        if (slash == std::string_view::npos) {
-            return match;
-        }
-        current = match->children;
-        path.remove_prefix(slash + 1);
-    }
-}
-
 // Text wins over integer, integer over on/off.
 unsigned EffectiveKind(unsigned kind) {
     for (const unsigned bit : {kTextSetting, kIntegerSetting, kOnOffSetting}) {
@@ -147,13 +126,33 @@ void ForEachFoundRow(const BindingTable& table, xmlNodePtr groups, Action&& acti
         if (row.path.empty()) {
             return;
         }
-        if (xmlNodePtr element = FindValueElement(row.path, groups)) {
+        if (xmlNodePtr element = FindSettingElement(row.path, groups)) {
             action(row, element);
         }
     }
 }
 
 }  // namespace
+
+xmlNodePtr FindSettingElement(std::string_view path, xmlNodePtr groups) {
+    if (path.size() > kMaxSettingPathLength) {
+        return nullptr;
+    }
+    xmlNodePtr current = groups;
+    while (true) {
+        const std::size_t slash = path.find('/');
+        const PathSegment segment = SplitSegment(path.substr(0, slash));
+        xmlNodePtr match = MatchAmongSiblings(current, segment);
+        if (match == nullptr || (segment.qualified && match->children == nullptr)) {
+            return nullptr;
+        }
+        if (slash == std::string_view::npos) {
+            return match;
+        }
+        current = match->children;
+        path.remove_prefix(slash + 1);
+    }
+}
 
 void ReadSetting(const RevealControl& reveal, const BindingTable& table, xmlNodePtr groups) {
     ForEachFoundRow(table, groups, [&reveal](const SettingBinding& row, xmlNodePtr element) {

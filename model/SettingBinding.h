@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -56,6 +57,9 @@ using RevealControl = std::function<void(int control)>;
 
 // Rows longer than this cannot be held by a page and are never found.
 inline constexpr std::size_t kMaxSettingPathLength = 99;
+
+// The element holding the path's value, or nullptr when the tree lacks it.
+xmlNodePtr FindSettingElement(std::string_view path, xmlNodePtr groups);
 
 // Copies every value the tree holds into its row's target and reveals the
 // row's control. Rows whose path is missing are left alone.

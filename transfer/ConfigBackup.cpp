@@ -16,17 +16,6 @@ std::string Reason(int error) {
     return std::generic_category().message(error) + ".";
 }
 
-std::string DumpDocument(xmlDocPtr document) {
-    xmlChar* dumped = nullptr;
-    int size = 0;
-    xmlDocDumpMemory(document, &dumped, &size);
-    const XmlString owner(dumped);
-    if (dumped == nullptr || size <= 0) {
-        return {};
-    }
-    return std::string(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
-}
-
 // libxml2's own account of the last parse failure on this thread.
 std::string ParserReason() {
     const xmlError* error = xmlGetLastError();
@@ -49,6 +38,17 @@ RestoreFile Refused(RestoreFile::Problem problem, std::string details) {
 
 }  // namespace
 
+std::string BackupText(xmlDocPtr settings) {
+    xmlChar* dumped = nullptr;
+    int size = 0;
+    xmlDocDumpMemory(settings, &dumped, &size);
+    const XmlString owner(dumped);
+    if (dumped == nullptr || size <= 0) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(dumped), static_cast<std::size_t>(size));
+}
+
 BackupResult WriteBackup(xmlDocPtr settings, const std::string& path) {
     BackupResult result;
     if (settings == nullptr) {
@@ -56,7 +56,7 @@ BackupResult WriteBackup(xmlDocPtr settings, const std::string& path) {
         return result;
     }
     // The settings hold the APN password and the SIM PIN.
-    if (const int error = WriteWholeFile(path, DumpDocument(settings), FileAccess::OwnerOnly)) {
+    if (const int error = WriteWholeFile(path, BackupText(settings), FileAccess::OwnerOnly)) {
         result.problem = BackupResult::Problem::WriteFailed;
         result.details = path + ": " + Reason(error);
     }
@@ -77,11 +77,16 @@ RestoreFile ReadRestoreFile(const std::string& path) {
     if (error != 0) {
         return Refused(error == ENOENT ? Problem::Missing : Problem::Unreadable, Reason(error));
     }
+    return ParseRestoreText(content, path);
+}
+
+RestoreFile ParseRestoreText(const std::string& content, const std::string& name) {
+    using Problem = RestoreFile::Problem;
     if (content.empty()) {
         return Refused(Problem::NotXml, "The file is empty.");
     }
     xmlResetLastError();
-    const XmlDocument document = ParseXmlText(content, path.c_str());
+    const XmlDocument document = ParseXmlText(content, name.c_str());
     if (!document) {
         if (content.find("<!DOCTYPE") != std::string::npos) {
             return Refused(Problem::DocumentType, {});

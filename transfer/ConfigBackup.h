@@ -17,6 +17,9 @@ struct BackupResult {
     std::string details;  // the path and the system's reason, when writing failed
 };
 
+// The settings document as a backup file holds it.
+std::string BackupText(xmlDocPtr settings);
+
 // Writes the settings document to `path`. The text goes to a new file in the
 // same directory first and replaces `path` only once it is complete, so a
 // failed write never leaves half a backup over an older one.
@@ -40,6 +43,10 @@ struct RestoreFile {
 // Reads and checks a configuration file to restore. It is parsed as carefully
 // as a gateway reply: nothing fetched, no entities expanded, no DTD.
 RestoreFile ReadRestoreFile(const std::string& path);
+
+// The same checks for a configuration read by other means (standard input);
+// `name` only appears in the parser's diagnostics.
+RestoreFile ParseRestoreText(const std::string& content, const std::string& name);
 
 // What to tell the user about a problem: a caption that names it and a
 // sentence that says what was wrong. Empty texts for Problem::None.

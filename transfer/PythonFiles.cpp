@@ -24,6 +24,7 @@ constexpr std::size_t kSizeColumn = 8;
 constexpr char kListText[] = "Retrieving file list from the Device...";
 constexpr char kDeleteText[] = "Deleting file from the Device...";
 constexpr char kVerifyUploadText[] = "Verifying upload...";
+constexpr int kDigestTimeoutMs = 15000;
 constexpr char kDownloadFailedText[] =
     "File download failed.\r\nSelect Retry to attempt the file download again.";
 constexpr char kOpenFailureText[] = "Unable to open the python file to send.";
@@ -197,6 +198,13 @@ std::optional<std::vector<GatewayFile>> DeletePythonFiles(ScriptRunner& runner, 
     return ListedFiles(jobs);
 }
 
+CommandJob QueryProgramDigest(ScriptRunner& runner, const std::string& name) {
+    JobList jobs{{DigestQueryCommand(PythonPath(name)), kVerifyUploadText, kDigestTimeoutMs}};
+    if (!FileNameProblem(name))
+        runner.Run(jobs);
+    return jobs.front();
+}
+
 PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploader,
                                        Prompter& prompter, const std::string& localPath) {
     if (localPath.empty()) {
@@ -214,7 +222,7 @@ PythonUploadResult UploadPythonProgram(ScriptRunner& runner, UploadRunner& uploa
         const UploadOutcome outcome = uploader.Upload(localPath, UploadTarget::PythonProgram);
         if (ReportUnverifiable(prompter, outcome, localPath, kOpenFailureText))
             return result;
-        JobList jobs{{DigestQueryCommand(remotePath), kVerifyUploadText, 15000}};
+        JobList jobs{{DigestQueryCommand(remotePath), kVerifyUploadText, kDigestTimeoutMs}};
         const JobList list = ListScript();
         jobs.insert(jobs.end(), list.begin(), list.end());
         runner.Run(jobs);

@@ -67,6 +67,12 @@ void DownloadPythonFiles(ScriptRunner& runner, Prompter& prompter,
 std::optional<std::vector<GatewayFile>> DeletePythonFiles(ScriptRunner& runner, Prompter& prompter,
                                                           const std::vector<GatewayFile>& files);
 
+// Asks the gateway for the digest of its stored program `name` (the query an
+// upload's check sends) and returns the job, to be read with DigestVerified
+// and GatewayDigest. A name that cannot travel in a command is not sent: the
+// job then stays unanswered.
+CommandJob QueryProgramDigest(ScriptRunner& runner, const std::string& name);
+
 struct PythonUploadResult {
     bool verified = false;
     // The list read after the last attempt; no value when nothing was sent.

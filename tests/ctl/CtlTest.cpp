@@ -238,7 +238,7 @@ TEST(CtlGateway, SetSendsTheDocumentOnceAndReportsWhatTheGatewayKept) {
     const CtlRun run = CtlOn(
         gateway, {"set", "mobile_simple/apn=fleet.example", "mobile_simple/mobile_gsm_band=99"});
     EXPECT_EQ(run.status, kExitRefused);
-    EXPECT_EQ(run.out, "mobile_simple/apn=fleet.example\nmobile_simple/mobile_gsm_band=9\n");
+    EXPECT_EQ(run.out, "mobile_simple/apn: changed internet.linkhold.example -> fleet.example\n");
     EXPECT_NE(run.err.find("mobile_simple/mobile_gsm_band"), std::string::npos) << run.err;
 
     int documents = 0;
@@ -275,12 +275,59 @@ TEST(CtlGateway, SetOfAnUnknownPathOrABadValueSendsNothing) {
         EXPECT_EQ(command.find("set_setting"), std::string::npos);
 }
 
+int CommandsStartingWith(const SimGateway& gateway, const std::string& start) {
+    int count = 0;
+    for (const std::string& command : gateway.ReceivedCommands())
+        count += command.starts_with(start);
+    return count;
+}
+
+// What already holds is not sent again, and a check sends nothing at all.
+TEST(CtlGateway, SetApplyAndDiffSendOnlyWhatDiffers) {
+    SimGateway gateway;
+    const auto documents = [&] { return CommandsStartingWith(gateway, "<rci_request"); };
+    ASSERT_EQ(CtlOn(gateway, {"set", "mobile_simple/apn=fleet.example"}).status, kExitSuccess);
+    const int sent = documents();
+    const CtlRun again = CtlOn(gateway, {"set", "mobile_simple/apn=fleet.example", "--json"});
+    EXPECT_EQ(again.out, "{\"changed\": false, \"check\": false, \"changes\": []}\n");
+    const CtlRun check = CtlOn(gateway, {"set", "mobile_simple/apn=other.example", "--check"});
+    EXPECT_EQ(check.out, "mobile_simple/apn: would change fleet.example -> other.example\n");
+    EXPECT_EQ(documents(), sent);
+
+    const std::string desired =
+        WriteProgram(gateway, "desired.txt",
+                     "# bench\nmobile_simple/apn=fleet.example\nmobile_simple/mobile_gsm_band=9\n");
+    EXPECT_EQ(CtlOn(gateway, {"diff", desired}).status, kExitSuccess);
+    const std::string changed =
+        WriteProgram(gateway, "changed.txt",
+                     "mobile_simple/apn=depot.example\nmobile_simple/mobile_gsm_band=9\n");
+    const CtlRun differ = CtlOn(gateway, {"diff", changed});
+    EXPECT_EQ(differ.status, kExitRefused);
+    EXPECT_EQ(differ.out, "mobile_simple/apn: fleet.example -> depot.example\n");
+    EXPECT_EQ(CtlOn(gateway, {"apply", changed, "--check"}).status, kExitSuccess);
+    EXPECT_EQ(documents(), sent);
+
+    ASSERT_EQ(CtlOn(gateway, {"apply", changed}).status, kExitSuccess);
+    const std::vector<std::string> commands = gateway.ReceivedCommands();
+    const auto applied = std::find_if(commands.rbegin(), commands.rend(), [](const std::string& c) {
+        return c.find("<set_setting>") != std::string::npos;
+    });
+    ASSERT_NE(applied, commands.rend());
+    EXPECT_EQ(*applied,
+              "<rci_request version='1.1'><set_setting><mobile_simple><apn>depot.example</apn>"
+              "</mobile_simple></set_setting></rci_request>")
+        << "only the changed value";
+    EXPECT_EQ(CtlOn(gateway, {"diff", changed}).status, kExitSuccess);
+}
+
 TEST(CtlGateway, SetReadsASecretFromStandardInputAndNeverPrintsIt) {
     SimGateway gateway;
     const CtlRun run = CtlOn(gateway, {"set", "mobile_simple/password=-", "mobile_simple/pin=1234"},
                              "pass word=&\n");
     ASSERT_EQ(run.status, kExitSuccess) << run.err;
-    EXPECT_EQ(run.out, "mobile_simple/password=(hidden)\nmobile_simple/pin=(hidden)\n");
+    EXPECT_EQ(run.out,
+              "mobile_simple/password: changed (hidden) -> (hidden)\n"
+              "mobile_simple/pin: changed (hidden) -> (hidden)\n");
     EXPECT_NE(gateway.ReceivedBytes().find("<password>pass word=&amp;</password>"),
               std::string::npos);
     // Asked for by name, it is shown.
@@ -523,6 +570,34 @@ TEST(CtlDevice, FirmwareUpdatePrintsTheVersionTheRestartedGatewayReports) {
         CtlOn(gateway, {"radio-firmware", WriteProgram(gateway, "r.ebl", "radio")});
     ASSERT_EQ(radio.status, kExitSuccess) << radio.err;
     EXPECT_EQ(radio.out, "radio firmware: 2165\n");
+}
+
+// A program or firmware the gateway already holds is not sent again.
+TEST(CtlDevice, PutIfChangedAndFirmwareVersionSkipWhatIsThere) {
+    SimGateway gateway;
+    const std::string program = WriteProgram(gateway, "meter.py", "print('meter')\n");
+    const auto uploads = [&] {
+        int files = 0;
+        for (const SimRecord& record : gateway.Records())
+            files += record.kind == "data" && record.bytes == "print('meter')\n";
+        return files;
+    };
+    EXPECT_EQ(CtlOn(gateway, {"python", "put", program, "--if-changed"}).out,
+              "uploaded meter.py\n");
+    EXPECT_EQ(uploads(), 1);
+    EXPECT_EQ(CtlOn(gateway, {"python", "put", program, "--if-changed"}).out, "unchanged\n");
+    EXPECT_EQ(uploads(), 1);
+    std::ofstream(program, std::ios::app) << "# edited\n";
+    EXPECT_EQ(CtlOn(gateway, {"python", "put", program, "--if-changed", "--check"}).status,
+              kExitSuccess);
+    EXPECT_EQ(uploads(), 1);
+
+    const std::string image = WriteProgram(gateway, "image.bin", std::string(3000, '\x5a'));
+    const CtlRun current = CtlOn(gateway, {"firmware", image, "--version", "2.11.4.7"});
+    EXPECT_EQ(current.out, "unchanged\n") << current.err;
+    EXPECT_EQ(CtlOn(gateway, {"firmware", image, "--version", "2.11.4.8", "--check"}).status,
+              kExitSuccess);
+    EXPECT_EQ(CommandsStartingWith(gateway, "at&usbinterface=110"), 0);
 }
 
 // The old state must not be printed as the new firmware's.
