@@ -12,7 +12,7 @@ short_description: Keeps a backup of a Linkhold R7 gateway's settings in a file
 description:
   - Reads the gateway's settings document (C(r7ctl backup -)) and writes it to C(dest) on the
     managed host when it differs from what the file holds; C(changed) only then.
-  - The backup holds the gateway's secrets: a new file is made readable by its owner only
+  - The backup holds the gateway's secrets, so a new file is made readable by its owner only
     unless C(mode) says otherwise.
   - In check mode the gateway is read and nothing is written.
 extends_documentation_fragment:
