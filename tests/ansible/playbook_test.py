@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Runs the tarvel.r7 collection with ansible-playbook against the simulated gateway:
+"""Builds the tarvel.r7 collection and runs it with ansible-playbook against the simulated gateway:
 a check run sends no change, the first run changes the gateway, the second changes nothing,
 and the SIM's PIN never shows in Ansible's output.
 
@@ -98,6 +98,13 @@ def main():
     os.makedirs(os.path.join(WORK, 'home'))
     with open(os.path.join(WORK, 'tank.py'), 'w') as program:
         program.write("print('tank level')\n")
+    build = subprocess.run(['ansible-galaxy', 'collection', 'build', '--output-path', WORK,
+                            os.path.join(COLLECTIONS, 'ansible_collections', 'tarvel', 'r7')],
+                           env=dict(os.environ, ANSIBLE_HOME=os.path.join(WORK, 'ansible-home')),
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                           universal_newlines=True)
+    if build.returncode != 0:
+        fail('ansible-galaxy collection build failed:\n' + build.stdout)
     gateway, link = start_gateway()
     transcript = os.path.join(WORK, 'transcript.log')
     backup = os.path.join(WORK, 'r7.xml')

@@ -76,8 +76,10 @@ class R7ctl(object):
 
 
 def settings_diff(changes):
-    """Ansible's before/after texts for the changed paths (secrets are shown
-    by r7ctl as "(hidden)" already)."""
+    """Ansible's before/after texts for the changed paths. r7ctl shows a
+    secret as "(hidden)" both before and after: the after side says that it
+    changes, so that the diff does not show it as the same."""
     before = ''.join('%s: %s\n' % (c['path'], c['old']) for c in changes)
-    after = ''.join('%s: %s\n' % (c['path'], c['new']) for c in changes)
+    after = ''.join('%s: %s\n' % (c['path'], c['new'] if c['new'] != c['old'] else
+                                   c['new'] + ' (changed)') for c in changes)
     return dict(before=before, after=after)
