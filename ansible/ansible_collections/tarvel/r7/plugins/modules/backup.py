@@ -58,9 +58,12 @@ def current_content(path):
 
 def write(module, dest, content):
     directory = os.path.dirname(os.path.abspath(dest))
-    descriptor, temporary = tempfile.mkstemp(dir=directory, prefix='.r7backup.')
-    with os.fdopen(descriptor, 'wb') as out:
-        out.write(content)
+    try:
+        descriptor, temporary = tempfile.mkstemp(dir=directory, prefix='.r7backup.')
+        with os.fdopen(descriptor, 'wb') as out:
+            out.write(content)
+    except (IOError, OSError) as error:
+        module.fail_json(msg='cannot write %s: %s' % (dest, error.strerror))
     module.atomic_move(temporary, dest)
 
 

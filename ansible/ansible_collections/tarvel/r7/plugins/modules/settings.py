@@ -50,16 +50,26 @@ from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import (
     R7CTL_ARGUMENT_SPEC, R7ctl, is_secret_path, settings_diff)
 
 
+def hide_secrets(module):
+    """Every secret is masked before anything can fail, so that no message
+    or logged invocation shows one."""
+    for path, value in module.params['settings'].items():
+        if is_secret_path(path) and value is not None:
+            module.no_log_values.add(str(value))
+
+
 def setting_values(module):
     """The wanted values as the gateway's texts; a YAML boolean is refused,
     since the gateway spells its switches in words of its own."""
+    hide_secrets(module)
     values = {}
     for path, value in module.params['settings'].items():
         if isinstance(value, bool) or not isinstance(value, string_types + integer_types + (float,)):
             module.fail_json(msg='%s: give the value as text (quote it)' % path)
         values[path] = str(value)
-        if is_secret_path(path):
-            module.no_log_values.add(values[path])
+        # r7ctl reads one PATH=VALUE a line: a line break would start another setting.
+        if '\n' in values[path] or '\r' in values[path]:
+            module.fail_json(msg='%s: a value cannot hold a line break' % path)
     return values
 
 
