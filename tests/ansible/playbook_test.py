@@ -79,6 +79,7 @@ def play(link, *options):
                        ANSIBLE_PYTHON_INTERPRETER='auto_silent',
                        ANSIBLE_RETRY_FILES_ENABLED='false',
                        ANSIBLE_NOCOLOR='1',
+                       ANSIBLE_PIPELINING='true',
                        HOME=os.path.join(WORK, 'home'))
     variables = ('{"r7ctl": "%s", "ports": ["%s"], "program": "%s", "backup_dir": "%s"}'
                  % (R7CTL, link, os.path.join(WORK, 'tank.py'), WORK))
