@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <QString>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -235,3 +237,37 @@ TEST_F(InstallTree, UdevRuleGivesTheSeatEveryGatewayPortAndKeepsModemManagerAway
 }
 
 }  // namespace
+
+TEST_F(InstallTree, ManualPagesCompletionAndCopyrightDescribeTheInstalledPrograms) {
+    for (const std::string program : {"r7ctl", "r7dashboard", "r7sim"}) {
+        const fs::path page = Installed("share/man/man1/" + program + ".1.gz");
+        const Result roff = RunShell("gzip -dc " + Quote(page.string()));
+        ASSERT_EQ(roff.status, 0) << program << ": " << roff.output;
+        std::string title = program;
+        std::ranges::transform(title, title.begin(), ::toupper);
+        EXPECT_TRUE(roff.output.starts_with(".\\\" DO NOT MODIFY")) << roff.output;
+        EXPECT_NE(roff.output.find(".TH " + title + " \"1\""), std::string::npos) << roff.output;
+        EXPECT_NE(roff.output.find(program + " 1.0.20.0"), std::string::npos) << roff.output;
+        // The options come from the program's own help.
+        EXPECT_NE(roff.output.find("\\-\\-port"), std::string::npos) << roff.output;
+    }
+    const Result r7ctl = RunShell("gzip -dc " + Quote(Installed("share/man/man1/r7ctl.1.gz")));
+    EXPECT_NE(r7ctl.output.find(".SH COMMANDS\n.nf\nports [\\-\\-json]\n"), std::string::npos);
+
+    const fs::path completion = Installed("share/bash-completion/completions/r7ctl");
+    if (HasTool("test -f /usr/share/bash-completion/bash_completion")) {
+        const Result words = RunShell("bash -c '. /usr/share/bash-completion/bash_completion; . " +
+                                      completion.string() +
+                                      "; COMP_LINE=\"r7ctl --json python p\"; "
+                                      "COMP_POINT=${#COMP_LINE}; COMP_WORDS=($COMP_LINE);"
+                                      " COMP_CWORD=3; _r7ctl; echo ${COMPREPLY[*]}'");
+        EXPECT_EQ(words.output, "put\n");
+    } else {
+        EXPECT_TRUE(fs::is_regular_file(completion));
+    }
+
+    const std::string copyright = ReadFile(Installed("share/doc/r7dashboard/copyright"));
+    EXPECT_TRUE(copyright.starts_with(
+        "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"));
+    EXPECT_NE(copyright.find("\nFiles: *\nCopyright: "), std::string::npos);
+}

@@ -1,0 +1,47 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+# Copyright © 2026 Tarvel. All rights reserved.
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+DOCUMENTATION = r'''
+module: info
+short_description: Reads a Linkhold R7 gateway's device information
+description:
+  - Runs C(r7ctl info) and returns what it reports as the fact C(r7_info).
+  - Reads only, so it runs in check mode as well.
+extends_documentation_fragment: tarvel.r7.r7ctl
+author: Tarvel
+'''
+
+EXAMPLES = r'''
+- name: Read the gateway
+  tarvel.r7.info:
+    port: /dev/serial/by-id/usb-Linkhold_R7_0042-if00
+
+- ansible.builtin.debug:
+    msg: "{{ r7_info.product }} runs firmware {{ r7_info.firmware }}"
+'''
+
+RETURN = r'''
+ansible_facts:
+  description: C(r7_info), the device information (port, product, firmware, imsi, iccid,
+    phone_number, modem_*, signal, signal_dbm, registration, registration_stat, ip_address).
+  returned: success
+  type: dict
+'''
+
+from ansible.module_utils.basic import AnsibleModule
+from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_ARGUMENT_SPEC, R7ctl
+
+
+def main():
+    module = AnsibleModule(argument_spec=dict(R7CTL_ARGUMENT_SPEC), supports_check_mode=True)
+    info = R7ctl(module).run_json(['info'])
+    module.exit_json(changed=False, ansible_facts=dict(r7_info=info))
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,116 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+# Copyright © 2026 Tarvel. All rights reserved.
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+DOCUMENTATION = r'''
+module: python_program
+short_description: Installs or removes a Python program on a Linkhold R7 gateway
+description:
+  - With C(state=present) the program is uploaded only when the gateway's digest of it differs
+    from the local file's (C(r7ctl python put --if-changed)).
+  - With C(autostart) the gateway is set to start that command line at boot.
+  - In check mode the gateway is only read.
+extends_documentation_fragment: tarvel.r7.r7ctl
+options:
+  src:
+    description:
+      - The program on the managed host; it keeps its file name on the gateway.
+      - Required with C(state=present).
+    type: path
+  name:
+    description:
+      - The program's file name on the gateway, for C(state=absent) (default the name of C(src)).
+    type: str
+  state:
+    description: Whether the program is on the gateway.
+    type: str
+    choices: [present, absent]
+    default: present
+  autostart:
+    description:
+      - The command line the gateway starts at boot, for example C(tank.py --quiet);
+        an empty text switches autostart off. Left out, autostart is left alone.
+      - Only with C(state=present).
+    type: str
+author: Tarvel
+'''
+
+EXAMPLES = r'''
+- name: Install the tank meter and start it at boot
+  tarvel.r7.python_program:
+    src: files/tank.py
+    autostart: tank.py
+
+- name: Remove an old program
+  tarvel.r7.python_program:
+    name: meter.py
+    state: absent
+'''
+
+RETURN = r'''
+name:
+  description: The program's file name on the gateway.
+  returned: success
+  type: str
+'''
+
+import os
+
+from ansible.module_utils.basic import AnsibleModule
+from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_ARGUMENT_SPEC, R7ctl
+
+
+def autostart_settings(command):
+    if command == '':
+        return {'python/state': 'off'}
+    return {'python/command': command, 'python/state': 'on'}
+
+
+def install(module, r7ctl):
+    check = ['--check'] if module.check_mode else []
+    put = r7ctl.run_json(['python', 'put', module.params['src'], '--if-changed'] + check)
+    changed = put['changed']
+    if module.params['autostart'] is not None:
+        answer = r7ctl.apply_settings(autostart_settings(module.params['autostart']),
+                                      module.check_mode)
+        changed = changed or answer['changed']
+    return changed, put['name']
+
+
+def remove(module, r7ctl, name):
+    programs = r7ctl.run_json(['python', 'ls'])
+    if not any(program['name'] == name for program in programs):
+        return False
+    if not module.check_mode:
+        r7ctl.run_json(['python', 'rm', name])
+    return True
+
+
+def main():
+    spec = dict(R7CTL_ARGUMENT_SPEC,
+                src=dict(type='path'),
+                name=dict(type='str'),
+                state=dict(type='str', choices=['present', 'absent'], default='present'),
+                autostart=dict(type='str'))
+    module = AnsibleModule(argument_spec=spec, supports_check_mode=True,
+                           required_if=[('state', 'present', ['src'])],
+                           required_one_of=[('src', 'name')])
+    r7ctl = R7ctl(module)
+    if module.params['state'] == 'present':
+        if module.params['name'] and module.params['name'] != os.path.basename(module.params['src']):
+            module.fail_json(msg='name must be the file name of src: the gateway keeps that name')
+        changed, name = install(module, r7ctl)
+    else:
+        if module.params['autostart'] is not None:
+            module.fail_json(msg='autostart is only for state=present')
+        name = module.params['name'] or os.path.basename(module.params['src'])
+        changed = remove(module, r7ctl, name)
+    module.exit_json(changed=changed, name=name)
+
+
+if __name__ == '__main__':
+    main()

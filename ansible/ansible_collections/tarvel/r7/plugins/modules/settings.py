@@ -1,0 +1,90 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+# Copyright © 2026 Tarvel. All rights reserved.
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+DOCUMENTATION = r'''
+module: settings
+short_description: Makes a Linkhold R7 gateway's settings hold given values
+description:
+  - Reads the gateway's settings and, when a value differs, sends one apply holding only the
+    changed values, then reads them back (C(r7ctl apply)).
+  - In check mode the settings are read and nothing is sent that changes the gateway.
+  - With C(--diff) each changed path is shown with its old and new value; values of
+    C(password) and C(pin) paths are shown as C((hidden)) and never logged.
+extends_documentation_fragment: tarvel.r7.r7ctl
+options:
+  settings:
+    description:
+      - Setting paths as C(r7ctl get --list) prints them, each mapped to its value.
+      - Quote values such as C("on") or C("off"), which YAML would otherwise read as booleans.
+    type: dict
+    required: true
+author: Tarvel
+'''
+
+EXAMPLES = r'''
+- name: Set the APN
+  tarvel.r7.settings:
+    port: "{{ item }}"
+    settings:
+      mobile_simple/apn: internet.example
+      mobile_simple/pin: "{{ vault_sim_pin }}"
+  loop: "{{ query('fileglob', '/dev/serial/by-id/*') }}"
+'''
+
+RETURN = r'''
+changes:
+  description: The paths that changed (or would change in check mode), with old and new value.
+  returned: success
+  type: list
+  elements: dict
+'''
+
+from ansible.module_utils.basic import AnsibleModule
+from ansible.module_utils.six import string_types, integer_types
+from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import (
+    R7CTL_ARGUMENT_SPEC, R7ctl, is_secret_path, settings_diff)
+
+
+def hide_secrets(module):
+    """Every secret is masked before anything can fail, so that no message
+    or logged invocation shows one."""
+    for path, value in module.params['settings'].items():
+        if is_secret_path(path) and value is not None:
+            module.no_log_values.add(str(value))
+
+
+def setting_values(module):
+    """The wanted values as the gateway's texts; a YAML boolean is refused,
+    since the gateway spells its switches in words of its own."""
+    hide_secrets(module)
+    values = {}
+    for path, value in module.params['settings'].items():
+        if isinstance(value, bool) or not isinstance(value, string_types + integer_types + (float,)):
+            module.fail_json(msg='%s: give the value as text (quote it)' % path)
+        values[path] = str(value)
+        # r7ctl reads one PATH=VALUE a line: a line break would start another setting.
+        if '\n' in values[path] or '\r' in values[path]:
+            module.fail_json(msg='%s: a value cannot hold a line break' % path)
+    return values
+
+
+def main():
+    spec = dict(R7CTL_ARGUMENT_SPEC, settings=dict(type='dict', required=True))
+    module = AnsibleModule(argument_spec=spec, supports_check_mode=True)
+    values = setting_values(module)
+    if not values:
+        module.exit_json(changed=False, changes=[])
+    answer = R7ctl(module).apply_settings(values, module.check_mode)
+    result = dict(changed=answer['changed'], changes=answer.get('changes', []))
+    if module._diff:
+        result['diff'] = settings_diff(result['changes'])
+    module.exit_json(**result)
+
+
+if __name__ == '__main__':
+    main()
