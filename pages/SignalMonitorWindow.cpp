@@ -22,9 +22,10 @@
 namespace {
 
 // The plot's level range: CSQ 0 to 31, with the band below it.
-constexpr int kBandLowDbm = -119;
-constexpr int kBandHighDbm = -115;
-constexpr int kTopDbm = -45;
+constexpr int kBandLowDbm = -120;
+constexpr int kBandHighDbm = -116;
+constexpr int kTopDbm = -40;
+constexpr int kDbmTicks = 9;  // every 10 dB
 constexpr char kWaitingText[] = "Waiting for the R7...";
 constexpr char kPausedText[] = "Paused while a script runs...";
 
@@ -113,6 +114,8 @@ QWidget* SignalMonitorWindow::BuildChart() {
     timeAxis_->setTitleText(QStringLiteral("Time"));
     dbmAxis_ = new QValueAxis(chart_);
     dbmAxis_->setRange(kBandLowDbm, kTopDbm);
+    dbmAxis_->setTickCount(kDbmTicks);
+    dbmAxis_->setLabelFormat(QStringLiteral("%d"));
     dbmAxis_->setTitleText(QStringLiteral("Signal (dBm)"));
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     chart_->addAxis(dbmAxis_, Qt::AlignLeft);
