@@ -5,6 +5,7 @@
 #include <QTest>
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 #include "link/DialogScriptRunner.h"
 #include "link/ModemPort.h"
@@ -30,9 +31,9 @@ std::size_t Samples(const SignalMonitorWindow& window) {
 // The monitor samples between the scripts people start, and a gateway that
 // goes away is a lost sample and a waiting window, never a level.
 TEST(SignalMonitorTest, SamplesNeverInterleaveWithAPageScriptAndALostGatewayIsAGap) {
-    SimGateway gateway({"--signal-walk"});
+    auto gateway = std::make_unique<SimGateway>(std::vector<std::string>{"--signal-walk"});
     ModemPort port;
-    port.SetPortName(gateway.LinkPath());
+    port.SetPortName(gateway->LinkPath());
     ASSERT_TRUE(port.Open());
     FakePrompter prompter;
     // Intervals pass twenty times as fast: the sampler is nearly always busy.
@@ -53,7 +54,7 @@ TEST(SignalMonitorTest, SamplesNeverInterleaveWithAPageScriptAndALostGatewayIsAG
     const std::size_t afterScript = Samples(*window);
     ASSERT_TRUE(WaitUntil([&] { return Samples(*window) >= afterScript + 2; }));
 
-    const std::vector<std::string> commands = gateway.ReceivedCommands();
+    const std::vector<std::string> commands = gateway->ReceivedCommands();
     const auto start = std::find(commands.begin(), commands.end(), pageCommands.front());
     ASSERT_NE(start, commands.end());
     ASSERT_GE(commands.end() - start, static_cast<long>(pageCommands.size()));
@@ -67,7 +68,7 @@ TEST(SignalMonitorTest, SamplesNeverInterleaveWithAPageScriptAndALostGatewayIsAG
     for (const SignalSample& sample : window->History().Samples())
         EXPECT_FALSE(sample.lost);
 
-    gateway.Stop();
+    gateway.reset();
     ASSERT_TRUE(WaitUntil([&] { return window->History().Samples().back().lost; }));
     EXPECT_FALSE(window->History().CurrentDbm());
     const auto* status = window->findChild<QLabel*>(QStringLiteral("monitorStatus"));
