@@ -24,7 +24,8 @@ struct CtlOptions {
     int waitSeconds = 0;
     bool csv = false;         // signal --csv
     int intervalSeconds = 2;  // signal --interval S
-    int count = 0;            // signal --count N: 0 until stopped          // --wait SECONDS: for a gateway to be plugged in first
+    int count = 0;  // signal --count N: 0 until stopped          // --wait SECONDS: for a gateway
+                    // to be plugged in first
     std::vector<std::string> words;
 };
 

@@ -63,7 +63,8 @@ int RunSignal(CtlCall& call) {
         return status;
     BackgroundScriptRunner runner(session.Port());
     Clock& clock = *call.environment.clock;
-    const std::uint64_t intervalMs = static_cast<std::uint64_t>(call.options.intervalSeconds) * 1000;
+    const std::uint64_t intervalMs =
+        static_cast<std::uint64_t>(call.options.intervalSeconds) * 1000;
     if (call.options.csv)
         call.environment.out << SignalCsvHeader();
     bool answered = false;

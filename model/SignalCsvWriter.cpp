@@ -19,8 +19,7 @@ std::string OptionalNumber(const std::optional<int>& value) {
 }
 
 bool WriteText(std::FILE* file, const std::string& text) {
-    return std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-           std::fflush(file) == 0;
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
 }
 
 }  // namespace

@@ -4,8 +4,7 @@
 
 void SignalHistory::Add(const SignalSample& sample) {
     samples_.push_back(sample);
-    while (samples_.size() > kMaxSamples ||
-           samples_.front().unixMs < sample.unixMs - kWindowMs) {
+    while (samples_.size() > kMaxSamples || samples_.front().unixMs < sample.unixMs - kWindowMs) {
         samples_.pop_front();
     }
 }

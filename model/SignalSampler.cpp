@@ -55,6 +55,7 @@ void SignalSampler::WaitMs(std::uint32_t ms) {
         const std::uint64_t waited = clock_.NowMs() - start;
         if (waited >= ms || waited >= intervalMs_.load())
             return;
-        clock_.SleepMs(std::min<std::uint32_t>(kWaitSliceMs, ms - static_cast<std::uint32_t>(waited)));
+        clock_.SleepMs(
+            std::min<std::uint32_t>(kWaitSliceMs, ms - static_cast<std::uint32_t>(waited)));
     }
 }

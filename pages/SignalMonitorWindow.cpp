@@ -12,8 +12,8 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <array>
 
 #include "link/Prompter.h"
@@ -132,8 +132,8 @@ void SignalMonitorWindow::ShowSample(const SignalSample& sample) {
     if (sample.lost)
         status_->setText(QString::fromUtf8(kWaitingText));
     else
-        status_->setText(QStringLiteral("Network: %1")
-                             .arg(QString::fromStdString(sample.RegistrationText())));
+        status_->setText(
+            QStringLiteral("Network: %1").arg(QString::fromStdString(sample.RegistrationText())));
     RedrawChart();
     ShowFigures();
 }
@@ -191,7 +191,8 @@ void SignalMonitorWindow::AddRegistrationBand() {
             ++next;
         if (!samples[first].lost) {
             const qint64 from = TimeMs(samples[first]);
-            const qint64 to = next < samples.size() ? TimeMs(samples[next]) : TimeMs(samples[next - 1]);
+            const qint64 to =
+                next < samples.size() ? TimeMs(samples[next]) : TimeMs(samples[next - 1]);
             auto* upper = new QLineSeries;
             auto* lower = new QLineSeries;
             upper->append({QPointF(from, kBandHighDbm), QPointF(to, kBandHighDbm)});

@@ -70,12 +70,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double sampleMs = MeanSampleMs(port);
-    std::printf("one sample (AT+CSQ, AT+CREG?): %.1f ms; link busy at a 2 s interval: %.1f%% "
-                "(expected about 12%%)\n",
-                sampleMs, 100.0 * sampleMs / kIntervalMs);
+    std::printf(
+        "one sample (AT+CSQ, AT+CREG?): %.1f ms; link busy at a 2 s interval: %.1f%% "
+        "(expected about 12%%)\n",
+        sampleMs, 100.0 * sampleMs / kIntervalMs);
     const double stallMs = LongestStallMs(port);
-    std::printf("longest UI-thread stall over %d s of monitoring: %.1f ms, %.2f of the %.0f ms "
-                "target\n",
-                kWatchMs / 1000, stallMs, stallMs / kStallTargetMs, kStallTargetMs);
+    std::printf(
+        "longest UI-thread stall over %d s of monitoring: %.1f ms, %.2f of the %.0f ms "
+        "target\n",
+        kWatchMs / 1000, stallMs, stallMs / kStallTargetMs, kStallTargetMs);
     return 0;
 }

@@ -169,14 +169,15 @@ TEST(CtlGateway, InfoPrintsTheDeviceInformation) {
 TEST(CtlGateway, SignalPrintsOneSampleALine) {
     SimGateway gateway;
     ScaledClock fast(10);
-    const CtlRun json = Ctl({"signal", "--count", "3", "--json", "--interval", "1", "--port",
-                             gateway.LinkPath()},
-                            NoDevices(), &fast);
+    const CtlRun json =
+        Ctl({"signal", "--count", "3", "--json", "--interval", "1", "--port", gateway.LinkPath()},
+            NoDevices(), &fast);
     ASSERT_EQ(json.status, kExitSuccess) << json.err;
     EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 3) << json.out;
-    const std::string line = "\"answered\": true, \"signal\": 17, \"signal_dbm\": -79, "
-                             "\"registration\": \"Registered, home network\", "
-                             "\"registration_stat\": 1}\n";
+    const std::string line =
+        "\"answered\": true, \"signal\": 17, \"signal_dbm\": -79, "
+        "\"registration\": \"Registered, home network\", "
+        "\"registration_stat\": 1}\n";
     for (std::size_t at = 0, lines = 0; lines < 3; ++lines) {
         at = json.out.find(line, at);
         ASSERT_NE(at, std::string::npos) << json.out;
