@@ -39,6 +39,7 @@ constexpr int kOldestXmlLibrary = 20702;
 
 BLApp::BLApp(Prompter& prompter, Clock& clock)
     : prompter_(prompter),
+      clock_(clock),
       port_(clock),
       runner_(port_),
       uploader_(port_, clock),
@@ -65,6 +66,7 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     BLPropertySheet sheet(caption, model_, runner_, prompter_);
     auto mainPage = std::make_unique<MainPage>(model_, runner_, prompter_);
     mainPage->SetPortName(port_.PortName());
+    mainPage->SetMonitorPort(port_, clock_);
     if (!CollectWithRetry(mainPage->Info()))
         return Outcome::NoDeviceInfo;
 

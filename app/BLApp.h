@@ -51,6 +51,7 @@ private:
     void ShutDown();
 
     Prompter& prompter_;
+    Clock& clock_;
     ModemPort port_;
     DialogScriptRunner runner_;
     DialogUploadRunner uploader_;

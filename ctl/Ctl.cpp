@@ -91,6 +91,11 @@ constexpr CommandEntry kCommands[] = {
      1, 1, RunRadioFirmware},
     {"mesh discover", "mesh discover [--json]", "Lists the mesh radio nodes the gateway reaches.",
      0, 0, RunMeshDiscover},
+    {"signal", "signal [--interval S] [--count N] [--json|--csv]",
+     "Samples the signal and registration every S seconds (default 2): one line a sample (time, "
+     "dBm, CSQ, registration) until N samples or Ctrl+C. A gateway that does not answer gives a "
+     "line saying so; sampling goes on when it is back.",
+     0, 0, RunSignal},
 };
 
 constexpr std::string_view kCommonOptions =

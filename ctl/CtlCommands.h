@@ -33,3 +33,4 @@ int RunFactoryReset(CtlCall& call);
 int RunFirmware(CtlCall& call);
 int RunRadioFirmware(CtlCall& call);
 int RunMeshDiscover(CtlCall& call);
+int RunSignal(CtlCall& call);

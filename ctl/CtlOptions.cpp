@@ -80,6 +80,10 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
         } else if (name == "--wait") {
             if (!takeValue() || !ParseCount(value, options.waitSeconds))
                 return fail("--wait needs a whole number of seconds of at least 1");
+        } else if (name == "--interval" || name == "--count") {
+            int& field = name == "--interval" ? options.intervalSeconds : options.count;
+            if (!takeValue() || !ParseCount(value, field))
+                return fail(name + " needs a whole number of at least 1");
         } else if (name == "--port" || name == "--log" || name == "--retries") {
             if (!takeValue() || value.empty())
                 return fail(name + " needs a value");
@@ -93,6 +97,8 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             return fail(name + " takes no value");
         } else if (name == "--json") {
             options.json = true;
+        } else if (name == "--csv") {
+            options.csv = true;
         } else if (name == "--interactive") {
             options.interactive = true;
         } else if (name == "--yes") {

@@ -21,7 +21,11 @@ struct CtlOptions {
     bool list = false;            // --list: every setting the gateway reports
     std::string firmwareVersion;  // firmware --version V: skip when already V
     int retries = 2;              // --retries N: upload attempts before a digest mismatch fails
-    int waitSeconds = 0;          // --wait SECONDS: for a gateway to be plugged in first
+    int waitSeconds = 0;
+    bool csv = false;         // signal --csv
+    int intervalSeconds = 2;  // signal --interval S
+    int count = 0;  // signal --count N: 0 until stopped          // --wait SECONDS: for a gateway
+                    // to be plugged in first
     std::vector<std::string> words;
 };
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <mutex>
 
 #include "link/ModemPort.h"
 
@@ -83,7 +84,10 @@ void CommDialog::WaitingForPort(bool waiting) {
 }
 
 void CommDialog::RunWorker() {
-    lostPort_ = RunScript(port_, jobs_, *this, *this);
+    {
+        const std::scoped_lock turn(port_.Turn());
+        lostPort_ = RunScript(port_, jobs_, *this, *this);
+    }
     calls_.Post([this] { Finish(); });
 }
 

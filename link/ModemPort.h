@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -109,6 +110,11 @@ public:
     // stall gives up the port, as in Send.
     long WriteRaw(const char* data, std::size_t size);
 
+    // Held by whoever runs a script or an upload for its whole length, so that
+    // the exchanges of two workers (a page's script and the signal monitor)
+    // never interleave on the line.
+    std::mutex& Turn() { return turn_; }
+
     // errno of the last failed open of the device (EACCES, EBUSY, ENOENT...),
     // so that callers can tell the user why the gateway could not be used.
     int LastOpenError() const { return openError_; }
@@ -152,4 +158,5 @@ private:
     bool gaveUp_ = false;
     bool waitShown_ = false;
     bool cutShort_ = false;
+    std::mutex turn_;
 };

@@ -17,6 +17,7 @@
 #include "model/UnreadReport.h"
 #include "pages/IpAddressEdit.h"
 #include "pages/LampRules.h"
+#include "pages/SignalMonitorWindow.h"
 #include "pages/ValueField.h"
 
 namespace {
@@ -127,8 +128,13 @@ void MainPage::BuildLayout() {
 
     auto* refresh = new QPushButton(QStringLiteral("Refresh"), this);
     connect(refresh, &QPushButton::clicked, this, &MainPage::Refresh);
+    monitorButton_ = new QPushButton(QStringLiteral("Monitor..."), this);
+    monitorButton_->setObjectName(QStringLiteral("monitor"));
+    monitorButton_->setEnabled(monitorPort_ != nullptr);
+    connect(monitorButton_, &QPushButton::clicked, this, &MainPage::OpenMonitor);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
+    buttonRow->addWidget(monitorButton_);
     buttonRow->addWidget(refresh);
 
     auto* right = new QVBoxLayout;
@@ -160,6 +166,27 @@ void MainPage::OnSetActive() {
 void MainPage::SetPortName(const std::string& portName) {
     portName_ = portName;
     info_.statusText = ConnectedText(portName_);
+}
+
+void MainPage::SetMonitorPort(ModemPort& port, Clock& clock) {
+    monitorPort_ = &port;
+    monitorClock_ = &clock;
+    if (monitorButton_ != nullptr)
+        monitorButton_->setEnabled(true);
+}
+
+void MainPage::OpenMonitor() {
+    if (monitor_ == nullptr && monitorPort_ != nullptr)
+        monitor_ = new SignalMonitorWindow(*monitorPort_, prompter_, *monitorClock_, window());
+    if (monitor_ == nullptr)
+        return;
+    monitor_->show();
+    monitor_->raise();
+    monitor_->activateWindow();
+}
+
+SignalMonitorWindow* MainPage::Monitor() const {
+    return monitor_;
 }
 
 void MainPage::Refresh() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <array>
 #include <string>
 
@@ -7,11 +8,15 @@
 #include "model/SettingBinding.h"
 #include "pages/PropertyPage.h"
 
+class Clock;
 class ConfigModel;
 class IpAddressEdit;
 class Prompter;
 class QLabel;
+class QPushButton;
+class ModemPort;
 class ScriptRunner;
+class SignalMonitorWindow;
 class ValueField;
 
 // "Device Information": who the gateway is and how its mobile link is doing.
@@ -32,6 +37,13 @@ public:
     // Refresh gets no answer, then "Not connected: no answer on PORT" until one
     // is answered again.
     void SetPortName(const std::string& portName);
+
+    // The port and clock "Monitor..." samples the signal on; without them the
+    // button stays disabled.
+    void SetMonitorPort(ModemPort& port, Clock& clock);
+    // Opens the signal monitor, or brings the open one to the front.
+    void OpenMonitor();
+    SignalMonitorWindow* Monitor() const;
 
     // Runs the device information collection again and shows its results;
     // configuration replies that could not be read are reported.
@@ -85,4 +97,8 @@ private:
     QLabel* linkLamp_ = nullptr;
     std::array<QLabel*, kSignalBars> signalLamps_{};
     IpAddressEdit* ipEdit_ = nullptr;
+    QPushButton* monitorButton_ = nullptr;
+    ModemPort* monitorPort_ = nullptr;
+    Clock* monitorClock_ = nullptr;
+    QPointer<SignalMonitorWindow> monitor_;
 };

@@ -5,6 +5,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <mutex>
+
+#include "link/ModemPort.h"
 
 UploadDialog::UploadDialog(ModemPort& port, Clock& clock, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -45,7 +48,11 @@ UploadOutcome UploadDialog::RunModal() {
     progress_->setValue(0);
     bytes_->clear();
     worker_ = std::thread([this] {
-        const UploadOutcome outcome = RunUpload(port_, clock_, localPath_, target_, *this);
+        UploadOutcome outcome = UploadOutcome::NotSent;
+        {
+            const std::scoped_lock turn(port_.Turn());
+            outcome = RunUpload(port_, clock_, localPath_, target_, *this);
+        }
         calls_.Post([this, outcome] {
             outcome_ = outcome;
             Finish();

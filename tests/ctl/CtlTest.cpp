@@ -165,6 +165,32 @@ TEST(CtlGateway, InfoPrintsTheDeviceInformation) {
         << unknown.out;
 }
 
+// One line a sample, as many as asked for; no measurement is null, not a level.
+TEST(CtlGateway, SignalPrintsOneSampleALine) {
+    SimGateway gateway;
+    ScaledClock fast(10);
+    const CtlRun json =
+        Ctl({"signal", "--count", "3", "--json", "--interval", "1", "--port", gateway.LinkPath()},
+            NoDevices(), &fast);
+    ASSERT_EQ(json.status, kExitSuccess) << json.err;
+    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 3) << json.out;
+    const std::string line =
+        "\"answered\": true, \"signal\": 17, \"signal_dbm\": -79, "
+        "\"registration\": \"Registered, home network\", "
+        "\"registration_stat\": 1}\n";
+    for (std::size_t at = 0, lines = 0; lines < 3; ++lines) {
+        at = json.out.find(line, at);
+        ASSERT_NE(at, std::string::npos) << json.out;
+        at += line.size();
+    }
+
+    SimGateway unmeasured({"--csq", "99"});
+    const CtlRun csv = Ctl({"signal", "--count", "1", "--csv", "--port", unmeasured.LinkPath()},
+                           NoDevices(), &fast);
+    ASSERT_EQ(csv.status, kExitSuccess) << csv.err;
+    EXPECT_TRUE(csv.out.ends_with(",99,,\"Registered, home network\"\n")) << csv.out;
+}
+
 // A value the gateway did not give is null, never a page text, and the
 // command fails naming it.
 TEST(CtlGateway, InfoFailsOnEveryValueNotRead) {

@@ -1,0 +1,84 @@
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "ctl/CtlCommands.h"
+#include "ctl/ExitStatus.h"
+#include "ctl/GatewaySession.h"
+#include "ctl/JsonText.h"
+#include "link/BackgroundScriptRunner.h"
+#include "model/SignalCsvWriter.h"
+#include "model/SignalSample.h"
+
+namespace {
+
+constexpr char kLostText[] = "no answer from the R7 (waiting for it)";
+
+std::string JsonOptional(const std::optional<int>& value) {
+    return value ? std::to_string(*value) : "null";
+}
+
+std::string JsonLine(const SignalSample& sample) {
+    const std::optional<std::string> words =
+        sample.lost || !sample.registration ? std::nullopt
+                                            : std::optional<std::string>(sample.RegistrationText());
+    return "{\"time\": " + JsonQuote(IsoUtcTime(sample.unixMs)) +
+           ", \"answered\": " + (sample.lost ? "false" : "true") +
+           ", \"signal\": " + JsonOptional(sample.csq) +
+           ", \"signal_dbm\": " + JsonOptional(sample.Dbm()) +
+           ", \"registration\": " + (words ? JsonQuote(*words) : "null") +
+           ", \"registration_stat\": " + JsonOptional(sample.registration) + "}\n";
+}
+
+std::string HumanLine(const SignalSample& sample) {
+    const std::string time = IsoUtcTime(sample.unixMs);
+    if (sample.lost)
+        return time + "  " + kLostText + '\n';
+    const std::optional<int> dbm = sample.Dbm();
+    const std::string level = dbm ? std::to_string(*dbm) + " dBm" : "unknown";
+    const std::string csq = sample.csq ? std::to_string(*sample.csq) : "-";
+    return time + "  " + level + "  CSQ " + csq + "  " + sample.RegistrationText() + '\n';
+}
+
+std::string Line(const CtlOptions& options, const SignalSample& sample) {
+    if (options.json)
+        return JsonLine(sample);
+    if (options.csv)
+        return SignalCsvRow(sample);
+    return HumanLine(sample);
+}
+
+}  // namespace
+
+// Samples through the same runner the monitor uses: a gateway that goes away
+// gives a line saying so (never a level of zero) and sampling carries on
+// once it is back. Succeeds when the last sample was answered.
+int RunSignal(CtlCall& call) {
+    if (call.options.json && call.options.csv) {
+        call.environment.err << "r7ctl: --json and --csv exclude each other\n";
+        return kExitUsage;
+    }
+    GatewaySession session(call.options, call.environment);
+    if (const int status = session.Open(); status != kExitSuccess)
+        return status;
+    BackgroundScriptRunner runner(session.Port());
+    Clock& clock = *call.environment.clock;
+    const std::uint64_t intervalMs =
+        static_cast<std::uint64_t>(call.options.intervalSeconds) * 1000;
+    if (call.options.csv)
+        call.environment.out << SignalCsvHeader();
+    bool answered = false;
+    for (int taken = 0; call.options.count == 0 || taken < call.options.count; ++taken) {
+        const std::uint64_t start = clock.NowMs();
+        const SignalSample sample = SampleSignal(runner, UnixNowMs());
+        answered = !sample.lost;
+        call.environment.out << Line(call.options, sample) << std::flush;
+        if (call.options.count != 0 && taken + 1 == call.options.count)
+            break;
+        // The next sample is due an interval after this one began, not after its reply.
+        const std::uint64_t spent = clock.NowMs() - start;
+        if (spent < intervalMs)
+            clock.SleepMs(static_cast<std::uint32_t>(intervalMs - spent));
+    }
+    return answered ? kExitSuccess : kExitNoGateway;
+}
