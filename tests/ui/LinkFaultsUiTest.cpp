@@ -7,8 +7,8 @@
 
 #include "app/BLApp.h"
 #include "app/BLPropertySheet.h"
-#include "link/LinkMessages.h"
 #include "app/StartOptions.h"
+#include "link/LinkMessages.h"
 #include "pages/PropertyPage.h"
 #include "tests/link/TempDir.h"
 #include "tests/support/SimGateway.h"
