@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,19 @@ void PrintValues(const CtlCall& call, const std::vector<SettingValue>& values) {
 
 // "unchanged", or "PATH: changed OLD -> NEW" for each; as JSON, the same with
 // "changed" for whoever drives r7ctl (a configuration engine) to report.
+// The JSON array of changes and the object's end; each entry names its two
+// values with the keys given.
+void PrintChangeList(std::ostream& out, const std::vector<Change>& changes, const char* oldKey,
+                     const char* newKey) {
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const Change& change = changes[i];
+        out << (i ? ", " : "") << "{\"path\": " << JsonQuote(change.path) << ", \"" << oldKey
+            << "\": " << JsonQuote(Shown(change.path, change.old)) << ", \"" << newKey
+            << "\": " << JsonQuote(Shown(change.path, change.wanted)) << '}';
+    }
+    out << "]}\n";
+}
+
 void PrintChanges(const CtlCall& call, const std::vector<Change>& changes) {
     std::ostream& out = call.environment.out;
     const char* verb = call.options.check ? "would change" : "changed";
@@ -66,13 +80,7 @@ void PrintChanges(const CtlCall& call, const std::vector<Change>& changes) {
     }
     out << "{\"changed\": " << (changes.empty() ? "false" : "true")
         << ", \"check\": " << (call.options.check ? "true" : "false") << ", \"changes\": [";
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-        const Change& change = changes[i];
-        out << (i ? ", " : "") << "{\"path\": " << JsonQuote(change.path)
-            << ", \"old\": " << JsonQuote(Shown(change.path, change.old))
-            << ", \"new\": " << JsonQuote(Shown(change.path, change.wanted)) << '}';
-    }
-    out << "]}\n";
+    PrintChangeList(out, changes, "old", "new");
 }
 
 // Opens the gateway and reads its settings alone; kExitSuccess or the status
@@ -269,13 +277,7 @@ void PrintDifferences(const CtlCall& call, const std::vector<Change>& difference
         return;
     }
     out << "{\"equal\": " << (differences.empty() ? "true" : "false") << ", \"differences\": [";
-    for (std::size_t i = 0; i < differences.size(); ++i) {
-        const Change& entry = differences[i];
-        out << (i ? ", " : "") << "{\"path\": " << JsonQuote(entry.path)
-            << ", \"gateway\": " << JsonQuote(Shown(entry.path, entry.old))
-            << ", \"file\": " << JsonQuote(Shown(entry.path, entry.wanted)) << '}';
-    }
-    out << "]}\n";
+    PrintChangeList(out, differences, "gateway", "file");
 }
 
 }  // namespace
