@@ -5,6 +5,7 @@
 // 16 ms). Run by hand; prints its figures.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -39,7 +40,9 @@ double MeanSampleMs(ModemPort& port) {
 // Longest gap between the ticks of a 1 ms timer while the window samples.
 double LongestStallMs(ModemPort& port) {
     FakePrompter prompter;
-    auto* window = new SignalMonitorWindow(port, prompter, Clock::System());
+    // Quitting closes the window, which then deletes itself.
+    const QPointer<SignalMonitorWindow> window =
+        new SignalMonitorWindow(port, prompter, Clock::System());
     window->show();
     QElapsedTimer since;
     since.start();
@@ -54,7 +57,7 @@ double LongestStallMs(ModemPort& port) {
     tick.start(1);
     QTimer::singleShot(kWatchMs, [] { QApplication::quit(); });
     QApplication::exec();
-    window->close();
+    delete window.data();
     return static_cast<double>(longest) / 1e6;
 }
 
@@ -74,6 +77,7 @@ int main(int argc, char** argv) {
         "one sample (AT+CSQ, AT+CREG?): %.1f ms; link busy at a 2 s interval: %.1f%% "
         "(expected about 12%%)\n",
         sampleMs, 100.0 * sampleMs / kIntervalMs);
+    std::fflush(stdout);
     const double stallMs = LongestStallMs(port);
     std::printf(
         "longest UI-thread stall over %d s of monitoring: %.1f ms, %.2f of the %.0f ms "
