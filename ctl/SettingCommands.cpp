@@ -248,15 +248,25 @@ int ReadBack(CtlCall& call, xmlNodePtr groups, std::vector<Change>& changes) {
     return status;
 }
 
-// Makes the gateway's settings equal to `wanted`, sending only what differs.
-int MakeSettings(CtlCall& call, const std::vector<SettingValue>& wanted) {
-    GatewaySession session(call.options, call.environment);
+// Reads the gateway's settings and where they differ from `wanted`;
+// kExitSuccess or the status to end with.
+int ReadChanges(CtlCall& call, GatewaySession& session, const std::vector<SettingValue>& wanted,
+                std::vector<Change>& changes) {
     if (const int status = ReadSettings(session); status != kExitSuccess)
         return status;
     const xmlNodePtr groups = session.Model().SettingsGroups();
     if (!AllPathsExist(call, groups, wanted))
         return kExitRefused;
-    std::vector<Change> changes = FindChanges(groups, wanted);
+    changes = FindChanges(groups, wanted);
+    return kExitSuccess;
+}
+
+// Makes the gateway's settings equal to `wanted`, sending only what differs.
+int MakeSettings(CtlCall& call, const std::vector<SettingValue>& wanted) {
+    GatewaySession session(call.options, call.environment);
+    std::vector<Change> changes;
+    if (const int status = ReadChanges(call, session, wanted, changes); status != kExitSuccess)
+        return status;
     if (changes.empty() || call.options.check) {
         PrintChanges(call, changes);
         return kExitSuccess;
@@ -328,12 +338,9 @@ int RunDiff(CtlCall& call) {
     if (!ReadDesiredFile(call, call.args[0], wanted))
         return kExitUsage;
     GatewaySession session(call.options, call.environment);
-    if (const int status = ReadSettings(session); status != kExitSuccess)
+    std::vector<Change> differences;
+    if (const int status = ReadChanges(call, session, wanted, differences); status != kExitSuccess)
         return status;
-    const xmlNodePtr groups = session.Model().SettingsGroups();
-    if (!AllPathsExist(call, groups, wanted))
-        return kExitRefused;
-    const std::vector<Change> differences = FindChanges(groups, wanted);
     PrintDifferences(call, differences);
     return differences.empty() ? kExitSuccess : kExitRefused;
 }

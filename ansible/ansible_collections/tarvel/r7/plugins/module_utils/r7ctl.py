@@ -12,7 +12,7 @@ import json
 import os
 
 # The options every module takes.
-R7CTL_ARGUMENT_SPEC = dict(
+R7CTL_OPTIONS = dict(
     r7ctl=dict(type='path', default='r7ctl'),
     port=dict(type='str'),
 )

@@ -45,7 +45,7 @@ import os
 import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_ARGUMENT_SPEC, R7ctl
+from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_OPTIONS, R7ctl
 
 
 def current_content(path):
@@ -68,8 +68,8 @@ def write(module, dest, content):
 
 
 def main():
-    spec = dict(R7CTL_ARGUMENT_SPEC, dest=dict(type='path', required=True))
-    module = AnsibleModule(argument_spec=spec, supports_check_mode=True,
+    arguments = dict(R7CTL_OPTIONS, dest=dict(type='path', required=True))
+    module = AnsibleModule(arguments, supports_check_mode=True,
                            add_file_common_args=True)
     dest = module.params['dest']
     content = R7ctl(module).run(['backup', '-']).encode('utf-8', 'surrogateescape')

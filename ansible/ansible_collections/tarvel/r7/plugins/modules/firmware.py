@@ -42,14 +42,14 @@ firmware:
 '''
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_ARGUMENT_SPEC, R7ctl
+from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_OPTIONS, R7ctl
 
 
 def main():
-    spec = dict(R7CTL_ARGUMENT_SPEC,
-                src=dict(type='path', required=True),
-                version=dict(type='str', required=True))
-    module = AnsibleModule(argument_spec=spec, supports_check_mode=True)
+    arguments = dict(R7CTL_OPTIONS,
+                     src=dict(type='path', required=True),
+                     version=dict(type='str', required=True))
+    module = AnsibleModule(arguments, supports_check_mode=True)
     args = ['firmware', module.params['src'], '--version', module.params['version']]
     answer = R7ctl(module).run_json(args + (['--check'] if module.check_mode else []))
     module.exit_json(changed=answer['changed'], firmware=answer.get('firmware'))

@@ -34,11 +34,11 @@ ansible_facts:
 '''
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_ARGUMENT_SPEC, R7ctl
+from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_OPTIONS, R7ctl
 
 
 def main():
-    module = AnsibleModule(argument_spec=dict(R7CTL_ARGUMENT_SPEC), supports_check_mode=True)
+    module = AnsibleModule(dict(R7CTL_OPTIONS), supports_check_mode=True)
     info = R7ctl(module).run_json(['info'])
     module.exit_json(changed=False, ansible_facts=dict(r7_info=info))
 

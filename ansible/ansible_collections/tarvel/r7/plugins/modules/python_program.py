@@ -61,7 +61,7 @@ name:
 import os
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_ARGUMENT_SPEC, R7ctl
+from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_OPTIONS, R7ctl
 
 
 def autostart_settings(command):
@@ -91,12 +91,12 @@ def remove(module, r7ctl, name):
 
 
 def main():
-    spec = dict(R7CTL_ARGUMENT_SPEC,
-                src=dict(type='path'),
-                name=dict(type='str'),
-                state=dict(type='str', choices=['present', 'absent'], default='present'),
-                autostart=dict(type='str'))
-    module = AnsibleModule(argument_spec=spec, supports_check_mode=True,
+    arguments = dict(R7CTL_OPTIONS,
+                     src=dict(type='path'),
+                     name=dict(type='str'),
+                     state=dict(type='str', choices=['present', 'absent'], default='present'),
+                     autostart=dict(type='str'))
+    module = AnsibleModule(arguments, supports_check_mode=True,
                            required_if=[('state', 'present', ['src'])],
                            required_one_of=[('src', 'name')])
     r7ctl = R7ctl(module)

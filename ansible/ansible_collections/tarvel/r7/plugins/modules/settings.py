@@ -47,7 +47,7 @@ changes:
 from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.six import string_types, integer_types
 from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import (
-    R7CTL_ARGUMENT_SPEC, R7ctl, is_secret_path, settings_diff)
+    R7CTL_OPTIONS, R7ctl, is_secret_path, settings_diff)
 
 
 def hide_secrets(module):
@@ -74,8 +74,8 @@ def setting_values(module):
 
 
 def main():
-    spec = dict(R7CTL_ARGUMENT_SPEC, settings=dict(type='dict', required=True))
-    module = AnsibleModule(argument_spec=spec, supports_check_mode=True)
+    arguments = dict(R7CTL_OPTIONS, settings=dict(type='dict', required=True))
+    module = AnsibleModule(arguments, supports_check_mode=True)
     values = setting_values(module)
     if not values:
         module.exit_json(changed=False, changes=[])
