@@ -26,7 +26,7 @@ void SignalSampler::Start() {
 }
 
 void SignalSampler::Stop() {
-    stopping_.store(true);
+    RequestStop();
     if (thread_.joinable())
         thread_.join();
 }
@@ -47,6 +47,8 @@ void SignalSampler::Loop() {
         const std::uint32_t interval = intervalMs_.load();
         WaitMs(spent >= interval ? 0 : interval - static_cast<std::uint32_t>(spent));
     }
+    if (reports_.stopped)
+        reports_.stopped();
 }
 
 void SignalSampler::WaitMs(std::uint32_t ms) {

@@ -20,6 +20,8 @@ public:
     struct Reports {
         std::function<void(const SignalSample&)> sampled;
         std::function<void()> paused;
+        // Last, once a stop has been asked for and no sample is under way.
+        std::function<void()> stopped;
     };
 
     // A paused sample is tried again this often.
@@ -33,6 +35,9 @@ public:
 
     // The first sample is taken at once.
     void Start();
+    // Returns at once; the thread ends after the sample under way, if any,
+    // and reports Stopped.
+    void RequestStop() { stopping_.store(true); }
     // Returns once the thread has ended; a sample under way is finished first.
     void Stop();
     // Takes effect from the next wait.

@@ -176,7 +176,7 @@ void MainPage::SetMonitorPort(ModemPort& port, Clock& clock) {
 }
 
 void MainPage::OpenMonitor() {
-    if (monitor_ == nullptr && monitorPort_ != nullptr)
+    if ((monitor_ == nullptr || monitor_->Closing()) && monitorPort_ != nullptr)
         monitor_ = new SignalMonitorWindow(*monitorPort_, prompter_, *monitorClock_, window());
     if (monitor_ == nullptr)
         return;

@@ -1,43 +1,20 @@
 #include "pages/SignalMonitorWindow.h"
 
-#include <QAreaSeries>
-#include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QDateTimeAxis>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <QValueAxis>
-#include <array>
 
 #include "link/Prompter.h"
-#include "model/CellularValues.h"
+#include "pages/SignalChart.h"
 
 namespace {
 
-// The plot's level range: CSQ 0 to 31, with the band below it.
-constexpr int kBandLowDbm = -120;
-constexpr int kBandHighDbm = -116;
-constexpr int kTopDbm = -40;
-constexpr int kDbmTicks = 9;  // every 10 dB
 constexpr char kWaitingText[] = "Waiting for the R7...";
 constexpr char kPausedText[] = "Paused while a script runs...";
-
-// The band's colour for each +CREG state (0 to 5); grey for anything else.
-QColor RegistrationColour(const std::optional<int>& registration) {
-    static const std::array<QColor, 6> kColours = {
-        QColor(0x9e, 0x9e, 0x9e), QColor(0x2e, 0x9d, 0x3a), QColor(0xf0, 0xa0, 0x20),
-        QColor(0xd0, 0x30, 0x30), QColor(0xbd, 0xbd, 0xbd), QColor(0x30, 0x70, 0xd0)};
-    if (!registration || !IsDefinedRegistration(*registration))
-        return kColours[4];
-    return kColours[static_cast<std::size_t>(*registration)];
-}
 
 QString DbmText(const std::optional<int>& dbm) {
     return dbm ? QStringLiteral("%1 dBm").arg(*dbm) : QStringLiteral("-");
@@ -45,10 +22,6 @@ QString DbmText(const std::optional<int>& dbm) {
 
 QString DbmText(const std::optional<double>& dbm) {
     return dbm ? QStringLiteral("%1 dBm").arg(*dbm, 0, 'f', 1) : QStringLiteral("-");
-}
-
-qint64 TimeMs(const SignalSample& sample) {
-    return static_cast<qint64>(sample.unixMs);
 }
 
 }  // namespace
@@ -64,9 +37,9 @@ SignalMonitorWindow::SignalMonitorWindow(ModemPort& port, Prompter& prompter, Cl
                {[this](const SignalSample& sample) {
                     calls_.Post([this, sample] { ShowSample(sample); });
                 },
-                [this] { calls_.Post([this] { ShowPaused(); }); }}) {
+                [this] { calls_.Post([this] { ShowPaused(); }); },
+                [this] { calls_.Post([this] { deleteLater(); }); }}) {
     setWindowTitle(QStringLiteral("Signal Monitor - Tarvel R7 Dashboard"));
-    setAttribute(Qt::WA_DeleteOnClose);
     status_->setObjectName(QStringLiteral("monitorStatus"));
     figures_->setObjectName(QStringLiteral("monitorFigures"));
     interval_->setObjectName(QStringLiteral("monitorInterval"));
@@ -101,28 +74,20 @@ SignalMonitorWindow::~SignalMonitorWindow() {
     sampler_.Stop();
 }
 
+// The window goes at once; a sample under way is left to finish on the
+// sampling thread, which deletes the window when it ends, so closing never
+// waits on the gateway.
 void SignalMonitorWindow::closeEvent(QCloseEvent* event) {
-    sampler_.Stop();
+    closing_ = true;
+    sampler_.RequestStop();
     QWidget::closeEvent(event);
 }
 
 QWidget* SignalMonitorWindow::BuildChart() {
-    chart_ = new QChart;
-    chart_->legend()->setAlignment(Qt::AlignBottom);
-    timeAxis_ = new QDateTimeAxis(chart_);
-    timeAxis_->setFormat(QStringLiteral("HH:mm:ss"));
-    timeAxis_->setTitleText(QStringLiteral("Time"));
-    dbmAxis_ = new QValueAxis(chart_);
-    dbmAxis_->setRange(kBandLowDbm, kTopDbm);
-    dbmAxis_->setTickCount(kDbmTicks);
-    dbmAxis_->setLabelFormat(QStringLiteral("%d"));
-    dbmAxis_->setTitleText(QStringLiteral("Signal (dBm)"));
-    chart_->addAxis(timeAxis_, Qt::AlignBottom);
-    chart_->addAxis(dbmAxis_, Qt::AlignLeft);
+    chart_ = new SignalChart;
     auto* view = new QChartView(chart_, this);
     view->setRenderHint(QPainter::Antialiasing);
     view->setObjectName(QStringLiteral("signalChart"));
-    RedrawChart();
     return view;
 }
 
@@ -134,86 +99,12 @@ void SignalMonitorWindow::ShowSample(const SignalSample& sample) {
     else
         status_->setText(
             QStringLiteral("Network: %1").arg(QString::fromStdString(sample.RegistrationText())));
-    RedrawChart();
+    chart_->Add(sample);
     ShowFigures();
 }
 
 void SignalMonitorWindow::ShowPaused() {
     status_->setText(QString::fromUtf8(kPausedText));
-}
-
-// Rebuilt from the history at each sample: at most one window's worth of
-// points, and the line breaks cleanly wherever a sample was lost.
-void SignalMonitorWindow::RedrawChart() {
-    chart_->removeAllSeries();
-    const qint64 end = history_.Samples().empty() ? QDateTime::currentMSecsSinceEpoch()
-                                                  : TimeMs(history_.Samples().back());
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(end - SignalHistory::kWindowMs),
-                        QDateTime::fromMSecsSinceEpoch(end));
-    AddRegistrationBand();
-    AddSignalLines();
-}
-
-void SignalMonitorWindow::AddSignalLines() {
-    QLineSeries* line = nullptr;
-    bool named = false;
-    for (const SignalSample& sample : history_.Samples()) {
-        const std::optional<int> dbm = sample.Dbm();
-        if (!dbm) {
-            line = nullptr;
-            continue;
-        }
-        if (line == nullptr) {
-            line = new QLineSeries;
-            line->setColor(QColor(0x20, 0x40, 0x90));
-            line->setPointsVisible(true);
-            line->setName(QStringLiteral("Signal"));
-            chart_->addSeries(line);
-            line->attachAxis(timeAxis_);
-            line->attachAxis(dbmAxis_);
-            if (named)
-                chart_->legend()->markers(line).front()->setVisible(false);
-            named = true;
-        }
-        line->append(static_cast<qreal>(TimeMs(sample)), *dbm);
-    }
-}
-
-// One filled stretch per run of samples with the same state; a lost sample
-// leaves the band empty, as it leaves the line.
-void SignalMonitorWindow::AddRegistrationBand() {
-    const auto& samples = history_.Samples();
-    std::vector<QString> shown;
-    for (std::size_t first = 0; first < samples.size();) {
-        std::size_t next = first + 1;
-        while (next < samples.size() && samples[next].lost == samples[first].lost &&
-               samples[next].registration == samples[first].registration)
-            ++next;
-        if (!samples[first].lost) {
-            const qint64 from = TimeMs(samples[first]);
-            const qint64 to =
-                next < samples.size() ? TimeMs(samples[next]) : TimeMs(samples[next - 1]);
-            auto* upper = new QLineSeries;
-            auto* lower = new QLineSeries;
-            upper->append({QPointF(from, kBandHighDbm), QPointF(to, kBandHighDbm)});
-            lower->append({QPointF(from, kBandLowDbm), QPointF(to, kBandLowDbm)});
-            auto* band = new QAreaSeries(upper, lower);
-            upper->setParent(band);
-            lower->setParent(band);
-            const QString words = QString::fromStdString(samples[first].RegistrationText());
-            band->setName(words);
-            band->setColor(RegistrationColour(samples[first].registration));
-            band->setBorderColor(RegistrationColour(samples[first].registration));
-            chart_->addSeries(band);
-            band->attachAxis(timeAxis_);
-            band->attachAxis(dbmAxis_);
-            if (std::find(shown.begin(), shown.end(), words) != shown.end())
-                chart_->legend()->markers(band).front()->setVisible(false);
-            else
-                shown.push_back(words);
-        }
-        first = next;
-    }
 }
 
 void SignalMonitorWindow::ShowFigures() {

@@ -10,17 +10,15 @@
 class Clock;
 class ModemPort;
 class Prompter;
-class QChart;
-class QDateTimeAxis;
 class QLabel;
 class QSpinBox;
-class QValueAxis;
+class SignalChart;
 
 // "Signal Monitor": the modem's signal in dBm over the last ten minutes, with
 // the registration state as a coloured band along the time axis, sampled
 // between the scripts people start. Not modal: the sheet stays usable.
-// Sampling starts with the window and stops when it closes (the window then
-// deletes itself).
+// Sampling starts with the window and stops when it closes; the window then
+// deletes itself, as soon as a sample under way has ended.
 class SignalMonitorWindow : public QWidget {
     Q_OBJECT
 
@@ -32,29 +30,28 @@ public:
     ~SignalMonitorWindow() override;
 
     const SignalHistory& History() const { return history_; }
+    // Closed, and going once the sampling thread has ended.
+    bool Closing() const { return closing_; }
+    // Takes one sample as the sampler reports it.
+    void ShowSample(const SignalSample& sample);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* BuildChart();
-    void ShowSample(const SignalSample& sample);
     void ShowPaused();
-    void RedrawChart();
-    void AddSignalLines();
-    void AddRegistrationBand();
     void ShowFigures();
     void SaveCsv();
 
     Prompter& prompter_;
     SignalHistory history_;
     SignalCsvWriter csv_;
-    QChart* chart_ = nullptr;
-    QDateTimeAxis* timeAxis_ = nullptr;
-    QValueAxis* dbmAxis_ = nullptr;
+    SignalChart* chart_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* figures_ = nullptr;
     QSpinBox* interval_ = nullptr;
+    bool closing_ = false;
     UiCallQueue calls_;
     // Last: stopped (and its thread joined) before anything it reports to.
     SignalSampler sampler_;

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAreaSeries>
+#include <QChartView>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPointer>
 #include <QTest>
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "link/DialogScriptRunner.h"
@@ -38,7 +45,7 @@ TEST(SignalMonitorTest, SamplesNeverInterleaveWithAPageScriptAndALostGatewayIsAG
     FakePrompter prompter;
     // Intervals pass twenty times as fast: the sampler is nearly always busy.
     ScaledClock fast(20);
-    auto* window = new SignalMonitorWindow(port, prompter, fast);
+    const QPointer<SignalMonitorWindow> window = new SignalMonitorWindow(port, prompter, fast);
     window->show();
     ASSERT_TRUE(WaitUntil([&] { return Samples(*window) >= 2; }));
 
@@ -74,5 +81,62 @@ TEST(SignalMonitorTest, SamplesNeverInterleaveWithAPageScriptAndALostGatewayIsAG
     const auto* status = window->findChild<QLabel*>(QStringLiteral("monitorStatus"));
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->text().toStdString(), "Waiting for the R7...");
+    // Closing does not wait for the sampling thread; the window goes when it ends.
     window->close();
+    EXPECT_TRUE(window->Closing());
+    EXPECT_TRUE(WaitUntil([&] { return window == nullptr; }));
+}
+
+// A monitor left open for hours plots only its last ten minutes: what scrolls
+// out is dropped, lines and bands alike, and the legend names each thing once.
+TEST(SignalMonitorTest, ThePlotHoldsOnlyTheWindowHoweverLongItRuns) {
+    ModemPort port;  // never opened: the sampler's samples are all lost
+    FakePrompter prompter;
+    SignalMonitorWindow window(port, prompter, Clock::System());
+    window.show();
+    constexpr std::int64_t kStepMs = 2000;
+    // Ending now, as the sampler's own (lost) samples go on.
+    const std::int64_t start = UnixNowMs() - 3 * SignalHistory::kWindowMs;
+    std::int64_t last = start;
+    for (std::int64_t i = 0; i < 3 * SignalHistory::kWindowMs / kStepMs; ++i) {
+        SignalSample sample;
+        last = start + i * kStepMs;
+        sample.unixMs = last;
+        sample.lost = i % 11 == 0;
+        if (!sample.lost) {
+            sample.csq = i % 17 == 0 ? 99 : static_cast<int>(i % 31);
+            sample.registration = i / 25 % 2 == 0 ? 1 : 5;
+        }
+        window.ShowSample(sample);
+    }
+    QApplication::processEvents();
+
+    const auto* view = window.findChild<QChartView*>(QStringLiteral("signalChart"));
+    ASSERT_NE(view, nullptr);
+    const std::int64_t windowStart = last - SignalHistory::kWindowMs;
+    std::size_t points = 0;
+    std::size_t before = 0;
+    std::map<std::string, int> named;
+    for (QAbstractSeries* series : view->chart()->series()) {
+        const auto* line = qobject_cast<QLineSeries*>(series);
+        const auto* band = qobject_cast<QAreaSeries*>(series);
+        ASSERT_TRUE(line != nullptr || band != nullptr);
+        if (line != nullptr) {
+            points += static_cast<std::size_t>(line->count());
+            const QList<QPointF> shown = line->points();
+            before += static_cast<std::size_t>(
+                std::count_if(shown.begin(), shown.end(),
+                              [&](const QPointF& point) { return point.x() < windowStart; }));
+        } else {
+            before += band->upperSeries()->at(1).x() < windowStart ? 1 : 0;
+        }
+        for (const QLegendMarker* marker : view->chart()->legend()->markers(series))
+            named[series->name().toStdString()] += marker->isVisible() ? 1 : 0;
+    }
+    EXPECT_EQ(before, 0u);
+    EXPECT_LE(points, static_cast<std::size_t>(SignalHistory::kWindowMs / kStepMs + 1));
+    EXPECT_GT(points, 0u);
+    EXPECT_EQ(named,
+              (std::map<std::string, int>{
+                  {"Signal", 1}, {"Registered, home network", 1}, {"Registered, roaming", 1}}));
 }

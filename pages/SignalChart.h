@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QChart>
+#include <QtGlobal>
+#include <deque>
+#include <optional>
+
+#include "model/SignalSample.h"
+
+class QAreaSeries;
+class QDateTimeAxis;
+class QLineSeries;
+class QValueAxis;
+
+// The monitor's plot: the signal in dBm against the last ten minutes, the line
+// broken wherever a sample was lost or not measured, and the registration
+// state as a coloured band along the time axis. Each sample extends the
+// newest line and band or starts new ones, and what scrolls out of the window
+// is dropped, so a sample costs the same after ten minutes as after one.
+class SignalChart : public QChart {
+    Q_OBJECT
+
+public:
+    SignalChart();
+
+    void Add(const SignalSample& sample);
+
+private:
+    struct Band {
+        QAreaSeries* area;
+        QLineSeries* upper;
+        QLineSeries* lower;
+        std::optional<int> registration;
+        qint64 endMs;
+    };
+
+    void ExtendBand(qint64 toMs);
+    void StartBand(const SignalSample& sample, qint64 atMs);
+    void StartLine();
+    void DropBefore(qint64 startMs);
+    void DropFirstLine();
+    void DropFirstBand();
+    void Clear();
+    void ShowLegendOnce();
+    void ShowWindowEndingAt(qint64 endMs);
+    void Attach(QAbstractSeries* series);
+
+    QDateTimeAxis* timeAxis_;
+    QValueAxis* dbmAxis_;
+    std::deque<QLineSeries*> lines_;
+    std::deque<Band> bands_;
+    // Whether the next sample may continue the newest line, and the newest band.
+    bool lineOpen_ = false;
+    bool bandOpen_ = false;
+    std::optional<qint64> lastMs_;
+};
