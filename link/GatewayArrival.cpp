@@ -29,7 +29,7 @@ bool GatewayArrival::Happened() {
     return !FindCandidates(options_, nullptr).empty();
 }
 
-bool GatewayArrival::WaitFor(Clock& clock, std::uint32_t ms) {
+bool GatewayArrival::WaitFor(Clock& clock, std::uint64_t ms) {
     const std::uint64_t deadline = clock.NowMs() + ms;
     while (!Happened()) {
         const std::uint64_t now = clock.NowMs();

@@ -20,7 +20,7 @@ public:
     bool Happened() override;
 
     // Waits up to ms for a gateway to appear; true as soon as one has.
-    bool WaitFor(Clock& clock, std::uint32_t ms);
+    bool WaitFor(Clock& clock, std::uint64_t ms);
 
 private:
     DiscoveryOptions options_;

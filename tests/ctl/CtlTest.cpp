@@ -125,6 +125,11 @@ TEST(CtlCommandLine, WaitCarriesOnWhenTheGatewayIsPluggedInAndExitsThreeWithout)
     const CtlRun none = Ctl({"--wait", "2", "info"});
     EXPECT_EQ(none.status, kExitNoGateway);
     EXPECT_NE(none.err.find("no gateway appeared within 2 s"), std::string::npos) << none.err;
+    // Seven weeks are waited out whole, not cut short where milliseconds overflow 32 bits.
+    ManualClock weeks;
+    weeks.onSleep = [&] { weeks.Advance(3600 * 1000); };
+    EXPECT_EQ(Ctl({"--wait", "4294968", "info"}, NoDevices(), &weeks).status, kExitNoGateway);
+    EXPECT_GE(weeks.NowMs(), 4294968000u);
 
     TempDir dir;
     const std::string link = (dir.Path() / "r7").string();
