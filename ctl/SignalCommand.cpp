@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "ctl/CtlCommands.h"
@@ -7,6 +8,7 @@
 #include "ctl/GatewaySession.h"
 #include "ctl/JsonText.h"
 #include "link/BackgroundScriptRunner.h"
+#include "model/CellularValues.h"
 #include "model/SignalCsvWriter.h"
 #include "model/SignalSample.h"
 
@@ -48,11 +50,27 @@ std::string Line(const CtlOptions& options, const SignalSample& sample) {
     return HumanLine(sample);
 }
 
+// The status of the last sample: a query the gateway refused or answered in
+// a form it does not define fails the command, as it fails info.
+int SampleStatus(const SignalSample& sample, std::ostream& err) {
+    if (sample.lost)
+        return kExitNoGateway;
+    std::string missing;
+    if (!sample.csq || !IsDefinedSignal(*sample.csq))
+        missing = "signal (AT+CSQ)";
+    if (!sample.registration || !IsDefinedRegistration(*sample.registration))
+        missing += (missing.empty() ? "" : " and ") + std::string("registration (AT+CREG?)");
+    if (missing.empty())
+        return kExitSuccess;
+    err << "r7ctl: the R7 did not report its " << missing << '\n';
+    return kExitRefused;
+}
+
 }  // namespace
 
 // Samples through the same runner the monitor uses: a gateway that goes away
 // gives a line saying so (never a level of zero) and sampling carries on
-// once it is back. Succeeds when the last sample was answered.
+// once it is back. Succeeds when the last sample holds both values.
 int RunSignal(CtlCall& call) {
     if (call.options.json && call.options.csv) {
         call.environment.err << "r7ctl: --json and --csv exclude each other\n";
@@ -67,11 +85,10 @@ int RunSignal(CtlCall& call) {
         static_cast<std::uint64_t>(call.options.intervalSeconds) * 1000;
     if (call.options.csv)
         call.environment.out << SignalCsvHeader();
-    bool answered = false;
+    SignalSample sample;
     for (int taken = 0; call.options.count == 0 || taken < call.options.count; ++taken) {
         const std::uint64_t start = clock.NowMs();
-        const SignalSample sample = SampleSignal(runner, UnixNowMs());
-        answered = !sample.lost;
+        sample = SampleSignal(runner, UnixNowMs());
         call.environment.out << Line(call.options, sample) << std::flush;
         if (call.options.count != 0 && taken + 1 == call.options.count)
             break;
@@ -80,5 +97,5 @@ int RunSignal(CtlCall& call) {
         if (spent < intervalMs)
             clock.SleepMs(static_cast<std::uint32_t>(intervalMs - spent));
     }
-    return answered ? kExitSuccess : kExitNoGateway;
+    return SampleStatus(sample, call.environment.err);
 }

@@ -194,6 +194,22 @@ TEST(CtlGateway, SignalPrintsOneSampleALine) {
                            NoDevices(), &fast);
     ASSERT_EQ(csv.status, kExitSuccess) << csv.err;
     EXPECT_TRUE(csv.out.ends_with(",99,,\"Registered, home network\"\n")) << csv.out;
+
+    // A query refused, or answered out of its form, fails the command and is named.
+    const struct {
+        std::vector<std::string> gateway;
+        std::string missing;
+    } kUnread[] = {
+        {{"--error-on", "AT+CSQ"}, "signal (AT+CSQ)"},
+        {{"--creg", "+CSQ: 1,1"}, "registration (AT+CREG?)"},
+    };
+    for (const auto& [options, missing] : kUnread) {
+        SimGateway refusing(options);
+        const CtlRun run =
+            Ctl({"signal", "--count", "1", "--port", refusing.LinkPath()}, NoDevices(), &fast);
+        EXPECT_EQ(run.status, kExitRefused) << missing;
+        EXPECT_NE(run.err.find("did not report its " + missing), std::string::npos) << run.err;
+    }
 }
 
 // A value the gateway did not give is null, never a page text, and the
