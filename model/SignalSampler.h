@@ -36,7 +36,7 @@ public:
     // The first sample is taken at once.
     void Start();
     // Returns at once; the thread ends after the sample under way, if any,
-    // and reports Stopped.
+    // and reports stopped.
     void RequestStop() { stopping_.store(true); }
     // Returns once the thread has ended; a sample under way is finished first.
     void Stop();

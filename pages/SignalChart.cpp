@@ -83,8 +83,8 @@ void SignalChart::Add(const SignalSample& sample) {
 
 void SignalChart::ExtendBand(qint64 toMs) {
     Band& band = bands_.back();
-    band.upper->replace(1, QPointF(static_cast<qreal>(toMs), kBandHighDbm));
-    band.lower->replace(1, QPointF(static_cast<qreal>(toMs), kBandLowDbm));
+    band.area->upperSeries()->replace(1, QPointF(static_cast<qreal>(toMs), kBandHighDbm));
+    band.area->lowerSeries()->replace(1, QPointF(static_cast<qreal>(toMs), kBandLowDbm));
     band.endMs = toMs;
 }
 
@@ -101,7 +101,7 @@ void SignalChart::StartBand(const SignalSample& sample, qint64 atMs) {
     area->setColor(RegistrationColour(sample.registration));
     area->setBorderColor(RegistrationColour(sample.registration));
     Attach(area);
-    bands_.push_back({area, upper, lower, sample.registration, atMs});
+    bands_.push_back({area, sample.registration, atMs});
 }
 
 void SignalChart::StartLine() {

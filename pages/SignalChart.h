@@ -28,8 +28,6 @@ public:
 private:
     struct Band {
         QAreaSeries* area;
-        QLineSeries* upper;
-        QLineSeries* lower;
         std::optional<int> registration;
         qint64 endMs;
     };
