@@ -1,3 +1,5 @@
+#include <libxml/parser.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -118,6 +120,9 @@ std::vector<GatewayMetrics> SampleAll(const CtlCall& call, const LastSuccesses& 
     std::vector<GatewayMetrics> gateways;
     for (const std::string& port : ChosenPorts(call))
         gateways.push_back(DownGateway(port, {}));
+    // Their replies are parsed on several threads at once: libxml2 is set up
+    // first, not by whichever thread comes first.
+    xmlInitParser();
     std::vector<std::thread> threads;
     for (GatewayMetrics& gateway : gateways)
         threads.emplace_back(SampleGateway, std::ref(gateway), std::ref(*call.environment.clock));
