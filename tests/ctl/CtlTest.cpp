@@ -93,6 +93,8 @@ TEST(CtlCommandLine, UsageErrorsExitTwoAndHelpExitsZero) {
     EXPECT_EQ(Ctl({"set", "no-equals-sign"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"--log", "/nonexistent/r7.log", "info"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"set", "a/b=-", "a/c=-"}, NoDevices(), nullptr, "x").status, kExitUsage);
+    EXPECT_EQ(Ctl({"metrics", "--all", "--port", "/dev/ttyACM0"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"metrics", "--textfile"}).status, kExitUsage);
 
     const CtlRun help = Ctl({"set", "--help"});
     EXPECT_EQ(help.status, kExitSuccess);
