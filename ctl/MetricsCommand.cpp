@@ -27,6 +27,10 @@ namespace {
 
 using LastSuccesses = std::map<std::string, std::optional<double>>;
 
+// Ports open at the same time: as many as a stop signal can give back
+// (SerialDevice holds that many).
+constexpr std::size_t kGatewaysAtOnce = 8;
+
 // Why a port could not be opened, as the reason label says it.
 std::string OpenFailureReason(int error) {
     switch (error) {
@@ -123,11 +127,15 @@ std::vector<GatewayMetrics> SampleAll(const CtlCall& call, const LastSuccesses& 
     // Their replies are parsed on several threads at once: libxml2 is set up
     // first, not by whichever thread comes first.
     xmlInitParser();
-    std::vector<std::thread> threads;
-    for (GatewayMetrics& gateway : gateways)
-        threads.emplace_back(SampleGateway, std::ref(gateway), std::ref(*call.environment.clock));
-    for (std::thread& thread : threads)
-        thread.join();
+    for (std::size_t first = 0; first < gateways.size(); first += kGatewaysAtOnce) {
+        std::vector<std::thread> threads;
+        for (std::size_t i = first; i < std::min(first + kGatewaysAtOnce, gateways.size()); ++i) {
+            threads.emplace_back(SampleGateway, std::ref(gateways[i]),
+                                 std::ref(*call.environment.clock));
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+    }
     const auto sampled = [&gateways](const std::string& port) {
         return std::ranges::any_of(gateways, [&](const auto& g) { return g.port == port; });
     };
