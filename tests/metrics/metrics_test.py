@@ -37,8 +37,9 @@ def tool(name):
     return path
 
 
-def run(command, stdin=None):
-    return subprocess.run(command, input=stdin, capture_output=True, text=True, timeout=60)
+def run(command, stdin=None, umask=None):
+    return subprocess.run(command, input=stdin, capture_output=True, text=True, timeout=60,
+                          preexec_fn=None if umask is None else lambda: os.umask(umask))
 
 
 def free_port():
@@ -59,7 +60,8 @@ def scrape(port):
 
 
 def write_metrics(link, textfile, expected_status):
-    result = run([R7CTL, 'metrics', '--port', link, '--textfile', textfile])
+    # node_exporter's user reads the file whatever the umask of whoever wrote it.
+    result = run([R7CTL, 'metrics', '--port', link, '--textfile', textfile], umask=0o077)
     if result.returncode != expected_status:
         fail(f'r7ctl metrics exited {result.returncode}: {result.stderr}')
     mode = stat.S_IMODE(os.stat(textfile).st_mode)
