@@ -96,6 +96,16 @@ constexpr CommandEntry kCommands[] = {
      "dBm, CSQ, registration) until N samples or Ctrl+C. A gateway that does not answer gives a "
      "line saying so; sampling goes on when it is back.",
      0, 0, RunSignal},
+    {"metrics", "metrics [--all | --port DEVICE] [--textfile FILE]",
+     "Samples every attached gateway (or the --port one), all at the same time, and prints "
+     "their signal, registration and identity in Prometheus text format. --textfile writes "
+     "FILE instead, replaced whole and readable by all (0644), for node_exporter's textfile "
+     "collector. A gateway that did not answer, is held by another program (never waited for) "
+     "or is gone has r7_up 0 and a reason label (no_answer, busy, absent, denied); one that "
+     "FILE named and that is no longer attached stays in it so (remove FILE to forget it). "
+     "r7_last_success_timestamp_seconds of a gateway that did not answer is carried over "
+     "from FILE. Exits 3 when a gateway did not answer.",
+     0, 0, RunMetrics},
 };
 
 constexpr std::string_view kCommonOptions =

@@ -34,3 +34,4 @@ int RunFirmware(CtlCall& call);
 int RunRadioFirmware(CtlCall& call);
 int RunMeshDiscover(CtlCall& call);
 int RunSignal(CtlCall& call);
+int RunMetrics(CtlCall& call);

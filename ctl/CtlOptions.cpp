@@ -84,13 +84,16 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             int& field = name == "--interval" ? options.intervalSeconds : options.count;
             if (!takeValue() || !ParseCount(value, field))
                 return fail(name + " needs a whole number of at least 1");
-        } else if (name == "--port" || name == "--log" || name == "--retries") {
+        } else if (name == "--port" || name == "--log" || name == "--retries" ||
+                   name == "--textfile") {
             if (!takeValue() || value.empty())
                 return fail(name + " needs a value");
             if (name == "--port")
                 options.port = value;
             else if (name == "--log")
                 options.logPath = value;
+            else if (name == "--textfile")
+                options.textfile = value;
             else if (!ParseCount(value, options.retries))
                 return fail("--retries needs a whole number of at least 1, not '" + value + "'");
         } else if (inlineValue) {
@@ -115,6 +118,8 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             options.ifChanged = true;
         } else if (name == "--list") {
             options.list = true;
+        } else if (name == "--all") {
+            options.all = true;
         } else {
             return fail("unknown option " + name);
         }

@@ -26,6 +26,8 @@ struct CtlOptions {
     int intervalSeconds = 2;  // signal --interval S
     int count = 0;  // signal --count N: 0 until stopped          // --wait SECONDS: for a gateway
                     // to be plugged in first
+    bool all = false;      // metrics --all: every attached gateway
+    std::string textfile;  // metrics --textfile FILE
     std::vector<std::string> words;
 };
 

@@ -189,6 +189,10 @@ std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::
     return KeepOpenable(devices, reason);
 }
 
+std::string NamedDevicePath(const std::string& name, const std::string& deviceDir) {
+    return ExplicitDevice(name, deviceDir);
+}
+
 std::vector<GatewayTty> ListGateways(const DiscoveryOptions& options, std::string* reason) {
     std::vector<GatewayTty> ttys = ListGatewayTtys(options, reason);
     for (GatewayTty& tty : ttys) {

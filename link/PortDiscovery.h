@@ -31,6 +31,11 @@ using ProductChooser = std::function<std::string(const std::vector<std::string>&
 // *reason (if given) says why, in words a user can act on.
 std::vector<std::string> FindGatewayPorts(const DiscoveryOptions& options, std::string* reason);
 
+// The path a device named on the command line is used through: a bare name
+// is the node of that name in the device directory, or else its by-id link;
+// a node with a by-id link is named by that link.
+std::string NamedDevicePath(const std::string& name, const std::string& deviceDir);
+
 // What discovery would offer now: the explicit port when it can be opened,
 // else the attached gateways (as FindGatewayPorts).
 std::vector<std::string> FindCandidates(const DiscoveryOptions& options, std::string* reason);

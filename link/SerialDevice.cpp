@@ -19,7 +19,8 @@ constexpr cc_t kShortWaitTenths = kShortWaitMs / 100;
 
 // The descriptors held open, each stored as fd + 1 so that a zeroed slot is
 // free: a signal handler reads them without locks. More devices than slots
-// are never open at once (one port, and discovery probes one at a time).
+// are never open at once (one port, or r7ctl metrics' eight, and discovery
+// probes one at a time).
 constexpr std::size_t kHeldSlots = 8;
 std::atomic<int> gHeld[kHeldSlots];
 

@@ -21,6 +21,19 @@ constexpr int kConfigurationQueryTimeoutMs = 20000;
 // means nothing.
 constexpr char kWakeUpCommand[] = "AT\r\n\r\n";
 
+// What names the modem, apart from its SIM's numbers.
+constexpr const char* kModemIdentityQueries[] = {"AT+CGMI\r\n", "AT+CGSN\r\n", "AT+CGMR\r\n"};
+
+CommandJob ModemJob(const char* query) {
+    return CommandJob(query, std::string(kProgressText), kModemQueryTimeoutMs);
+}
+
+void AppendIdentityQueries(JobList& jobs) {
+    for (const char* query : kModemIdentityQueries) {
+        jobs.push_back(ModemJob(query));
+    }
+}
+
 void AppendQueries(JobList& jobs, std::initializer_list<std::string_view> queries) {
     for (const std::string_view request : queries) {
         jobs.push_back(CommandJob(InlineCommand(request), std::string(kProgressText),
@@ -163,17 +176,24 @@ bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info,
 }  // namespace
 
 JobList BuildDeviceInfoScript() {
-    JobList jobs;
-    for (const char* query : {kWakeUpCommand, "AT+CGMI\r\n", "AT+CGSN\r\n", "AT+CGMR\r\n",
-                              "AT+CIMI\r\n", "AT+CSQ\r\n", "AT+CNUM\r\n", "AT+CREG?\r\n"}) {
-        jobs.emplace_back(std::string(query), std::string(kProgressText), kModemQueryTimeoutMs);
+    JobList jobs = {ModemJob(kWakeUpCommand)};
+    AppendIdentityQueries(jobs);
+    for (const char* query : {"AT+CIMI\r\n", "AT+CSQ\r\n", "AT+CNUM\r\n", "AT+CREG?\r\n"}) {
+        jobs.push_back(ModemJob(query));
     }
     AppendQueries(jobs, {kSettingsQuery, kStateQuery, kRadioSettingsQuery});
     return jobs;
 }
 
+JobList BuildIdentityScript() {
+    JobList jobs = {ModemJob(kWakeUpCommand)};
+    AppendIdentityQueries(jobs);
+    AppendQueries(jobs, {kStateQuery});
+    return jobs;
+}
+
 JobList BuildConfigurationScript(std::initializer_list<std::string_view> queries) {
-    JobList jobs = {CommandJob(kWakeUpCommand, std::string(kProgressText), kModemQueryTimeoutMs)};
+    JobList jobs = {ModemJob(kWakeUpCommand)};
     AppendQueries(jobs, queries);
     return jobs;
 }
@@ -196,6 +216,13 @@ CollectionResult CollectDeviceInfo(ScriptRunner& runner, ConfigModel& model, Dev
     JobList jobs = BuildDeviceInfoScript();
     runner.Run(jobs);
     return ReadDeviceInfoResults(jobs, model, info);
+}
+
+CollectionResult CollectIdentity(ScriptRunner& runner, ConfigModel& model) {
+    JobList jobs = BuildIdentityScript();
+    runner.Run(jobs);
+    DeviceInfo unused;
+    return ReadDeviceInfoResults(jobs, model, unused);
 }
 
 CollectionResult CollectConfiguration(ScriptRunner& runner, ConfigModel& model,

@@ -36,6 +36,11 @@ struct CollectionResult {
 // The modem queries followed by the settings, state and radio settings queries.
 JobList BuildDeviceInfoScript();
 
+// The wake-up, the modem's identity queries (manufacturer, serial number,
+// revision) and the state query (product, firmware): what names a gateway,
+// leaving out its SIM's numbers and its settings.
+JobList BuildIdentityScript();
+
 // The wake-up followed by only the given configuration queries (kSettingsQuery,
 // kStateQuery, kRadioSettingsQuery): what a task that needs no modem values
 // sends.
@@ -51,6 +56,10 @@ CollectionResult ReadDeviceInfoResults(const JobList& jobs, ConfigModel& model, 
 
 // Runs the script and reads its results.
 CollectionResult CollectDeviceInfo(ScriptRunner& runner, ConfigModel& model, DeviceInfo& info);
+
+// Runs BuildIdentityScript and reads its results; complete as for the
+// collection.
+CollectionResult CollectIdentity(ScriptRunner& runner, ConfigModel& model);
 
 // Runs BuildConfigurationScript and loads the replies into `model`; complete
 // as for the collection (the trees not asked for are left as they were).

@@ -44,9 +44,13 @@ bool WriteAll(int fd, const std::string& data) {
 }
 
 // Writes `data` into the new file and makes it durable; errno tells why not.
-bool StoreInto(OwnedFd& file, const std::string& data, const struct stat* existing) {
+bool StoreInto(OwnedFd& file, const std::string& data, const struct stat* existing,
+               FileAccess access) {
     if (existing != nullptr) {
         ::fchmod(file.Get(), existing->st_mode & 07777);
+    } else if (access == FileAccess::EveryoneReads &&
+               ::fchmod(file.Get(), S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH) != 0) {
+        return false;
     }
     return WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0 && file.Close();
 }
@@ -73,8 +77,8 @@ int WriteWholeFile(const std::string& path, const std::string& data, FileAccess 
     std::string tempPath;
     OwnedFd file(CreateSibling(path, ownerOnly ? S_IRUSR | S_IWUSR : 0666, tempPath));
     const bool created = file.Get() >= 0;
-    const bool keepMode = exists && !ownerOnly;
-    if (!created || !StoreInto(file, data, keepMode ? &existing : nullptr) ||
+    const bool keepMode = exists && access == FileAccess::KeepOrDefault;
+    if (!created || !StoreInto(file, data, keepMode ? &existing : nullptr, access) ||
         ::rename(tempPath.c_str(), path.c_str()) != 0) {
         const int error = errno;
         if (created) {

@@ -10,7 +10,8 @@
 // Returns 0, or the errno of the failure; nothing new is left behind then.
 // A file that holds secrets asks for OwnerOnly: the new file is readable and
 // writable by its owner alone, whatever an older file of that name allowed (a
-// device or pipe written in place keeps its own permissions).
-enum class FileAccess { KeepOrDefault, OwnerOnly };
+// device or pipe written in place keeps its own permissions). A file another
+// program's user reads asks for EveryoneReads: 0644, whatever the umask.
+enum class FileAccess { KeepOrDefault, OwnerOnly, EveryoneReads };
 int WriteWholeFile(const std::string& path, const std::string& data,
                    FileAccess access = FileAccess::KeepOrDefault);

@@ -17,6 +17,7 @@
 #include "ctl/SettingPath.h"
 #include "link/ModemPort.h"
 #include "link/PortDiscovery.h"
+#include "link/SerialDevice.h"
 #include "model/FileDigest.h"
 #include "tests/link/FakeSystem.h"
 #include "tests/link/TempDir.h"
@@ -92,6 +93,8 @@ TEST(CtlCommandLine, UsageErrorsExitTwoAndHelpExitsZero) {
     EXPECT_EQ(Ctl({"set", "no-equals-sign"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"--log", "/nonexistent/r7.log", "info"}).status, kExitUsage);
     EXPECT_EQ(Ctl({"set", "a/b=-", "a/c=-"}, NoDevices(), nullptr, "x").status, kExitUsage);
+    EXPECT_EQ(Ctl({"metrics", "--all", "--port", "/dev/ttyACM0"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"metrics", "--textfile"}).status, kExitUsage);
 
     const CtlRun help = Ctl({"set", "--help"});
     EXPECT_EQ(help.status, kExitSuccess);
@@ -728,4 +731,55 @@ TEST(CtlPython, PutToAGatewayThatStopsReadingFails) {
     const CtlRun run = CtlOn(gateway, {"python", "put", program});
     EXPECT_EQ(run.status, kExitRefused);
     EXPECT_NE(run.err.find("stopped taking the file"), std::string::npos) << run.err;
+}
+
+// Every attached gateway is in the exposition, by its by-id name (escaped),
+// with only the values it gave; one held by another program is down as busy
+// and sent nothing. The file is the next run's memory: an unplugged gateway
+// stays, down, with its last success.
+TEST(CtlDiscovery, MetricsSampleEveryGatewayAndSayWhyOneIsDown) {
+    SimGateway measured;
+    SimGateway unmeasured({"--csq", "99"});
+    SimGateway held;
+    FakeSystem system;
+    system.AddUsbTty("ttyACM0", {.manufacturer = "WAVECOM"}, "ttyACM0", measured.LinkPath());
+    system.AddUsbTty("ttyACM1", {.manufacturer = "WAVECOM"}, "ttyACM1", unmeasured.LinkPath());
+    system.AddUsbTty("ttyACM2", {.manufacturer = "WAVECOM"}, "ttyACM2", held.LinkPath());
+    system.AddByIdLink("usb-WAVECOM_R7_\"01\\2\"-if00", "ttyACM0");
+    SerialDevice holder;
+    ASSERT_TRUE(holder.Open(system.DevicePath("ttyACM2")));
+    TempDir dir;
+    const std::string file = (dir.Path() / "r7.prom").string();
+    ScaledClock fast(10);
+    ASSERT_EQ(Ctl({"metrics", "--all", "--textfile", file}, system.Options(), &fast).status,
+              kExitNoGateway);
+
+    const std::string text = ReadFile(file);
+    // The by-id name with its quotes and backslash escaped.
+    const std::string firstPort =
+        system.DevicePath("serial/by-id/usb-WAVECOM_R7_\\\"01\\\\2\\\"-if00");
+    const std::string first = "{port=\"" + firstPort + "\"}";
+    const std::string second = "{port=\"" + system.DevicePath("ttyACM1") + "\"}";
+    for (const std::string& line :
+         {"r7_up" + first + " 1\n", "r7_signal_dbm" + first + " -79\n", "r7_up" + second + " 1\n",
+          "r7_up{port=\"" + system.DevicePath("ttyACM2") + "\",reason=\"busy\"} 0\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    EXPECT_EQ(text.find("r7_signal_csq" + second), std::string::npos) << text;
+    EXPECT_EQ(text.find("r7_signal_dbm" + second), std::string::npos) << text;
+    EXPECT_EQ(text.find("310260123456789"), std::string::npos) << text;
+    EXPECT_TRUE(held.ReceivedBytes().empty());
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0644));
+
+    const std::string lastSuccess = "r7_last_success_timestamp_seconds" + first;
+    const std::size_t last = text.find(lastSuccess);
+    ASSERT_NE(last, std::string::npos) << text;
+    FakeSystem unplugged;
+    ASSERT_EQ(Ctl({"metrics", "--textfile", file}, unplugged.Options(), &fast).status,
+              kExitNoGateway);
+    const std::string after = ReadFile(file);
+    EXPECT_NE(after.find(text.substr(last, text.find('\n', last) - last + 1)), std::string::npos)
+        << after;
+    EXPECT_NE(after.find("r7_up{port=\"" + firstPort + "\",reason=\"absent\"} 0\n"),
+              std::string::npos)
+        << after;
 }
