@@ -172,12 +172,13 @@ def main():
         with open(backup) as document:
             if 'fleet.example' not in document.read():
                 fail('the backup lacks the new APN')
-        # An older backup that others could read is replaced by a private one.
+        # An older backup that others could read is replaced by a private one; its diff
+        # shows the new settings with the PIN hidden.
         with open(backup, 'w') as older:
             older.write('<rci_request/>\n')
         os.chmod(backup, 0o644)
-        changed, output = play(link, '--tags', 'backup')
-        if changed != 1 or not private(backup):
+        changed, output = play(link, '--tags', 'backup', '--diff')
+        if changed != 1 or not private(backup) or '+      <pin>(hidden)</pin>' not in output:
             fail('the backup over an older readable file should be private:\n' + output)
         refused_settings(link, {'mobile_simple/pin': 34}, 'quote it')
         refused_settings(link, {'mobile_simple/apn': True}, 'quote it')
