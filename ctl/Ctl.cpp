@@ -113,7 +113,7 @@ constexpr std::string_view kCommonOptions =
     "  --wait SECONDS  wait up to SECONDS for a gateway to be plugged in first\n"
     "  -q, --quiet     no progress bar\n"
     "  -v, --verbose   every exchange on standard error\n"
-    "  --show-secrets  passwords and PINs as they are in get --list and -v, not (hidden)\n"
+    "  --show-secrets  passwords and PINs in get --list and -v, not (hidden)\n"
     "  -h, --help      this text, or a command's own\n"
     "  --version       the program's version\n"
     "Exit status: 0 success, 1 refused, a needed reply missing or unreadable, or a check\n"
