@@ -4,6 +4,7 @@
 #include <libxml/xmlversion.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "app/AppResources.h"
@@ -156,5 +157,9 @@ void BLApp::ShutDown() {
     model_.Reset();
     xmlCleanupParser();
     port_.SetLog(nullptr);
+    // Whoever asked for the log would otherwise trust a log that lacks the end.
+    if (log_.WriteError() != 0)
+        std::fprintf(stderr, "r7dashboard: the command log could not be written whole: %s\n",
+                     std::strerror(log_.WriteError()));
     log_.Close();
 }

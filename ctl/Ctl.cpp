@@ -76,7 +76,11 @@ constexpr CommandEntry kCommands[] = {
      "Sends the settings saved in FILE (- for standard input) to the gateway, reboots it and "
      "reads its settings again.",
      1, 1, RunRestore},
-    {"reboot", "reboot", "Restarts the gateway.", 0, 0, RunReboot},
+    {"reboot", "reboot [--no-wait] [--json]",
+     "Restarts the gateway and waits for it to answer again (as long as a restart may take), "
+     "then prints \"restarted in N s\"; --no-wait ends once the gateway has gone away to "
+     "restart.",
+     0, 0, RunReboot},
     {"factory-reset", "factory-reset --yes",
      "Restores the gateway's factory settings and reboots it.", 0, 0, RunFactoryReset},
     {"firmware", "firmware FILE [--version V [--check]] [--json]",
@@ -119,6 +123,7 @@ constexpr std::string_view kCommonOptions =
     "  --wait SECONDS  wait up to SECONDS for a gateway to be plugged in first\n"
     "  -q, --quiet     no progress bar\n"
     "  -v, --verbose   every exchange on standard error\n"
+    "  --show-secrets  passwords and PINs in get --list and -v, not (hidden)\n"
     "  -h, --help      this text, or a command's own\n"
     "  --version       the program's version\n"
     "Exit status: 0 success, 1 refused, a needed reply missing or unreadable, or a check\n"
@@ -213,6 +218,14 @@ int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environmen
     // the port on its way out; say why it ended.
     if (const int signal = StopSignalReceived())
         return StopStatus(signal);
+    // The log asked for is incomplete: a command that went through still
+    // fails, since what it did cannot be traced.
+    if (!environment.logProblem.empty()) {
+        environment.err << "r7ctl: the command log could not be written: " << environment.logProblem
+                        << '\n';
+        if (status == kExitSuccess)
+            return kExitRefused;
+    }
     // A gateway whose port went away and never came back is no usable
     // gateway, whatever step noticed it.
     if (status == kExitRefused && environment.gatewayLost) {

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <istream>
 #include <ostream>
+#include <string>
 
 #include "link/Clock.h"
 #include "link/PortDiscovery.h"
@@ -20,4 +21,7 @@ struct CtlEnvironment {
     // Set by the command when a script lost the gateway's port: a command that
     // failed then ends with kExitNoGateway.
     bool gatewayLost = false;
+    // Set when the command log asked for could not be written whole: the
+    // reason, for RunCtl to report.
+    std::string logProblem = {};
 };

@@ -120,6 +120,10 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             options.list = true;
         } else if (name == "--all") {
             options.all = true;
+        } else if (name == "--show-secrets") {
+            options.showSecrets = true;
+        } else if (name == "--no-wait") {
+            options.noWait = true;
         } else {
             return fail("unknown option " + name);
         }

@@ -19,6 +19,8 @@ struct CtlOptions {
     bool check = false;           // --check: report what would change, send no change
     bool ifChanged = false;       // --if-changed: upload only what differs
     bool list = false;            // --list: every setting the gateway reports
+    bool showSecrets = false;     // --show-secrets: passwords and PINs in lists and -v
+    bool noWait = false;          // reboot --no-wait: not for the gateway's return
     std::string firmwareVersion;  // firmware --version V: skip when already V
     int retries = 2;              // --retries N: upload attempts before a digest mismatch fails
     int waitSeconds = 0;

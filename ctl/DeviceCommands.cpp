@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -154,11 +155,34 @@ int RunRestore(CtlCall& call) {
                                                                    session.Model(), file.request)));
 }
 
+// The gateway takes its port away to restart; the reboot is done when it
+// answers again, which the link waits for within its restart bound.
 int RunReboot(CtlCall& call) {
     GatewaySession session(call.options, call.environment);
     if (const int status = session.Open(); status != kExitSuccess)
         return status;
-    return PrintChanged(call, Finish(session, RebootDevice(session.Runner())));
+    Clock& clock = *call.environment.clock;
+    const std::uint64_t start = clock.NowMs();
+    const DeviceScriptResult result = RebootDevice(session.Runner());
+    const int status = Finish(session, result);
+    if (status != kExitSuccess || call.options.noWait)
+        return PrintChanged(call, status);
+    std::ostream& err = call.environment.err;
+    if (!result.restarted) {
+        err << "r7ctl: the gateway took the reboot command, but its port stayed: it has not "
+               "restarted\n";
+        return kExitRefused;
+    }
+    if (!AwaitRestartedDevice(session.Runner())) {
+        err << "r7ctl: the gateway did not answer after its restart\n";
+        return kExitRefused;
+    }
+    const std::uint64_t seconds = (clock.NowMs() - start + 500) / 1000;
+    if (call.options.json)
+        call.environment.out << "{\"changed\": true, \"restart_seconds\": " << seconds << "}\n";
+    else
+        call.environment.out << "restarted in " << seconds << " s\n";
+    return kExitSuccess;
 }
 
 int RunFactoryReset(CtlCall& call) {

@@ -1,6 +1,7 @@
 #include "ctl/GatewaySession.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ GatewaySession::GatewaySession(const CtlOptions& options, CtlEnvironment& enviro
             StartLog();
     } else if (options.verbose && environment.progress != nullptr &&
                log_.OpenDescriptor(::fileno(environment.progress))) {
+        // A terminal or a job's output is read by others; the file of --log
+        // is private.
+        if (!options.showSecrets)
+            log_.HideSecrets();
         StartLog();
     }
 }
@@ -37,6 +42,8 @@ GatewaySession::~GatewaySession() {
     // leaving it closed. (A failed Open ends with a status of its own.)
     if (runner_.LostPort() || !port_.IsOpen())
         environment_.gatewayLost = true;
+    if (!options_.logPath.empty() && log_.WriteError() != 0)
+        environment_.logProblem = options_.logPath + ": " + std::strerror(log_.WriteError());
     port_.Close();
     port_.SetLog(nullptr);
 }

@@ -1,32 +1,31 @@
 #include "ctl/InputFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstring>
-#include <iterator>
 
 #include "model/OwnedFd.h"
+#include "model/RegularFile.h"
 #include "model/XmlDocument.h"
 
 std::optional<std::string> UnreadableFileReason(const std::string& path) {
-    const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0)
-        return std::strerror(errno);
-    struct stat status {};
-    if (::fstat(fd.Get(), &status) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(status.st_mode))
-        return std::strerror(EISDIR);
+    const RegularFileOpen file = OpenRegularFile(path);
+    const OwnedFd owner(file.fd);
+    if (file.fd < 0)
+        return file.Reason();
     return std::nullopt;
 }
 
 int ReadInput(const std::string& path, std::istream& in, std::string& content) {
     if (path != "-")
         return ReadCappedFile(path, content);
-    content.assign(std::istreambuf_iterator<char>(in), {});
+    return ReadBoundedStream(in, kMaxXmlInputBytes, content);
+}
+
+int ReadBoundedStream(std::istream& in, std::size_t limit, std::string& content) {
+    content.clear();
+    char chunk[64 * 1024];
+    while (content.size() <= limit && in.read(chunk, sizeof chunk).gcount() > 0)
+        content.append(chunk, static_cast<std::size_t>(in.gcount()));
     if (in.bad())
         return EIO;
-    return content.size() > kMaxXmlInputBytes ? EFBIG : 0;
+    return content.size() > limit ? EFBIG : 0;
 }

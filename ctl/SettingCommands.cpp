@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -37,6 +36,15 @@ struct Change {
 // log would keep them.
 std::string Shown(const std::string& path, const std::string& value) {
     return IsSecretPath(path) ? std::string(kHidden) : value;
+}
+
+// A list of every setting shows no secret unless asked; a path asked for by
+// name prints what was asked for.
+void HideListedSecrets(const CtlCall& call, std::vector<SettingValue>& values) {
+    if (call.options.showSecrets)
+        return;
+    for (SettingValue& entry : values)
+        entry.value = Shown(entry.path, entry.value);
 }
 
 void PrintValues(const CtlCall& call, const std::vector<SettingValue>& values) {
@@ -94,16 +102,23 @@ int ReadSettings(GatewaySession& session) {
 
 // "PATH=-" takes its value from standard input, so that a password need not
 // stand in the command line or the shell's history. The one line feed that
-// echo or a here-string adds is not part of it.
+// echo or a here-string adds is not part of it. Reading stops once the value
+// could not fit in the settings reply the gateway would have to send back.
 bool ReadValueFromInput(CtlCall& call, std::string& value) {
-    std::istream& in = *call.environment.in;
-    value.assign(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
+    const int error = ReadBoundedStream(*call.environment.in, kBaseReplyBytes + 1, value);
+    if (error == EIO) {
         call.environment.err << "r7ctl set: the value could not be read from standard input\n";
         return false;
     }
-    if (value.ends_with('\n'))
+    if (error == 0 && value.ends_with('\n'))
         value.pop_back();
+    if (error == EFBIG || value.size() > kBaseReplyBytes) {
+        call.environment.err << "r7ctl set: the value on standard input is longer than the "
+                             << kBaseReplyBytes
+                             << " bytes the gateway's settings reply is read into; nothing was "
+                                "sent\n";
+        return false;
+    }
     return true;
 }
 
@@ -171,17 +186,38 @@ bool ReadDesiredFile(CtlCall& call, const std::string& path, std::vector<Setting
     return AreSettingTexts(call, values);
 }
 
-// Every path must name a setting the gateway reported: nothing is sent
-// otherwise, since the gateway's document never gains new elements.
-bool AllPathsExist(CtlCall& call, xmlNodePtr groups, const std::vector<SettingValue>& entries) {
-    bool found = true;
-    for (const SettingValue& entry : entries) {
-        if (!ReadSettingPath(groups, entry.path)) {
-            call.environment.err << "r7ctl: the gateway reports no setting " << entry.path << '\n';
-            found = false;
+// A path that names a settings group is a wrong command line: kExitUsage
+// after naming each, or kExitSuccess.
+int RefuseGroups(CtlCall& call, xmlNodePtr groups, const std::vector<std::string>& paths) {
+    int status = kExitSuccess;
+    for (const std::string& path : paths) {
+        if (NamesSettingsGroup(groups, path)) {
+            call.environment.err << "r7ctl: " << path
+                                 << " is a settings group, not a setting; name one of its "
+                                    "settings (r7ctl get --list shows them)\n";
+            status = kExitUsage;
         }
     }
-    return found;
+    return status;
+}
+
+// Every path must name a setting the gateway reported: nothing is sent
+// otherwise, since the gateway's document never gains new elements, and a
+// group's text is no value. kExitSuccess or the status to end with.
+int CheckPaths(CtlCall& call, xmlNodePtr groups, const std::vector<SettingValue>& entries) {
+    std::vector<std::string> paths;
+    for (const SettingValue& entry : entries)
+        paths.push_back(entry.path);
+    if (const int status = RefuseGroups(call, groups, paths); status != kExitSuccess)
+        return status;
+    int status = kExitSuccess;
+    for (const std::string& path : paths) {
+        if (!ReadSettingPath(groups, path)) {
+            call.environment.err << "r7ctl: the gateway reports no setting " << path << '\n';
+            status = kExitRefused;
+        }
+    }
+    return status;
 }
 
 // The wanted values that differ from the gateway's, each path once (the last
@@ -255,8 +291,8 @@ int ReadChanges(CtlCall& call, GatewaySession& session, const std::vector<Settin
     if (const int status = ReadSettings(session); status != kExitSuccess)
         return status;
     const xmlNodePtr groups = session.Model().SettingsGroups();
-    if (!AllPathsExist(call, groups, wanted))
-        return kExitRefused;
+    if (const int status = CheckPaths(call, groups, wanted); status != kExitSuccess)
+        return status;
     changes = FindChanges(groups, wanted);
     return kExitSuccess;
 }
@@ -302,9 +338,13 @@ int RunGet(CtlCall& call) {
         return status;
     const xmlNodePtr groups = session.Model().SettingsGroups();
     if (call.options.list) {
-        PrintValues(call, ListSettingPaths(groups));
+        std::vector<SettingValue> values = ListSettingPaths(groups);
+        HideListedSecrets(call, values);
+        PrintValues(call, values);
         return kExitSuccess;
     }
+    if (const int status = RefuseGroups(call, groups, call.args); status != kExitSuccess)
+        return status;
     std::vector<SettingValue> values;
     int status = kExitSuccess;
     for (const std::string& path : call.args) {

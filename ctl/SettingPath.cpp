@@ -61,6 +61,11 @@ std::optional<std::string> ReadSettingPath(xmlNodePtr groups, const std::string&
     return text;
 }
 
+bool NamesSettingsGroup(xmlNodePtr groups, const std::string& path) {
+    const xmlNodePtr element = FindSettingElement(path, groups);
+    return element != nullptr && HoldsElements(element);
+}
+
 bool WriteSettingPath(xmlNodePtr groups, const std::string& path, const std::string& value) {
     if (!ReadSettingPath(groups, path))
         return false;

@@ -23,6 +23,11 @@ std::vector<SettingValue> ListSettingPaths(xmlNodePtr groups);
 // The value's text, or nothing when the tree has no such element.
 std::optional<std::string> ReadSettingPath(xmlNodePtr groups, const std::string& path);
 
+// True when the path names an element that holds elements (a settings group,
+// "mobile_simple"): its text is no value, and writing one would replace the
+// whole group.
+bool NamesSettingsGroup(xmlNodePtr groups, const std::string& path);
+
 // Replaces the value's text; false when the tree has no such element.
 bool WriteSettingPath(xmlNodePtr groups, const std::string& path, const std::string& value);
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -93,9 +94,10 @@ int RunSignal(CtlCall& call) {
         if (call.options.count != 0 && taken + 1 == call.options.count)
             break;
         // The next sample is due an interval after this one began, not after its reply.
-        const std::uint64_t spent = clock.NowMs() - start;
-        if (spent < intervalMs)
-            clock.SleepMs(static_cast<std::uint32_t>(intervalMs - spent));
+        // An interval past 49 days does not fit one sleep: it is slept in parts.
+        for (std::uint64_t now = clock.NowMs(); now - start < intervalMs; now = clock.NowMs())
+            clock.SleepMs(static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(intervalMs - (now - start), UINT32_MAX)));
     }
     return SampleStatus(sample, call.environment.err);
 }

@@ -43,6 +43,13 @@ public:
     void SetAnswered(bool answered) { answered_ = answered; }
     bool Answered() const { return answered_; }
     bool Refused() const { return answered_ && status_ == kFailed; }
+    // A command that restarts the gateway: its read goes on past an OK until
+    // the port goes away, and the port going away is its answer.
+    void SetRestarts(bool restarts) { restarts_ = restarts; }
+    bool Restarts() const { return restarts_; }
+    // Set by the worker: the port went away while this job's reply was read.
+    void SetPortWentAway(bool wentAway) { portWentAway_ = wentAway; }
+    bool PortWentAway() const { return portWentAway_; }
 
 private:
     std::string command_;
@@ -53,6 +60,8 @@ private:
     int extra_ = 0;
     std::size_t cutShortBytes_ = 0;
     bool answered_ = false;
+    bool restarts_ = false;
+    bool portWentAway_ = false;
 };
 
 // A script: jobs run in order; an empty command ends it.

@@ -12,16 +12,26 @@
 // block so that it survives a crash. The log holds the APN password and the
 // SIM PIN, so a new log file is readable by its owner only, and a symbolic link
 // at the log's own name is refused rather than followed to a file someone else
-// chose.
+// chose. Only a regular file is taken: a named pipe would hold the program
+// up, and a device swallows or refuses what it is given.
 class CommandLog {
 public:
     // Appends; false leaves the log off, with the reason in *reason when given.
+    // An existing log is made readable by its owner only.
     bool Open(const std::string& path, std::string* reason = nullptr);
     // Writes to a copy of an open descriptor (a command line's standard
     // error); the descriptor itself stays the caller's.
     bool OpenDescriptor(int fd);
     bool IsOpen() const;
     void Close();
+
+    // From now on the values of password and pin elements are written as
+    // "(hidden)": for a log that others may see (a terminal, a job's output).
+    void HideSecrets() { hideSecrets_ = true; }
+
+    // errno of the first write that failed (a full disk), or 0: whoever asked
+    // for the log must hear that it is incomplete.
+    int WriteError() const { return writeError_; }
 
     void WriteStartBlock(std::string_view title, std::string_view version, std::time_t now);
     void WriteCommand(std::string_view command);
@@ -34,5 +44,11 @@ private:
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
+    void Append(std::string_view text);
+    void AppendBlock(std::string_view heading, std::string_view body);
+    void Flush();
+
     std::unique_ptr<std::FILE, FileCloser> file_;
+    bool hideSecrets_ = false;
+    int writeError_ = 0;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "link/CommandLog.h"
 #include "link/PortWaitListener.h"
@@ -354,6 +355,8 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
     const std::uint64_t deadline = clock_.NowMs() + NonNegative(timeoutMs);
     int position = progress != nullptr ? progress->Position() : 0;
     cutShort_ = false;
+    wentAway_ = false;
+    const bool restart = std::exchange(restartExpected_, false);
     if (IsSleep(command))
         return ReceiveSleep(deadline, timeoutMs, progress, position, reply);
     // A port that went away before the read began (the gateway restarting
@@ -373,7 +376,8 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
             clock_.SleepMs(kShortWaitMs);
         }
         if (got < 0) {
-            if (ReopenAfterFailedRead(timeoutMs, progress, position) && rawMode)
+            wentAway_ = restart;
+            if (restart || (ReopenAfterFailedRead(timeoutMs, progress, position) && rawMode))
                 break;
             continue;
         }
@@ -388,7 +392,9 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
                 break;
             continue;
         }
-        if (sofar.ends_with(kErrorTail) || sofar.ends_with(kOkTail))
+        // A restart command's OK comes before the restart: the read waits
+        // for the port to go away.
+        if (sofar.ends_with(kErrorTail) || (sofar.ends_with(kOkTail) && !restart))
             break;
         // No status can follow once the buffer is full: the reply was cut
         // short, and whatever it holds is not the answer.

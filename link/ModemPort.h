@@ -86,6 +86,14 @@ public:
     // True when the last Receive failed because its reply was cut short.
     bool ReplyCutShort() const { return cutShort_; }
 
+    // For the next Receive only: the command restarts the gateway. The read
+    // goes on past an OK status and ends as soon as the port goes away (the
+    // restart), without waiting for it to come back: the next Send does that.
+    void ExpectRestart() { restartExpected_ = true; }
+    // True when the last Receive ended because the port went away after
+    // ExpectRestart.
+    bool PortWentAway() const { return wentAway_; }
+
     // Strips output blocks, status, echo and framing from a raw reply. Returns
     // false when the reply ends in an ERROR status.
     bool Parse(const std::string& command, const std::string& reply, std::string& payload);
@@ -158,5 +166,7 @@ private:
     bool gaveUp_ = false;
     bool waitShown_ = false;
     bool cutShort_ = false;
+    bool restartExpected_ = false;
+    bool wentAway_ = false;
     std::mutex turn_;
 };

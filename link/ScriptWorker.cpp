@@ -31,6 +31,7 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
         job.SetStatus(CommandJob::kFailed);
         job.SetCutShortBytes(0);
         job.SetAnswered(false);
+        job.SetPortWentAway(false);
         if (port.GaveUp())
             continue;
         const std::size_t bufferBytes =
@@ -40,12 +41,15 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
             continue;
         const bool rawMode = command.find(kInstallCommand) != std::string::npos;
         std::string reply;
+        if (job.Restarts())
+            port.ExpectRestart();
         if (!port.Receive(command, bufferBytes, job.GetTimeout(), rawMode, &progress, reply)) {
             if (port.ReplyCutShort())
                 job.SetCutShortBytes(bufferBytes);
             continue;
         }
-        job.SetAnswered(!reply.empty());
+        job.SetPortWentAway(port.PortWentAway());
+        job.SetAnswered(!reply.empty() || job.PortWentAway());
         std::string payload;
         const bool outcome = port.Parse(command, reply, payload);
         job.SetResponse(std::move(payload));

@@ -1,10 +1,13 @@
 #include "model/FileDigest.h"
 
 #include <openssl/evp.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <memory>
+
+#include "model/RegularFile.h"
 
 namespace {
 
@@ -34,9 +37,14 @@ std::string ToLowerHex(const unsigned char* bytes, unsigned int count) {
 }  // namespace
 
 std::optional<std::string> DigestFile(const std::string& path) {
-    const File file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    const RegularFileOpen opened = OpenRegularFile(path);
+    if (opened.fd < 0)
         return std::nullopt;
+    const File file(::fdopen(opened.fd, "rb"));
+    if (!file) {
+        ::close(opened.fd);
+        return std::nullopt;
+    }
     const DigestContext context(EVP_MD_CTX_new());
     if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1)
         return std::nullopt;

@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <system_error>
+#include <vector>
 
 #include "model/ConfigApply.h"
+#include "model/ElementSearch.h"
 #include "model/XmlDocument.h"
 #include "model/XmlString.h"
 #include "transfer/WholeFileWrite.h"
@@ -34,6 +36,43 @@ RestoreFile Refused(RestoreFile::Problem problem, std::string details) {
     file.problem = problem;
     file.details = std::move(details);
     return file;
+}
+
+std::string NameOf(xmlNodePtr element) {
+    return reinterpret_cast<const char*>(element->name);
+}
+
+std::vector<xmlNodePtr> ChildElements(xmlNodePtr parent) {
+    std::vector<xmlNodePtr> elements;
+    for (xmlNodePtr child = parent->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE)
+            elements.push_back(child);
+    }
+    return elements;
+}
+
+// Why the document is not a settings backup, or empty when it is one.
+std::string NotSettingsReason(xmlDocPtr document) {
+    const xmlNodePtr root = xmlDocGetRootElement(document);
+    if (!IsNamedNode(root, XML_ELEMENT_NODE, "rci_request"))
+        return "Its root element is " + NameOf(root) + ", not rci_request.";
+    const std::vector<xmlNodePtr> requests = ChildElements(root);
+    if (requests.size() != 1 || !IsNamedNode(requests[0], XML_ELEMENT_NODE, "set_setting")) {
+        std::string names;
+        for (const xmlNodePtr request : requests)
+            names += (names.empty() ? "" : ", ") + NameOf(request);
+        return "It asks for " + (names.empty() ? std::string("nothing") : names) +
+               ", where a backup holds exactly one set_setting.";
+    }
+    const std::vector<xmlNodePtr> groups = ChildElements(requests[0]);
+    if (groups.empty())
+        return "Its set_setting holds no settings groups.";
+    for (const xmlNodePtr group : groups) {
+        if (ChildElements(group).empty())
+            return "Its set_setting holds " + NameOf(group) +
+                   ", which is not a settings group: it holds no settings.";
+    }
+    return {};
 }
 
 }  // namespace
@@ -93,6 +132,9 @@ RestoreFile ParseRestoreText(const std::string& content, const std::string& name
         }
         return Refused(Problem::NotXml, ParserReason());
     }
+    if (std::string reason = NotSettingsReason(document.get()); !reason.empty()) {
+        return Refused(Problem::NotSettings, std::move(reason));
+    }
     RestoreFile file;
     file.request = SerializeForRequest(document.get());
     return file;
@@ -133,6 +175,10 @@ ProblemText DescribeProblem(RestoreFile::Problem problem) {
             return {kBadFile,
                     "The configuration file declares a document type (DTD), which is not "
                     "accepted for safety. Nothing was restored."};
+        case RestoreFile::Problem::NotSettings:
+            return {kBadFile,
+                    "The file is not a settings backup: it would ask the device for more than "
+                    "restoring settings. Nothing was restored."};
         case RestoreFile::Problem::None:
             break;
     }

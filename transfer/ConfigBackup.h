@@ -33,7 +33,8 @@ struct RestoreFile {
         Unreadable,
         TooLarge,
         NotXml,
-        DocumentType  // the file declares a DTD, which is never accepted
+        DocumentType,  // the file declares a DTD, which is never accepted
+        NotSettings    // well-formed, but not one set_setting holding settings groups
     };
     Problem problem = Problem::None;
     std::string details;  // the system's or the parser's reason
@@ -41,7 +42,10 @@ struct RestoreFile {
 };
 
 // Reads and checks a configuration file to restore. It is parsed as carefully
-// as a gateway reply: nothing fetched, no entities expanded, no DTD.
+// as a gateway reply: nothing fetched, no entities expanded, no DTD. Only what
+// a backup holds is sent: an rci_request whose one element is a set_setting
+// with settings groups inside. Any other request (a factory reset, a file
+// deletion) would be carried out by the gateway and reported as a restore.
 RestoreFile ReadRestoreFile(const std::string& path);
 
 // The same checks for a configuration read by other means (standard input);

@@ -35,6 +35,21 @@ void NoteRefusal(const CommandJob& job, RefusedStep step, RefusedSteps& refused)
         refused.push_back(step);
 }
 
+// The restart command: its job lasts until the port goes away, so that the
+// next command waits for the restarted gateway instead of being lost to the
+// old one.
+CommandJob RebootJob(const char* text) {
+    CommandJob job(kRebootCommand, text, kRebootMs);
+    job.SetRestarts(true);
+    return job;
+}
+
+// What the reboot job tells; a refusal is noted with the other steps.
+void NoteReboot(const CommandJob& job, DeviceScriptResult& result) {
+    NoteRefusal(job, RefusedStep::Reboot, result.refused);
+    result.restarted = job.PortWentAway();
+}
+
 struct RefusalText {
     const char* consequence;
     const char* command;
@@ -87,14 +102,14 @@ DeviceScriptResult RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& mod
     constexpr char kCollecting[] = "Collecting device information after factory reset...";
     JobList jobs = {
         CommandJob(InlineCommand(kFactoryDefaults), "Restoring factory defaults...", 10000),
-        CommandJob(kRebootCommand, kRebootingText, kRebootMs),
+        RebootJob(kRebootingText),
         CommandJob(InlineCommand(kSettingsQuery), kCollecting, 20000),
         CommandJob(InlineCommand(kStateQuery), kCollecting, 20000),
     };
     runner.Run(jobs);
     DeviceScriptResult result;
     NoteRefusal(jobs[0], RefusedStep::FactoryDefaults, result.refused);
-    NoteRefusal(jobs[1], RefusedStep::Reboot, result.refused);
+    NoteReboot(jobs[1], result);
     RouteReplies(jobs, {SettingsRoute(model, result.unread), StateRoute(model, result.unread)},
                  result.unread);
     return result;
@@ -106,7 +121,7 @@ DeviceScriptResult RestoreConfiguration(ScriptRunner& runner, ConfigModel& model
     JobList jobs = {
         CommandJob(std::string(kDocumentRequestCommand), kSending, 100),
         CommandJob(request, kSending, 30000),
-        CommandJob(kRebootCommand, kRebootingText, kRebootMs),
+        RebootJob(kRebootingText),
         CommandJob(InlineCommand(kSettingsQuery), "Retrieving configuration from the Device...",
                    8000),
     };
@@ -117,20 +132,28 @@ DeviceScriptResult RestoreConfiguration(ScriptRunner& runner, ConfigModel& model
     DeviceScriptResult result;
     NoteRefusal(jobs[0], RefusedStep::Configuration, result.refused);
     NoteRefusal(jobs[1], RefusedStep::Configuration, result.refused);
-    NoteRefusal(jobs[2], RefusedStep::Reboot, result.refused);
+    NoteReboot(jobs[2], result);
     RouteReplies(jobs, {SettingsRoute(model, result.unread)}, result.unread);
     return result;
 }
 
 DeviceScriptResult RebootDevice(ScriptRunner& runner) {
-    JobList jobs = {CommandJob(kRebootCommand, "Rebooting device....", kRebootMs)};
+    JobList jobs = {RebootJob("Rebooting device....")};
     runner.Run(jobs);
     DeviceScriptResult result;
-    NoteRefusal(jobs[0], RefusedStep::Reboot, result.refused);
-    // The gateway answers before it restarts; the scripts that read settings
-    // back after their reboot tell the same by those replies.
+    NoteReboot(jobs[0], result);
+    // The scripts that read settings back after their reboot tell by those
+    // replies whether the gateway is there.
     result.rebootUnanswered = !jobs[0].Answered();
     return result;
+}
+
+bool AwaitRestartedDevice(ScriptRunner& runner) {
+    // The link reopens the port for as long as a restart may take before it
+    // writes this; only the restarted gateway can answer it.
+    JobList jobs = {CommandJob("at\r\n", "Waiting for the device to restart...", 1000)};
+    runner.Run(jobs);
+    return jobs[0].GetStatus() == CommandJob::kSucceeded && jobs[0].Answered();
 }
 
 InstallResult InstallFirmware(ScriptRunner& runner, ConfigModel& model) {

@@ -37,6 +37,8 @@ struct DeviceScriptResult {
     UnreadReplies unread;  // replies read back that could not be read
     // The reboot command met silence: nothing says the gateway restarted.
     bool rebootUnanswered = false;
+    // The port went away after the reboot command: the gateway restarted.
+    bool restarted = false;
 };
 
 // Restores the factory defaults, reboots the gateway and reads both the
@@ -49,8 +51,13 @@ DeviceScriptResult RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& mod
 DeviceScriptResult RestoreConfiguration(ScriptRunner& runner, ConfigModel& model,
                                         const std::string& request);
 
-// One restart command; nothing is read again.
+// One restart command, confirmed by the port going away (an OK alone says the
+// gateway took the command); nothing is read again.
 DeviceScriptResult RebootDevice(ScriptRunner& runner);
+
+// After a reboot whose port went away: waits, within the link's restart
+// bound, for the gateway to be back and answer. False when it did not.
+bool AwaitRestartedDevice(ScriptRunner& runner);
 
 // Tells the user what the gateway refused and what that means for its
 // settings (one warning box), then which replies could not be read. Says

@@ -1,14 +1,17 @@
 #include "transfer/UploadWorker.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
 #include <optional>
-#include <system_error>
 
 #include "link/Clock.h"
 #include "link/CommandJob.h"
 #include "link/ModemPort.h"
+#include "model/OwnedFd.h"
+#include "model/RegularFile.h"
 #include "model/RequestDocuments.h"
 #include "transfer/FileNames.h"
 
@@ -51,19 +54,25 @@ bool Exchange(ModemPort& port, const UploadStep& step) {
     return port.Parse(step.command, reply, payload);
 }
 
+// The whole file, when it is still a regular file of at most kMaxUploadBytes
+// (it may have been replaced since it was checked).
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    const RegularFileOpen file = OpenRegularFile(path);
+    const OwnedFd owner(file.fd);
+    struct stat status {};
+    if (file.fd < 0 || ::fstat(file.fd, &status) != 0 ||
+        static_cast<std::uintmax_t>(status.st_size) > kMaxUploadBytes)
         return std::nullopt;
-    std::string bytes;
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxUploadBytes)
-        return std::nullopt;
-    bytes.resize(static_cast<std::size_t>(size));
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (file.gcount() != static_cast<std::streamsize>(bytes.size()))
-        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t count = ::read(file.fd, bytes.data() + got, bytes.size() - got);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return std::nullopt;
+        got += static_cast<std::size_t>(count);
+    }
     return bytes;
 }
 
@@ -149,13 +158,15 @@ int UploadProgressRange(std::uint64_t length) {
 UploadFileCheck CheckUploadFile(const std::string& localPath, UploadTarget target) {
     if (target != UploadTarget::FirmwareImage && FileNameProblem(LocalFileName(localPath)))
         return UploadFileCheck::UnsafeName;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(localPath, error) || !std::ifstream(localPath))
+    const RegularFileOpen file = OpenRegularFile(localPath);
+    const OwnedFd owner(file.fd);
+    if (file.notRegular)
+        return UploadFileCheck::NotRegular;
+    struct stat status {};
+    if (file.fd < 0 || ::fstat(file.fd, &status) != 0)
         return UploadFileCheck::CannotOpen;
-    const std::uintmax_t size = std::filesystem::file_size(localPath, error);
-    if (error)
-        return UploadFileCheck::CannotOpen;
-    return size > kMaxUploadBytes ? UploadFileCheck::TooLarge : UploadFileCheck::Ok;
+    return static_cast<std::uintmax_t>(status.st_size) > kMaxUploadBytes ? UploadFileCheck::TooLarge
+                                                                         : UploadFileCheck::Ok;
 }
 
 bool SendFileData(std::string_view data, const RawWrite& write, Clock& clock,

@@ -57,7 +57,8 @@ int UploadProgressRange(std::uint64_t length);
 // Whether a local file can be uploaded at all, checked before anything is sent.
 enum class UploadFileCheck {
     Ok,
-    CannotOpen,  // missing, unreadable or not a regular file
+    CannotOpen,  // missing or unreadable
+    NotRegular,  // a named pipe, a device or a folder: opened without waiting, and refused
     TooLarge,    // over kMaxUploadBytes
     UnsafeName   // the local name cannot travel in a command (FileNameProblem)
 };

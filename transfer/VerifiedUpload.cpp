@@ -55,6 +55,13 @@ bool AcceptUploadFile(Prompter& prompter, const std::string& localPath, UploadTa
             prompter.Warn(kIncorrectFileCaption, std::string(openFailureText), {},
                           MessageKind::Error);
             return false;
+        case UploadFileCheck::NotRegular:
+            prompter.Warn(kIncorrectFileCaption,
+                          "The file " + localPath +
+                              " is not a regular file (it is a named pipe, a device or a folder), "
+                              "so it cannot be sent to the device.",
+                          {}, MessageKind::Error);
+            return false;
         case UploadFileCheck::TooLarge:
             prompter.Warn(kIncorrectFileCaption, TooLargeText(localPath), {});
             return false;

@@ -1,22 +1,28 @@
 #!/usr/bin/python3
 """Builds the tarvel.r7 collection and runs it with ansible-playbook against the simulated gateway:
 a check run sends no change, the first run changes the gateway, the second changes nothing,
-and the SIM's PIN never shows in Ansible's output.
+the SIM's PIN never shows in Ansible's output (even at -vvv, which shows every module's
+arguments and result), the backup is private even where an older file was not, values YAML
+turned into numbers and settings groups are refused, and ansible-doc documents every module.
 
 usage: playbook_test.py R7SIM R7CTL COLLECTIONS_DIR PLAYBOOK SIM_DATA_DIR WORK_DIR"""
 
+import json
 import os
 import re
 import shutil
+import stat
 import subprocess
 import sys
 import time
 
 R7SIM, R7CTL, COLLECTIONS, PLAYBOOK, SIM_DATA, WORK = map(os.path.abspath, sys.argv[1:7])
-PIN = '4711'
+PIN = '80471147'
 # What a run may send without changing the gateway: the wake-up, the settings and state
-# queries, the program list, the digest query, and the announcement of a request document.
+# queries, the program list, the digest query, and the announcement of a request document,
+# and the modem's queries (AT+CSQ, AT+CREG?: no value given).
 READS = ('query_setting', 'query_state', '<ls ', 'usbinterface=41', 'usbinterface=22')
+MODEM_QUERY = re.compile(r'AT\+\w+\??\r\n$', re.IGNORECASE)
 
 
 def fail(message):
@@ -42,7 +48,8 @@ def records(transcript, start):
 def changes_sent(transcript, start):
     found, end = records(transcript, start)
     sent = [(kind, body) for kind, body in found
-            if kind != 'other' and body.strip() != 'AT' and not any(r in body for r in READS)]
+            if kind != 'other' and body.strip() != 'AT' and not MODEM_QUERY.match(body) and
+            not any(r in body for r in READS)]
     return sent, end
 
 
@@ -69,8 +76,8 @@ def start_gateway():
     fail('r7sim did not publish its port')
 
 
-def play(link, *options):
-    environment = dict(os.environ,
+def ansible_environment():
+    return dict(os.environ,
                        ANSIBLE_HOME=os.path.join(WORK, 'ansible-home'),
                        ANSIBLE_LOCAL_TEMP=os.path.join(WORK, 'ansible-tmp'),
                        ANSIBLE_REMOTE_TEMP=os.path.join(WORK, 'ansible-tmp'),
@@ -81,9 +88,13 @@ def play(link, *options):
                        ANSIBLE_NOCOLOR='1',
                        ANSIBLE_PIPELINING='true',
                        HOME=os.path.join(WORK, 'home'))
+
+
+def play(link, *options):
+    environment = ansible_environment()
     variables = ('{"r7ctl": "%s", "ports": ["%s"], "program": "%s", "backup_dir": "%s"}'
                  % (R7CTL, link, os.path.join(WORK, 'tank.py'), WORK))
-    run = subprocess.run(['ansible-playbook', '-v', '-i', 'localhost,', PLAYBOOK, '-e', variables]
+    run = subprocess.run(['ansible-playbook', '-vvv', '-i', 'localhost,', PLAYBOOK, '-e', variables]
                          + list(options), env=environment, stdout=subprocess.PIPE,
                          stderr=subprocess.STDOUT, universal_newlines=True, timeout=120)
     if run.returncode != 0:
@@ -92,6 +103,32 @@ def play(link, *options):
         fail('the PIN shows in the output:\n' + run.stdout)
     changed = re.search(r'localhost\s+: ok=\d+\s+changed=(\d+)', run.stdout)
     return int(changed.group(1)), run.stdout
+
+
+def refused_settings(link, settings, said):
+    """Runs the settings module alone with arguments given as JSON (so that a value keeps its
+    type); it must fail saying so."""
+    arguments = json.dumps(dict(r7ctl=R7CTL, port=link, settings=settings))
+    run = subprocess.run(['ansible', 'localhost', '-c', 'local', '-i', 'localhost,', '-m',
+                          'tarvel.r7.settings', '-a', arguments], env=ansible_environment(),
+                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                         universal_newlines=True, timeout=60)
+    if run.returncode == 0 or said not in run.stdout:
+        fail('the settings %r should fail saying %r:\n%s' % (settings, said, run.stdout))
+
+
+def check_documentation():
+    for module in ('info', 'settings', 'backup', 'python_program', 'firmware'):
+        run = subprocess.run(['ansible-doc', 'tarvel.r7.' + module], env=ansible_environment(),
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                             universal_newlines=True, timeout=60)
+        if run.returncode != 0 or run.stderr.strip() or \
+                not all(word in run.stdout for word in ('ATTRIBUTES', 'check_mode', 'diff_mode')):
+            fail('ansible-doc tarvel.r7.%s:\n%s%s' % (module, run.stderr, run.stdout))
+
+
+def private(path):
+    return stat.S_IMODE(os.stat(path).st_mode) == 0o600
 
 
 def main():
@@ -110,26 +147,45 @@ def main():
     transcript = os.path.join(WORK, 'transcript.log')
     backup = os.path.join(WORK, 'r7.xml')
     try:
+        check_documentation()
         changed, output = play(link, '--check', '--diff')
         sent, end = changes_sent(transcript, 0)
         if sent:
             fail('the check run sent changes: %r' % sent)
-        if changed != 3 or '+mobile_simple/apn: fleet.example' not in output:
-            fail('the check run should report 3 changes and the APN diff:\n' + output)
+        if changed != 4 or '+mobile_simple/apn: fleet.example' not in output or \
+                '+blink.py: absent' not in output or '+tank.py: 20 bytes, md5 ' not in output:
+            fail('the check run should report 4 changes and their diffs:\n' + output)
         if os.path.exists(backup):
             fail('the check run wrote the backup')
         changed, output = play(link)
         sent, end = changes_sent(transcript, end)
-        if changed != 3 or not any('set_setting' in body for _, body in sent) or \
-                not any(kind == 'data' for kind, _ in sent):
-            fail('the first run should change 3 things on the gateway: %r\n%s' % (sent, output))
+        if changed != 4 or not any('set_setting' in body for _, body in sent) or \
+                not any(kind == 'data' for kind, _ in sent) or \
+                not any('<rm ' in body for _, body in sent):
+            fail('the first run should change 4 things on the gateway: %r\n%s' % (sent, output))
+        if not private(backup):
+            fail('the new backup can be read by others')
         changed, output = play(link)
-        sent, _ = changes_sent(transcript, end)
+        sent, end = changes_sent(transcript, end)
         if changed != 0 or sent:
             fail('the second run changed something: %r\n%s' % (sent, output))
         with open(backup) as document:
             if 'fleet.example' not in document.read():
                 fail('the backup lacks the new APN')
+        # An older backup that others could read is replaced by a private one; its diff
+        # shows the new settings with the PIN hidden.
+        with open(backup, 'w') as older:
+            older.write('<rci_request/>\n')
+        os.chmod(backup, 0o644)
+        changed, output = play(link, '--tags', 'backup', '--diff')
+        if changed != 1 or not private(backup) or '+      <pin>(hidden)</pin>' not in output:
+            fail('the backup over an older readable file should be private:\n' + output)
+        refused_settings(link, {'mobile_simple/pin': 34}, 'quote it')
+        refused_settings(link, {'mobile_simple/apn': True}, 'quote it')
+        refused_settings(link, {'mobile_simple': 'x'}, 'settings group')
+        sent, _ = changes_sent(transcript, end)
+        if sent:
+            fail('refused settings were sent: %r' % sent)
     finally:
         gateway.terminate()
         gateway.wait()

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -21,6 +23,7 @@
 #include "model/FileDigest.h"
 #include "tests/link/FakeSystem.h"
 #include "tests/link/TempDir.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
 #include "tests/support/WorkerScriptRunner.h"
@@ -46,19 +49,25 @@ DiscoveryOptions NoDevices() {
     return options;
 }
 
-CtlRun Ctl(std::vector<std::string> arguments, DiscoveryOptions discovery = NoDevices(),
-           Clock* clock = nullptr, const std::string& input = {}) {
+CtlRun CtlReading(std::istream& in, std::vector<std::string> arguments,
+                  DiscoveryOptions discovery = NoDevices(), Clock* clock = nullptr,
+                  std::FILE* progress = stderr) {
     std::ostringstream out;
     std::ostringstream err;
-    std::istringstream in(input);
     ScaledClock fast(50);
-    CtlEnvironment environment{out, err, stderr, clock ? clock : &fast, std::move(discovery)};
+    CtlEnvironment environment{out, err, progress, clock ? clock : &fast, std::move(discovery)};
     environment.in = &in;
     CtlRun run;
     run.status = RunCtl(arguments, environment);
     run.out = out.str();
     run.err = err.str();
     return run;
+}
+
+CtlRun Ctl(std::vector<std::string> arguments, DiscoveryOptions discovery = NoDevices(),
+           Clock* clock = nullptr, const std::string& input = {}) {
+    std::istringstream in(input);
+    return CtlReading(in, std::move(arguments), std::move(discovery), clock);
 }
 
 CtlRun CtlOn(const SimGateway& gateway, std::vector<std::string> arguments,
@@ -192,6 +201,14 @@ TEST(CtlGateway, SignalPrintsOneSampleALine) {
         at += line.size();
     }
 
+    // An interval past 32 bits of milliseconds is waited whole, not wrapped.
+    ManualClock manual;
+    ASSERT_EQ(Ctl({"signal", "--count", "2", "--interval", "4294968", "--port", gateway.LinkPath()},
+                  NoDevices(), &manual)
+                  .status,
+              kExitSuccess);
+    EXPECT_GE(manual.NowMs(), 4294968000u);
+
     SimGateway unmeasured({"--csq", "99"});
     const CtlRun csv = Ctl({"signal", "--count", "1", "--csv", "--port", unmeasured.LinkPath()},
                            NoDevices(), &fast);
@@ -281,6 +298,14 @@ TEST(CtlGateway, GetPrintsValuesAndNamesMissingPaths) {
               "mobile_simple/apn=internet.linkhold.example\n"
               "mgmtconnection&index=3/connectionEnabled=off\n");
     EXPECT_NE(run.err.find("mobile_simple/nothing"), std::string::npos);
+
+    // A group's text is the white space between its settings, no value.
+    const CtlRun group = CtlOn(gateway, {"get", "mobile_simple/apn", "mobile_simple"});
+    EXPECT_EQ(group.status, kExitUsage);
+    EXPECT_EQ(group.out, "");
+    const std::string groups = WriteProgram(gateway, "groups.txt", "serial=9600\n");
+    EXPECT_EQ(CtlOn(gateway, {"diff", groups}).status, kExitUsage);
+    EXPECT_EQ(CtlOn(gateway, {"apply", groups}).status, kExitUsage);
 }
 
 TEST(CtlGateway, SetSendsTheDocumentOnceAndReportsWhatTheGatewayKept) {
@@ -310,6 +335,7 @@ TEST(CtlGateway, SetOfAnUnknownPathOrABadValueSendsNothing) {
         std::string reason;
     } cases[] = {
         {"mobile_simple/nothing=1", "", kExitRefused, "mobile_simple/nothing"},
+        {"mobile_simple=foo", "", kExitUsage, "mobile_simple is a settings group"},
         {"mobile_simple/apn=caf\xe9", "", kExitUsage, "not valid UTF-8"},
         {"mobile_simple/password=-", "\xc3(\n", kExitUsage, "not valid UTF-8"},
         {"mobile_simple/apn=a\x01-b", "", kExitUsage, "control character"},
@@ -380,8 +406,60 @@ TEST(CtlGateway, SetReadsASecretFromStandardInputAndNeverPrintsIt) {
               "mobile_simple/pin: changed (hidden) -> (hidden)\n");
     EXPECT_NE(gateway.ReceivedBytes().find("<password>pass word=&amp;</password>"),
               std::string::npos);
-    // Asked for by name, it is shown.
+    // Asked for by name, it is shown; in a list or the exchanges of -v only on request.
     EXPECT_EQ(CtlOn(gateway, {"get", "mobile_simple/pin"}).out, "mobile_simple/pin=1234\n");
+    EXPECT_NE(CtlOn(gateway, {"get", "--list"}).out.find("mobile_simple/pin=(hidden)\n"),
+              std::string::npos);
+    EXPECT_NE(CtlOn(gateway, {"get", "--list", "--show-secrets"}).out.find("pin=1234\n"),
+              std::string::npos);
+    for (const bool shown : {false, true}) {
+        std::FILE* exchanges = std::tmpfile();
+        std::istringstream none;
+        std::vector<std::string> arguments = {"backup", "-", "-v", "--port", gateway.LinkPath()};
+        if (shown)
+            arguments.push_back("--show-secrets");
+        ASSERT_EQ(CtlReading(none, arguments, NoDevices(), nullptr, exchanges).status,
+                  kExitSuccess);
+        std::rewind(exchanges);
+        std::string logged(1 << 20, '\0');
+        logged.resize(std::fread(logged.data(), 1, logged.size(), exchanges));
+        std::fclose(exchanges);
+        EXPECT_EQ(logged.find("<pin>1234</pin>") != std::string::npos, shown);
+        EXPECT_EQ(logged.find("<pin>(hidden)</pin>") != std::string::npos, !shown);
+    }
+}
+
+namespace {
+
+// Standard input of 50 MB, made as it is read, counting what was taken.
+class LongInput : public std::streambuf {
+public:
+    std::size_t taken = 0;
+
+private:
+    int_type underflow() override {
+        if (taken >= 50'000'000)
+            return traits_type::eof();
+        taken += block_.size();
+        setg(block_.data(), block_.data(), block_.data() + block_.size());
+        return 'a';
+    }
+    std::string block_ = std::string(64 * 1024, 'a');
+};
+
+}  // namespace
+
+// A value no settings reply could carry is refused once that much is read,
+// not after holding all of it.
+TEST(CtlGateway, SetStopsReadingStandardInputPastWhatAReplyHolds) {
+    SimGateway gateway;
+    LongInput input;
+    std::istream in(&input);
+    const CtlRun run = CtlReading(in, {"set", "mobile_simple/apn=-", "--port", gateway.LinkPath()});
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_NE(run.err.find("100000 bytes"), std::string::npos) << run.err;
+    EXPECT_LT(input.taken, 1'000'000u);
+    EXPECT_TRUE(gateway.ReceivedBytes().empty());
 }
 
 TEST(CtlPython, PutListGetAndRemoveRoundTrip) {
@@ -519,6 +597,19 @@ TEST(CtlDevice, CommandLogIsPrivateAndNeverFollowsALink) {
     EXPECT_EQ(linked.status, kExitUsage);
     EXPECT_NE(linked.err.find("symbolic link"), std::string::npos) << linked.err;
     EXPECT_EQ(gateway.ReceivedBytes(), sent);
+
+    // An older log others could read is made private; one that cannot be
+    // written whole fails the command.
+    std::filesystem::permissions(log, std::filesystem::perms::others_read,
+                                 std::filesystem::perm_options::add);
+    {
+        const FileSizeLimit full(std::filesystem::file_size(log) + 100);
+        const CtlRun cut = CtlOn(gateway, {"info", "--log", log.string()});
+        EXPECT_EQ(cut.status, kExitRefused);
+        EXPECT_NE(cut.err.find("command log could not be written"), std::string::npos) << cut.err;
+    }
+    EXPECT_EQ(std::filesystem::status(log).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(CtlDevice, RefusedFilesAndUnconfirmedResetSendNothing) {
@@ -530,6 +621,24 @@ TEST(CtlDevice, RefusedFilesAndUnconfirmedResetSendNothing) {
     EXPECT_EQ(CtlOn(gateway, {"factory-reset"}).status, kExitUsage);
     EXPECT_EQ(CtlOn(gateway, {"firmware", gateway.Directory() + "/missing.bin"}).status,
               kExitRefused);
+    // A request that is not a backup would erase the settings, and report a restore.
+    const CtlRun reset =
+        CtlOn(gateway, {"restore", WriteProgram(gateway, "reset.cfg",
+                                                "<rci_request version='1.1'><set_factory_default/>"
+                                                "</rci_request>")});
+    EXPECT_EQ(reset.status, kExitRefused);
+    EXPECT_NE(reset.err.find("set_factory_default"), std::string::npos) << reset.err;
+    // Named pipes are refused at once, not waited on for a writer.
+    const std::string pipe = gateway.Directory() + "/pipe.py";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"python", "put", pipe},
+                                                    {"firmware", pipe},
+                                                    {"radio-firmware", pipe},
+                                                    {"info", "--log", pipe}}) {
+        const CtlRun run = CtlOn(gateway, command);
+        EXPECT_NE(run.status, kExitSuccess);
+        EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+    }
     EXPECT_TRUE(gateway.ReceivedBytes().empty());
 
     ASSERT_EQ(CtlOn(gateway, {"factory-reset", "--yes"}).status, kExitSuccess);
@@ -592,6 +701,38 @@ TEST(CtlDevice, RefusedStepsExitOneAndSaySo) {
         if (installAt >= 0) {
             EXPECT_NEAR(ReceivedAt(gateway, "at\r\n"), installAt + 1, 1);
         }
+    }
+}
+
+// A reboot is done when the gateway has gone away and answers again; one that
+// restarts before its OK can be read restarted all the same.
+TEST(CtlDevice, ARebootIsConfirmedByTheRestart) {
+    const std::vector<std::string> atOnce = {"--vanish-on", "at+CFUN"};
+    const struct {
+        std::vector<std::string> sim;
+        std::vector<std::string> command;
+        int status;
+        const char* said;
+    } kCases[] = {
+        {{}, {"reboot"}, kExitSuccess, "restarted in "},
+        {atOnce, {"reboot"}, kExitSuccess, "restarted in "},
+        {atOnce, {"reboot", "--no-wait"}, kExitSuccess, ""},
+        {{"--stay-down"}, {"reboot"}, kExitNoGateway, ""},
+    };
+    for (const auto& row : kCases) {
+        SCOPED_TRACE(row.command.back() + (row.sim.empty() ? "" : " " + row.sim.front()));
+        SimGateway gateway(row.sim);
+        // A port that stays away outlasts the link's restart bound at once.
+        const bool back = row.status == kExitSuccess;
+        AwayClock clock(gateway.LinkPath(), 50, back ? 50 : 5000);
+        std::vector<std::string> arguments = row.command;
+        arguments.insert(arguments.end(), {"--port", gateway.LinkPath()});
+        const CtlRun run = Ctl(arguments, NoDevices(), &clock);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_TRUE(run.out.starts_with(row.said)) << run.out;
+        const bool waited = row.command.size() == 1;
+        EXPECT_EQ(gateway.ReceivedCommands().back(),
+                  waited && row.status == kExitSuccess ? "at\r\n" : "at+CFUN=1\r\n");
     }
 }
 
@@ -699,6 +840,29 @@ TEST(CtlDevice, FirmwareIsInstalledOnlyAfterAnOkAnswerWithTheMatchingDigest) {
         const std::vector<std::string> sent = gateway.ReceivedCommands();
         EXPECT_EQ(std::count(sent.begin(), sent.end(), "at&usbinterface=110\r\n"),
                   row.status == kExitSuccess ? 1 : 0);
+    }
+}
+
+// Only an answer of 32 hexadecimal digits ended with OK is a digest.
+TEST(CtlPython, DigestPrintsOnlyAGatewayAnswerOfThirtyTwoHexDigits) {
+    const struct {
+        std::vector<std::string> sim;
+        int status;
+        std::string out;
+    } kCases[] = {
+        {{"--digest-answer", "0123456789ABCDEF0123456789abcdef"},
+         kExitSuccess,
+         "0123456789abcdef0123456789abcdef\n"},
+        {{"--digest-answer", "0123456789ghijkl0123456789abcdef"}, kExitRefused, ""},
+        {{"--digest-answer", "0123456789abcdef0123456789abcde"}, kExitRefused, ""},
+        {{"--error-on", "at&usbinterface=41"}, kExitRefused, ""},
+    };
+    for (const auto& row : kCases) {
+        SCOPED_TRACE(row.sim.back());
+        SimGateway gateway(row.sim);
+        const CtlRun run = CtlOn(gateway, {"python", "digest", "blink.py"});
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_EQ(run.out, row.out);
     }
 }
 

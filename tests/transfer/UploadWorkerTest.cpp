@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -154,7 +155,11 @@ TEST(UploadWorker, NamesThatCannotTravelInACommandAreRefused) {
     EXPECT_EQ(CheckUploadFile(quoted, UploadTarget::PythonProgram), UploadFileCheck::UnsafeName);
     EXPECT_EQ(CheckUploadFile(quoted, UploadTarget::FirmwareImage), UploadFileCheck::Ok);
     EXPECT_EQ(CheckUploadFile(dir.Path().string(), UploadTarget::FirmwareImage),
-              UploadFileCheck::CannotOpen);
+              UploadFileCheck::NotRegular);
+    // Refused at once: a blocking open would wait for a writer for ever.
+    const std::string pipe = (dir.Path() / "pipe.py").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(CheckUploadFile(pipe, UploadTarget::PythonProgram), UploadFileCheck::NotRegular);
     EXPECT_EQ(CheckUploadFile((dir.Path() / "none.py").string(), UploadTarget::PythonProgram),
               UploadFileCheck::CannotOpen);
     const std::string huge = (dir.Path() / "huge.bin").string();

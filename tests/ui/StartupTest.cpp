@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -79,4 +80,11 @@ TEST_F(StartupTest, DebugLogRecordsTheStartEvenWhenNoGatewayIsFound) {
     BLApp second{prompter, clock};
     second.InitInstance(options);
     EXPECT_FALSE(QFile::exists(elsewhere));
+
+    // Nor is a named pipe, which would hold the start until someone read it.
+    options.logPath = dir.filePath(QStringLiteral("pipe.log")).toStdString();
+    ASSERT_EQ(::mkfifo(options.logPath.c_str(), 0600), 0);
+    BLApp third{prompter, clock};
+    third.InitInstance(options);
+    EXPECT_FALSE(third.Log().IsOpen());
 }

@@ -79,6 +79,23 @@ TEST_F(ConfigBackupTest, RestoreRefusesWhatIsNotAConfigurationAndSaysWhy) {
         {Write("external.cfg",
                "<!DOCTYPE r SYSTEM \"http://example.invalid/x.dtd\"><rci_request/>"),
          badName, "document type (DTD)"},
+        // Well-formed requests that are not a backup would erase or delete.
+        {Write("reset.cfg", "<rci_request version='1.1'><set_factory_default/></rci_request>"),
+         badName, "not a settings backup"},
+        {Write("rm.cfg",
+               "<rci_request version='1.1'><do_command target='file_system'>"
+               "<rm name='/WEB/python/a.py'/></do_command></rci_request>"),
+         badName, "not a settings backup"},
+        {Write("two.cfg",
+               "<rci_request><set_setting><g><a>1</a></g></set_setting><set_factory_default/>"
+               "</rci_request>"),
+         badName, "not a settings backup"},
+        {Write("inner.cfg",
+               "<rci_request><set_setting><set_factory_default/></set_setting>"
+               "</rci_request>"),
+         badName, "not a settings backup"},
+        {Write("other.cfg", "<settings><set_setting><g><a>1</a></g></set_setting></settings>"),
+         badName, "not a settings backup"},
     };
     for (const Case& bad : cases) {
         SCOPED_TRACE(bad.path);
@@ -119,7 +136,10 @@ TEST_F(ConfigBackupTest, RestoreUsesThePathInTheBoxTypedOrBrowsed) {
               "<rci_request version='1.1'><set_setting><g><pw>a&quot;b</pw></g></set_setting>"
               "</rci_request>");
 
-    const std::string browsed = Write("browsed.cfg", "<rci_request version='2'/>");
+    const std::string browsed =
+        Write("browsed.cfg",
+              "<rci_request version='2'><set_setting><g><a/></g></set_setting>"
+              "</rci_request>");
     prompter.fileAnswers = {browsed};
     page.Browse();
     EXPECT_EQ(prompter.fileFilters.back(), "*.cfg (*)");
@@ -128,7 +148,8 @@ TEST_F(ConfigBackupTest, RestoreUsesThePathInTheBoxTypedOrBrowsed) {
     EXPECT_EQ(prompter.fileStartPaths, (std::vector<std::string>{typed, browsed}));
     page.RestoreFromFile();
     ASSERT_EQ(runner.scripts.size(), 2u);
-    EXPECT_EQ(runner.scripts[1][1].GetCommand(), "<rci_request version='2'/>");
+    EXPECT_EQ(runner.scripts[1][1].GetCommand(),
+              "<rci_request version='2'><set_setting><g><a/></g></set_setting></rci_request>");
 }
 
 TEST_F(ConfigBackupTest, RestoreOfAFileNamingItsEncodingKeepsItsDeclaration) {

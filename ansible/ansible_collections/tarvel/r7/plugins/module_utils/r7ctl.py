@@ -10,6 +10,7 @@ __metaclass__ = type
 
 import json
 import os
+import re
 
 # The options every module takes.
 R7CTL_OPTIONS = dict(
@@ -23,6 +24,17 @@ SECRET_SEGMENTS = ('password', 'pin')
 
 def is_secret_path(path):
     return path.rstrip('/').rsplit('/', 1)[-1].lower() in SECRET_SEGMENTS
+
+
+# The content of a secret element in a settings document.
+SECRET_ELEMENT = re.compile(r'(<(%s)(\s[^>]*)?>)(.*?)(</\2\s*>)' % '|'.join(SECRET_SEGMENTS),
+                            re.IGNORECASE | re.DOTALL)
+
+
+def hide_secret_elements(document):
+    """A settings document as a diff may show it: every password and PIN
+    replaced by (hidden)."""
+    return SECRET_ELEMENT.sub(r'\1(hidden)\5', document)
 
 
 def settings_text(settings):

@@ -14,7 +14,16 @@ description:
     uploaded and installed, and the module fails unless the gateway then reports C(version)
     (C(r7ctl firmware --version)).
   - In check mode the gateway's version is only read.
-extends_documentation_fragment: tarvel.r7.r7ctl
+extends_documentation_fragment:
+  - tarvel.r7.r7ctl
+  - ansible.builtin.action_common_attributes
+attributes:
+  check_mode:
+    support: full
+  diff_mode:
+    support: none
+  platform:
+    platforms: posix
 options:
   src:
     description: The firmware image on the managed host.

@@ -14,7 +14,19 @@ description:
     from the local file's (C(r7ctl python put --if-changed)).
   - With C(autostart) the gateway is set to start that command line at boot.
   - In check mode the gateway is only read.
-extends_documentation_fragment: tarvel.r7.r7ctl
+  - C(src) must be a regular file; a named pipe or a device is refused.
+extends_documentation_fragment:
+  - tarvel.r7.r7ctl
+  - ansible.builtin.action_common_attributes
+attributes:
+  check_mode:
+    support: full
+  diff_mode:
+    support: full
+    details: Shows whether the program is on the gateway (with its size and, after an upload,
+      its digest) and the autostart settings that change.
+  platform:
+    platforms: posix
 options:
   src:
     description:
@@ -61,7 +73,8 @@ name:
 import os
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import R7CTL_OPTIONS, R7ctl
+from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import (
+    R7CTL_OPTIONS, R7ctl, settings_diff)
 
 
 def autostart_settings(command):
@@ -70,23 +83,57 @@ def autostart_settings(command):
     return {'python/command': command, 'python/state': 'on'}
 
 
-def install(module, r7ctl):
+def stored_program(r7ctl, name):
+    """The gateway's line for the program, as r7ctl python ls gives it, or None."""
+    return next((p for p in r7ctl.run_json(['python', 'ls']) if p['name'] == name), None)
+
+
+def program_text(name, program):
+    if program is None:
+        return '%s: absent\n' % name
+    return '%s: %s bytes\n' % (name, program['size'])
+
+
+class Diff(object):
+    """The before and after texts of a diff, collected only in diff mode."""
+
+    def __init__(self):
+        self.before = ''
+        self.after = ''
+
+    def add(self, before, after):
+        self.before += before
+        self.after += after
+
+    def result(self):
+        return dict(before=self.before, after=self.after)
+
+
+def install(module, r7ctl, diff):
     check = ['--check'] if module.check_mode else []
+    name = os.path.basename(module.params['src'])
+    before = stored_program(r7ctl, name) if module._diff else None
     put = r7ctl.run_json(['python', 'put', module.params['src'], '--if-changed'] + check)
     changed = put['changed']
+    if changed and module._diff:
+        size = os.path.getsize(module.params['src'])
+        diff.add(program_text(name, before), '%s: %d bytes, md5 %s\n' % (name, size, put['digest']))
     if module.params['autostart'] is not None:
         answer = r7ctl.apply_settings(autostart_settings(module.params['autostart']),
                                       module.check_mode)
         changed = changed or answer['changed']
+        texts = settings_diff(answer.get('changes', []))
+        diff.add(texts['before'], texts['after'])
     return changed, put['name']
 
 
-def remove(module, r7ctl, name):
-    programs = r7ctl.run_json(['python', 'ls'])
-    if not any(program['name'] == name for program in programs):
+def remove(module, r7ctl, name, diff):
+    program = stored_program(r7ctl, name)
+    if program is None:
         return False
     if not module.check_mode:
         r7ctl.run_json(['python', 'rm', name])
+    diff.add(program_text(name, program), program_text(name, None))
     return True
 
 
@@ -100,16 +147,20 @@ def main():
                            required_if=[('state', 'present', ['src'])],
                            required_one_of=[('src', 'name')])
     r7ctl = R7ctl(module)
+    diff = Diff()
     if module.params['state'] == 'present':
         if module.params['name'] and module.params['name'] != os.path.basename(module.params['src']):
             module.fail_json(msg='name must be the file name of src: the gateway keeps that name')
-        changed, name = install(module, r7ctl)
+        changed, name = install(module, r7ctl, diff)
     else:
         if module.params['autostart'] is not None:
             module.fail_json(msg='autostart is only for state=present')
         name = module.params['name'] or os.path.basename(module.params['src'])
-        changed = remove(module, r7ctl, name)
-    module.exit_json(changed=changed, name=name)
+        changed = remove(module, r7ctl, name, diff)
+    result = dict(changed=changed, name=name)
+    if module._diff and changed:
+        result['diff'] = diff.result()
+    module.exit_json(**result)
 
 
 if __name__ == '__main__':

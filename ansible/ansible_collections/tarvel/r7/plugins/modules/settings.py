@@ -15,12 +15,24 @@ description:
   - In check mode the settings are read and nothing is sent that changes the gateway.
   - With C(--diff) each changed path is shown with its old and new value; values of
     C(password) and C(pin) paths are shown as C((hidden)) and never logged.
-extends_documentation_fragment: tarvel.r7.r7ctl
+extends_documentation_fragment:
+  - tarvel.r7.r7ctl
+  - ansible.builtin.action_common_attributes
+attributes:
+  check_mode:
+    support: full
+  diff_mode:
+    support: full
+    details: Secrets are shown as C((hidden)).
+  platform:
+    platforms: posix
 options:
   settings:
     description:
       - Setting paths as C(r7ctl get --list) prints them, each mapped to its value.
-      - Quote values such as C("on") or C("off"), which YAML would otherwise read as booleans.
+      - Every value must reach the gateway as the text written, so it must be a YAML string.
+        Quote values that YAML would read otherwise (C("0042"), which is the number 34 unquoted,
+        C("1.10"), C("0x1F"), C("on"), C("off"), C("")); the module refuses an unquoted one.
     type: dict
     required: true
 author: Tarvel
@@ -45,7 +57,7 @@ changes:
 '''
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible.module_utils.six import string_types, integer_types
+from ansible.module_utils.six import string_types
 from ansible_collections.tarvel.r7.plugins.module_utils.r7ctl import (
     R7CTL_OPTIONS, R7ctl, is_secret_path, settings_diff)
 
@@ -58,15 +70,28 @@ def hide_secrets(module):
             module.no_log_values.add(str(value))
 
 
+def yaml_kind(value):
+    if isinstance(value, bool):
+        return 'a boolean'
+    if value is None:
+        return 'null (nothing, or ~)'
+    if isinstance(value, (int, float)):
+        return 'a number'
+    return 'a %s' % type(value).__name__
+
+
 def setting_values(module):
-    """The wanted values as the gateway's texts; a YAML boolean is refused,
-    since the gateway spells its switches in words of its own."""
+    """The wanted values as the texts the user wrote. YAML turns unquoted
+    0042 into 34, 1.10 into 1.1 and on into true: such a value is refused
+    (without showing it), since its text is already lost."""
     hide_secrets(module)
     values = {}
     for path, value in module.params['settings'].items():
-        if isinstance(value, bool) or not isinstance(value, string_types + integer_types + (float,)):
-            module.fail_json(msg='%s: give the value as text (quote it)' % path)
-        values[path] = str(value)
+        if not isinstance(value, string_types):
+            module.fail_json(msg='%s: YAML read the value as %s, not as the text written; quote '
+                                 'it (for example "0042" or "on") so that it reaches the gateway '
+                                 'as written' % (path, yaml_kind(value)))
+        values[path] = value
         # r7ctl reads one PATH=VALUE a line: a line break would start another setting.
         if '\n' in values[path] or '\r' in values[path]:
             module.fail_json(msg='%s: a value cannot hold a line break' % path)
