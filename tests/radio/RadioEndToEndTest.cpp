@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "link/PortDiscovery.h"
 #include "model/NodeDiscovery.h"
 #include "pages/MeshletPage.h"
+#include "pages/MeshletSettingsPage.h"
 #include "tests/link/TempDir.h"
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
@@ -91,23 +93,32 @@ struct RadioStartUpTest : testing::Test {
 
 }  // namespace
 
-TEST_F(RadioStartUpTest, MeshletPageOnlyWithARadio) {
+TEST_F(RadioStartUpTest, MeshletPagesOnlyWithARadio) {
     SimGateway withRadio;
     QStringList titles;
-    Start(withRadio, [&](BLPropertySheet& sheet) { titles = Titles(sheet); });
+    QString nodeListName;
+    Start(withRadio, [&](BLPropertySheet& sheet) {
+        titles = Titles(sheet);
+        for (int i = 0; i < sheet.PageCount(); ++i) {
+            if (auto* network = dynamic_cast<MeshletSettingsPage*>(sheet.Page(i)))
+                nodeListName = network->NodeList()->accessibleName();
+        }
+    });
     EXPECT_TRUE(titles.contains("Meshlet"));
-    EXPECT_FALSE(titles.contains("Meshlet Network"));
     EXPECT_EQ(titles.indexOf("Meshlet"), titles.indexOf("Device Information") + 1 +
                                              titles.contains("Mobile") +
                                              titles.contains("Remote Management"));
+    EXPECT_EQ(titles.indexOf("Meshlet Network"), titles.indexOf("Meshlet") + 1);
+    EXPECT_FALSE(nodeListName.isEmpty()) << "a screen reader names the node list";
 
     if (titles.contains("Serial Port")) {
-        EXPECT_EQ(titles.indexOf("Serial Port"), titles.indexOf("Meshlet") + 1);
+        EXPECT_EQ(titles.indexOf("Serial Port"), titles.indexOf("Meshlet Network") + 1);
     }
 
     SimGateway withoutRadio({"--no-radio"});
     Start(withoutRadio, [&](BLPropertySheet& sheet) { titles = Titles(sheet); });
     EXPECT_FALSE(titles.contains("Meshlet"));
+    EXPECT_FALSE(titles.contains("Meshlet Network"));
 }
 
 TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
