@@ -468,22 +468,15 @@ TEST(NoGatewayWarningTest, EachChangeIsCheckedOnce) {
         int Descriptor() const override { return pipe[0]; }
         bool Happened() override {
             char drained = 0;
-            while (::read(pipe[0], &drained, 1) > 0) {
-            }
-            ++checks;
-            return false;
+            static_cast<void>(::read(pipe[0], &drained, 1));
+            return ++checks < 0;
         }
     } trigger;
-    ASSERT_EQ(::pipe2(trigger.pipe.data(), O_NONBLOCK | O_CLOEXEC), 0);
+    ASSERT_EQ(::pipe2(trigger.pipe.data(), O_NONBLOCK), 0);
     QTimer::singleShot(100, [&] { EXPECT_EQ(::write(trigger.pipe[1], "x", 1), 1); });
-    QTimer::singleShot(1400, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->reject();
-    });
-    WidgetPrompter person;
+    QTimer::singleShot(1400, [] { QApplication::activeModalWidget()->close(); });
 
-    EXPECT_FALSE(
-        person.AskRetryUntil("Unable to detect Linkhold R7", "Please connect", {}, trigger));
+    EXPECT_FALSE(WidgetPrompter().AskRetryUntil("No R7", kSilentText, {}, trigger));
     EXPECT_EQ(trigger.checks, 1);
     ::close(trigger.pipe[0]);
     ::close(trigger.pipe[1]);
