@@ -15,12 +15,14 @@
 #include "app/VersionText.h"
 #include "link/GatewayArrival.h"
 #include "link/LinkMessages.h"
+#include "link/PortDiscovery.h"
 #include "link/Prompter.h"
 #include "model/DeviceInfoCollection.h"
 #include "model/UnreadReport.h"
 #include "pages/CellPage.h"
 #include "pages/MainPage.h"
 #include "pages/MeshletPage.h"
+#include "pages/MeshletSettingsPage.h"
 #include "pages/SerialSettings.h"
 #include "pages/SkyvanePage.h"
 #include "transfer/FirmwarePage.h"
@@ -32,6 +34,10 @@ namespace {
 constexpr char kConnectText[] =
     "Please connect the power adapter to your Linkhold R7, then connect the R7 to your computer "
     "using the supplied USB cable.";
+
+constexpr char kHeldText[] =
+    "Another program holds the Linkhold R7's port open, for example ModemManager, r7ctl or a "
+    "second copy of this program. Close that program, then press Retry.";
 
 // The oldest libxml2 whose parser behaviour the configuration trees rely on.
 constexpr int kOldestXmlLibrary = 20702;
@@ -76,6 +82,8 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     runner_.SetLostPortHandler(
         [this] { prompter_.Warn(kUndetectedTitle, LostPortText(port_.PortName()), {}); });
     MainPage& shownPage = *mainPage;
+    // Whichever page's script the gateway answers, the Status line follows.
+    runner_.SetAnsweredHandler([&shownPage] { shownPage.ShowConnected(); });
     AddPages(sheet, std::move(mainPage));
     sheet.setWindowIcon(icon_);
     const PortFollower follower(port_.PortName(), &sheet,
@@ -106,7 +114,10 @@ bool BLApp::FindGateway(const StartOptions& options) {
     GatewayArrival arrival(options.discovery);
     std::string reason;
     while (!DiscoverPort(port_, options.discovery, chooser, &reason)) {
-        if (!prompter_.AskRetryUntil(kUndetectedTitle, kConnectText, reason, arrival))
+        // Checking cables and power cannot help a port another program holds.
+        const bool held = reason.find(kPortHeldElsewhere) != std::string::npos;
+        if (!prompter_.AskRetryUntil(kUndetectedTitle, held ? kHeldText : kConnectText, reason,
+                                     arrival))
             return false;
         reason.clear();
     }
@@ -127,13 +138,15 @@ bool BLApp::CollectWithRetry(DeviceInfo& info) {
 
 void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage) {
     // The one place that fixes the tab order: device information, mobile,
-    // remote management, radio (only while the gateway has one), serial port,
-    // Python, firmware update, utilities.
+    // remote management, radio and radio network (only while the gateway has
+    // a radio), serial port, Python, firmware update, utilities.
     sheet.AddPage(mainPage.release());
     sheet.AddPage(new CellPage(model_));
     sheet.AddPage(new SkyvanePage(model_, prompter_));
-    if (model_.RadioPresent())
+    if (model_.RadioPresent()) {
         sheet.AddPage(new MeshletPage(model_, runner_, uploader_, prompter_));
+        sheet.AddPage(new MeshletSettingsPage(runner_));
+    }
     sheet.AddPage(new SerialSettings(model_));
     sheet.AddPage(new PythonPage(model_, runner_, uploader_, prompter_));
     sheet.AddPage(new FirmwarePage(model_, runner_, uploader_, prompter_));
@@ -154,6 +167,7 @@ void BLApp::FollowPort(BLPropertySheet& sheet, MainPage& mainPage, bool present)
 
 void BLApp::ShutDown() {
     runner_.SetLostPortHandler({});
+    runner_.SetAnsweredHandler({});
     model_.Reset();
     xmlCleanupParser();
     port_.SetLog(nullptr);

@@ -13,15 +13,34 @@ constexpr std::string_view kHelpOption = "--help";
 constexpr std::string_view kShortHelpOption = "-h";
 constexpr std::string_view kVersionOption = "--version";
 
-// The toolkit's own options that take a value; the toolkit reads them itself
-// once the window system starts.
+// The toolkit's documented options (its GUI and widget application classes
+// and the X11 platform): those that take the next argument as their value,
+// those that stand alone and those written with their value after '='. The
+// toolkit reads them itself once the window system starts, and takes each
+// with two dashes as well.
 constexpr std::string_view kToolkitOptions[] = {
-    "-platform", "-platformtheme",   "-style",       "-stylesheet",
-    "-display",  "-qwindowgeometry", "-qwindowtitle"};
+    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
+    "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
+    "-display",         "-geometry",           "-style",         "-stylesheet"};
+constexpr std::string_view kToolkitSwitches[] = {"-reverse", "-widgetcount", "-nograb", "-dograb",
+                                                 "-sync"};
+constexpr std::string_view kToolkitAssignments[] = {"-style=", "-stylesheet=", "-qmljsdebugger="};
+
+// The one-dash form the toolkit lists.
+std::string_view ToolkitForm(std::string_view argument) {
+    return argument.starts_with("--") ? argument.substr(1) : argument;
+}
 
 bool IsToolkitOption(const std::string& argument) {
-    return std::find(std::begin(kToolkitOptions), std::end(kToolkitOptions), argument) !=
-           std::end(kToolkitOptions);
+    return std::ranges::find(kToolkitOptions, ToolkitForm(argument)) != std::end(kToolkitOptions);
+}
+
+bool IsToolkitSwitch(const std::string& argument) {
+    const std::string_view form = ToolkitForm(argument);
+    return std::ranges::find(kToolkitSwitches, form) != std::end(kToolkitSwitches) ||
+           std::ranges::any_of(kToolkitAssignments, [form](std::string_view prefix) {
+               return form.starts_with(prefix) && form.size() > prefix.size();
+           });
 }
 
 }  // namespace
@@ -43,6 +62,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& o
             options.discovery.explicitPort = arguments[++i];
         } else if (IsToolkitOption(argument)) {
             ++i;
+        } else if (IsToolkitSwitch(argument)) {
+            continue;
         } else if (argument.starts_with(kPortAssignment)) {
             options.discovery.explicitPort = argument.substr(kPortAssignment.size());
             if (options.discovery.explicitPort.empty()) {
@@ -74,6 +95,6 @@ const char* UsageText() {
            "                 current directory\n"
            "  -h, --help     print this help and exit\n"
            "  --version      print the version and exit\n"
-           "The toolkit's -platform, -platformtheme, -style, -stylesheet, -display,\n"
-           "-qwindowgeometry and -qwindowtitle, each with its value, are passed on.\n";
+           "The toolkit's own options (-platform, -style, -session, -reverse and the\n"
+           "others Qt documents) are passed on to it, with their values.\n";
 }

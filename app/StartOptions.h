@@ -18,7 +18,7 @@ struct StartOptions {
 // inside a longer argument, case-sensitive) turns the command log on;
 // "--port DEVICE" or "--port=DEVICE" names the gateway's device; "--help"
 // (or "-h") and "--version" ask for the usage or the version; the toolkit's
-// own options with a value are left to the toolkit. False with *error set for
+// own documented options, with their values, are left to the toolkit. False with *error set for
 // any other argument or an option without its value.
 bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& options,
                       std::string* error);

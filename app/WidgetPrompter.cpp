@@ -12,9 +12,8 @@
 
 namespace {
 
-// A check that found nothing is made once more after this: a new node may
-// not be openable until udev has set its permissions.
-constexpr int kRecheckMs = 500;
+// How often a trigger that cannot tell of changes is looked at.
+constexpr int kPollMs = 500;
 
 QMessageBox::Icon IconOf(MessageKind kind) {
     return kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning;
@@ -44,20 +43,19 @@ bool WidgetPrompter::AskRetryUntil(const std::string& title, const std::string& 
                                    const std::string& details, AnswerTrigger& trigger) {
     QMessageBox box;
     SetUpRetryBox(box, title, text, details, MessageKind::Warning);
-    QTimer recheck;
-    recheck.setSingleShot(trigger.Descriptor() >= 0);
     const auto check = [&] {
         if (trigger.Happened())
             box.done(QMessageBox::Retry);
-        else if (!recheck.isActive())
-            recheck.start(kRecheckMs);
     };
-    QObject::connect(&recheck, &QTimer::timeout, &box, check);
+    // Each change the trigger reports is checked once: a node that udev has
+    // yet to open up for the user is checked again at that change of its own.
+    QTimer poll;
     if (trigger.Descriptor() >= 0) {
         auto* notifier = new QSocketNotifier(trigger.Descriptor(), QSocketNotifier::Read, &box);
         QObject::connect(notifier, &QSocketNotifier::activated, &box, check);
     } else {
-        recheck.start(kRecheckMs);
+        QObject::connect(&poll, &QTimer::timeout, &box, check);
+        poll.start(kPollMs);
     }
     return box.exec() == QMessageBox::Retry;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/BLApp.h"
+#include "app/QuitSignals.h"
 #include "app/StartOptions.h"
 #include "app/WidgetPrompter.h"
 
@@ -34,6 +35,8 @@ int main(int argc, char* argv[]) {
 
     WidgetPrompter prompter;
     BLApp application(prompter);
+    // A wait for the port to come back would hold up the quit for minutes.
+    const QuitSignals quitSignals([&application] { application.Port().CancelWait(); });
     application.InitInstance(options);
-    return 0;
+    return quitSignals.ExitStatus();
 }

@@ -55,10 +55,9 @@ std::string DescribeOpenFailure(const std::string& path, int error) {
                    ". Add your user to the 'dialout' group and log in again, or install a udev "
                    "rule that gives your user access to the device.";
         case EBUSY:
-            return path +
-                   " is busy: another program holds it open, for example ModemManager or a "
-                   "second copy of this program. Close it, or tell ModemManager to ignore the "
-                   "device (udev ENV{ID_MM_DEVICE_IGNORE}=\"1\").";
+            return path + kPortHeldElsewhere +
+                   ", for example ModemManager or a second copy of this program. Close it, or "
+                   "tell ModemManager to ignore the device (udev ENV{ID_MM_DEVICE_IGNORE}=\"1\").";
         default:
             return "Cannot open " + path + ": " + std::generic_category().message(error) + ".";
     }

@@ -55,6 +55,10 @@ struct GatewayTty {
 // once. When there are none, *reason (if given) says why.
 std::vector<GatewayTty> ListGateways(const DiscoveryOptions& options, std::string* reason);
 
+// What a reason says of a port another program holds open, so that callers
+// can tell the user in the message itself.
+inline constexpr char kPortHeldElsewhere[] = " is busy: another program holds it open";
+
 // Finds the gateway (asking the chooser when there are several), then opens
 // and configures its port without draining it. False with *reason set when no
 // gateway could be opened.

@@ -10,4 +10,7 @@ class ScriptRunner {
 public:
     virtual ~ScriptRunner() = default;
     virtual void Run(JobList& jobs) = 0;
+    // After Run: the script lost the gateway's port and the user has already
+    // been told so, so that the caller need not say it again.
+    virtual bool ToldLostPort() const { return false; }
 };

@@ -1,6 +1,5 @@
 #include "model/NodeSettingsFile.h"
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -20,19 +19,10 @@ xmlNodePtr FindRadio(xmlDocPtr document) {
     return FindChildElement(query, kElement, "radio");
 }
 
-// A node's reply is read the way the radio's own tools read numbers: blanks
-// skipped, then the leading decimal digits ("02" is 2, "3x" is 3), no digits
-// at all being 0. Only a number the list has selects an entry.
+// A node's reply without digits is level 0, as the radio's own tools read it;
+// only a number the list has selects an entry.
 int NodePowerLevelIndex(std::string_view stored) {
-    const std::size_t start = std::min(stored.find_first_not_of(" \t\r\n"), stored.size());
-    int number = 0;
-    for (char c : stored.substr(start)) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        number = std::min(number * 10 + (c - '0'), 1000);  // beyond the list either way
-    }
-    return PowerLevelIndex(std::to_string(number));
+    return PowerLevelIndex(ReadPowerLevel(stored).value_or(0));
 }
 
 void ReadField(xmlNodePtr element, NodeSettings& settings) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,12 +9,17 @@
 inline constexpr std::string_view kPowerLevelChoices =
     "Lowest (0)\nLow (1)\nMedium (2)\nHigh (3)\nMaximum (4)";
 
-// 0 to 4 for a stored "0" to "4", -1 for anything else.
-int PowerLevelIndex(std::string_view stored);
+// A stored power level read the way the radio's own tools read numbers:
+// blanks skipped, then the leading decimal digits ("02" is 2, " 3" is 3, "3x"
+// is 3). None when no digit follows the blanks.
+std::optional<int> ReadPowerLevel(std::string_view stored);
 
-// Read converter: "2" shows as "Medium (2)". A value the list does not know
-// (out of range, not a number, empty) shows as stored, so that it is seen and
-// not silently replaced.
+// 0 to 4 for a number the list has, -1 for any other or none.
+int PowerLevelIndex(std::optional<int> number);
+
+// Read converter: "2" (or "02") shows as "Medium (2)". A value the list does
+// not know (out of range, not a number, empty) shows as stored, so that it is
+// seen and not silently replaced.
 std::string PowerLevelToEntry(const std::string& stored);
 
 // Write converter: an entry of the list goes back as its number; any other

@@ -1,6 +1,7 @@
 #include "model/RadioSettingsCheck.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -92,6 +93,11 @@ constexpr FieldRule kRules[] = {
      "Allows Join Time must be between 0 and 255"},
 };
 
+const FieldRule& RuleFor(RadioField field) {
+    return *std::find_if(std::begin(kRules), std::end(kRules),
+                         [field](const FieldRule& rule) { return rule.field == field; });
+}
+
 }  // namespace
 
 std::optional<RadioSettingsProblem> CheckRadioSettings(
@@ -105,4 +111,12 @@ std::optional<RadioSettingsProblem> CheckRadioSettings(
         }
     }
     return std::nullopt;
+}
+
+std::optional<RadioSettingsProblem> CheckRadioSettingChanges(const RadioSettingsEntry& entry,
+                                                             const RadioSettingsEntry& stored) {
+    return CheckRadioSettings(entry, [&](RadioField field) {
+        const std::string RadioSettingsEntry::*value = RuleFor(field).value;
+        return entry.*value != stored.*value;
+    });
 }

@@ -29,3 +29,8 @@ struct RadioSettingsProblem {
 // must not hold up the fields the user did change.
 std::optional<RadioSettingsProblem> CheckRadioSettings(
     const RadioSettingsEntry& entry, const std::function<bool(RadioField)>& edited = {});
+
+// Checks only the fields whose text differs from `stored`, the values the
+// gateway reported: what the user changed, however the fields were marked.
+std::optional<RadioSettingsProblem> CheckRadioSettingChanges(const RadioSettingsEntry& entry,
+                                                             const RadioSettingsEntry& stored);

@@ -1,13 +1,10 @@
 #include "model/SignalCsvWriter.h"
 
-#include <unistd.h>
+#include <cerrno>
 
-#include <array>
-#include <fstream>
+#include "transfer/WholeFileWrite.h"
 
 namespace {
-
-constexpr std::size_t kCopyChunkBytes = 65536;
 
 // Values with a comma ("Registered, home network") are quoted.
 std::string CsvField(const std::string& value) {
@@ -43,22 +40,8 @@ bool SignalCsvWriter::Write(const SignalSample& sample) {
     return file_ && WriteText(file_.get(), SignalCsvRow(sample));
 }
 
-bool SignalCsvWriter::SaveTo(const std::string& path) const {
+int SignalCsvWriter::SaveTo(const std::string& path) const {
     if (!file_)
-        return false;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::array<char, kCopyChunkBytes> chunk{};
-    const int fd = fileno(file_.get());
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t got = ::pread(fd, chunk.data(), chunk.size(), offset);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        out.write(chunk.data(), got);
-        offset += got;
-    }
-    out.close();
-    return out.good();
+        return EIO;
+    return WriteWholeFileFrom(path, fileno(file_.get()));
 }

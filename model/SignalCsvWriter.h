@@ -15,16 +15,16 @@ std::string SignalCsvRow(const SignalSample& sample);
 
 // Every sample since the monitor opened, streamed to an unnamed temporary file
 // as it comes (memory stays bounded however long the monitor runs), and copied
-// to where the user saves it.
+// to where the user saves it, whole or not at all.
 class SignalCsvWriter {
 public:
     SignalCsvWriter();
 
     // False when the temporary file could not be made or written.
     bool Write(const SignalSample& sample);
-    // Copies everything written so far to path; false (nothing promised) when
-    // the copy could not be written whole.
-    bool SaveTo(const std::string& path) const;
+    // Copies everything written so far to path: 0, or the errno of the failure,
+    // which leaves an older file of that name as it was.
+    int SaveTo(const std::string& path) const;
 
 private:
     struct Closer {

@@ -66,6 +66,9 @@ void MainPage::BuildLayout() {
     // Wide enough for "Not connected: no answer on /dev/ttyACM10"; a longer
     // by-id name is elided in the middle, whole in the tooltip.
     status_->ReserveWidthFor(QStringLiteral("Not connected: no answer on /dev/ttyACM10"));
+    lastRead_ = new QLabel(this);
+    lastRead_->setObjectName(QStringLiteral("lastRead"));
+    lastRead_->hide();
 
     auto* device = new QGroupBox(QStringLiteral("Device Information"), this);
     device->setLayout(new QFormLayout);
@@ -137,6 +140,7 @@ void MainPage::BuildLayout() {
     buttonRow->addWidget(monitorButton_);
     buttonRow->addWidget(refresh);
 
+    valueGroups_ = {device, mobile, connection};
     auto* right = new QVBoxLayout;
     right->addWidget(mobile);
     right->addWidget(connection);
@@ -149,12 +153,16 @@ void MainPage::BuildLayout() {
     auto* page = new QVBoxLayout(this);
     // The status spans the page, so that a long by-id port name has room.
     page->addWidget(statusRow);
+    page->addWidget(lastRead_);
     page->addLayout(columns);
     page->addStretch();
     page->addLayout(buttonRow);
 }
 
 void MainPage::OnInitDialog() {
+    // Start-up has just collected them.
+    if (readAt_.isNull())
+        readAt_ = QTime::currentTime();
     ShowValues();
     SetModified(false);
 }
@@ -194,15 +202,38 @@ void MainPage::Refresh() {
     // but says so: the values that did not come back are the old ones.
     const CollectionResult result = CollectDeviceInfo(runner_, model_, info_);
     info_.statusText = result.complete ? ConnectedText(portName_) : NoAnswerText(portName_);
+    if (result.complete) {
+        readAt_ = QTime::currentTime();
+        ShowLastKnown(false);
+    }
     ShowValues();
     ReportUnreadReplies(prompter_, result.unread);
-    if (!result.complete)
+    // A lost port has been reported already; one message is enough.
+    if (!result.complete && !runner_.ToldLostPort())
         prompter_.Warn(kUndetectedTitle, kSilentText, {});
 }
 
 void MainPage::ShowDisconnected() {
     info_.statusText = DisconnectedText(portName_);
+    ShowLastKnown(true);
     UpdateData(false);
+}
+
+void MainPage::ShowConnected() {
+    info_.statusText = ConnectedText(portName_);
+    UpdateData(false);
+}
+
+// Values that may have changed since are greyed, lamps included, and say
+// when they were read.
+void MainPage::ShowLastKnown(bool lastKnown) {
+    for (QWidget* group : valueGroups_)
+        group->setEnabled(!lastKnown);
+    lastRead_->setText(
+        lastKnown
+            ? QStringLiteral("Last known values, read at %1").arg(readAt_.toString("HH:mm:ss"))
+            : QString());
+    lastRead_->setVisible(lastKnown);
 }
 
 void MainPage::ShowValues() {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QPointer>
+#include <QTime>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "model/DeviceInfo.h"
 #include "model/SettingBinding.h"
@@ -48,8 +50,12 @@ public:
     // Runs the device information collection again and shows its results;
     // configuration replies that could not be read are reported.
     void Refresh();
-    // The port went away: says so on the Status line until the next Refresh.
+    // The port went away: says so on the Status line until the next Refresh,
+    // and shows the values greyed, with the time they were read, until a
+    // collection reads them again.
     void ShowDisconnected();
+    // A script was answered: the Status line says the gateway is connected.
+    void ShowConnected();
 
     // Lamp state as shown; bars count from 1 (leftmost).
     bool SignalLampLit(int bar) const;
@@ -68,6 +74,7 @@ private:
     void ShowValues();
     void ShowLinkState();
     void UpdateLamps();
+    void ShowLastKnown(bool lastKnown);
     void SetLamp(QLabel* lamp, bool lit);
 
     ConfigModel& model_;
@@ -84,6 +91,9 @@ private:
     QPixmap litLamp_;
     QPixmap unlitLamp_;
     ValueField* status_ = nullptr;
+    QLabel* lastRead_ = nullptr;
+    std::vector<QWidget*> valueGroups_;
+    QTime readAt_;
     ValueField* productEdit_ = nullptr;
     ValueField* firmwareEdit_ = nullptr;
     ValueField* imsi_ = nullptr;

@@ -62,6 +62,7 @@ MeshletPage::MeshletPage(ConfigModel& model, ScriptRunner& runner, UploadRunner&
         TextBinding("radio/scan_duration", &scanDuration_),
         TextBinding("radio/power_level", &powerLevel_),
     };
+    identityTable_ = {table_[0], table_[2]};
     SettingBinding& power = table_.back();
     power.kind = kTextSetting | kComboSetting;
     power.readConverter = PowerLevelToEntry;
@@ -167,17 +168,23 @@ void MeshletPage::OnInitDialog() {
 
 void MeshletPage::ReadBothTrees() {
     ReadSetting({}, table_, model_.StateGroups());
+    ReadRadioTree();
+}
+
+void MeshletPage::ReadRadioTree() {
     ReadSetting({}, table_, model_.RadioGroups());
+    stored_ = Entry();
+}
+
+RadioSettingsEntry MeshletPage::Entry() const {
+    return {extendedPanId_, discoverTimeout_, scanChannels_, scanDuration_, joinTime_};
 }
 
 bool MeshletPage::OnApply() {
     if (!IsActivePage())
         return true;
     UpdateData(true);
-    const RadioSettingsEntry entry{extendedPanId_, discoverTimeout_, scanChannels_, scanDuration_,
-                                   joinTime_};
-    const auto edited = [this](RadioField field) { return FieldFor(field)->isModified(); };
-    if (const auto problem = CheckRadioSettings(entry, edited)) {
+    if (const auto problem = CheckRadioSettingChanges(Entry(), stored_)) {
         prompter_.Warn("Error", problem->message, {}, MessageKind::Error);
         FieldFor(problem->field)->setFocus();
         return false;
@@ -185,7 +192,7 @@ bool MeshletPage::OnApply() {
     WriteSetting(table_, model_.RadioGroups());
     SendToSheet(WM_APPLY_RADIO_CONFIGURATION);
     SetModified(false);
-    ReadSetting({}, table_, model_.RadioGroups());
+    ReadRadioTree();
     UpdateData(false);
     return true;
 }
@@ -254,10 +261,14 @@ void MeshletPage::UpdateFirmware() {
     const RadioFirmwareResult result =
         UpdateRadioFirmware(runner_, uploader_, prompter_, model_, firmwarePath_);
     ReportUnreadReplies(prompter_, result.unread);
-    // The fields then show what the new firmware reports: nothing left to apply.
-    if (result.outcome == RadioFirmwareOutcome::Installed) {
+    // The fields then show what the new firmware reports: nothing left to
+    // apply. Settings that did not come back leave the user's edits in place,
+    // still to be applied.
+    if (result.outcome == RadioFirmwareOutcome::Installed && result.radioReread) {
         ReadBothTrees();
         SetModified(false);
+    } else if (result.outcome == RadioFirmwareOutcome::Installed) {
+        ReadSetting({}, identityTable_, model_.StateGroups());
     }
     UpdateData(false);
 }

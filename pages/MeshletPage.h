@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "model/RadioSettingsCheck.h"
 #include "model/SettingBinding.h"
 #include "pages/PropertyPage.h"
 
@@ -13,7 +14,6 @@ class QGridLayout;
 class QLineEdit;
 class ScriptRunner;
 class UploadRunner;
-enum class RadioField;
 
 // "Meshlet": the gateway's own mesh radio. Shows its identity from the state,
 // edits its basic settings in the radio settings tree and updates its
@@ -39,6 +39,8 @@ private:
     QLineEdit* AddSetting(QGridLayout* grid, const QString& label, const QString& name,
                           const QString& note);
     void ReadBothTrees();
+    void ReadRadioTree();
+    RadioSettingsEntry Entry() const;
     void ShowPowerLevel(const std::string& shown);
     QLineEdit* FieldFor(RadioField field) const;
 
@@ -60,6 +62,12 @@ private:
     std::string joinTime_;
     std::string firmwarePath_;
     BindingTable table_;
+    // The identity rows alone, read after an update whose radio settings did
+    // not come back, so that the settings the user typed stay.
+    BindingTable identityTable_;
+    // The checked values as the gateway reported them: a field is checked on
+    // apply when it differs from these.
+    RadioSettingsEntry stored_;
 
     QLineEdit* extendedAddressEdit_ = nullptr;
     QLineEdit* productTypeEdit_ = nullptr;

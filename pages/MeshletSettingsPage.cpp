@@ -19,6 +19,8 @@ MeshletSettingsPage::MeshletSettingsPage(ScriptRunner& runner, std::string nodeS
       runDialog_([](MeshletConfigDialog& dialog) { dialog.exec(); }),
       nodes_(new QTreeWidget(this)) {
     nodes_->setObjectName(QStringLiteral("nodes"));
+    nodes_->setAccessibleName(QStringLiteral("Mesh nodes"));
+    nodes_->header()->setAccessibleName(QStringLiteral("Mesh node columns"));
     nodes_->setHeaderLabels({QStringLiteral("Node ID"), QStringLiteral("Network Address"),
                              QStringLiteral("Extended Address"), QStringLiteral("Node Type"),
                              QStringLiteral("Product Type")});
@@ -58,6 +60,9 @@ void MeshletSettingsPage::Refresh() {
         item->setText(kExtendedAddress, QString::fromStdString(node.extendedAddress));
         item->setText(kNodeType, QString::fromStdString(node.nodeType));
         item->setText(kProductType, QString::fromStdString(node.productType));
+        // Info tips: a value cut off by its column can still be read whole.
+        for (int column = kNodeId; column <= kProductType; ++column)
+            item->setToolTip(column, item->text(column));
         item->setData(kNodeId, Qt::UserRole, QString::fromStdString(node.extendedAddress));
     }
     if (selected >= 0 && selected < nodes_->topLevelItemCount()) {

@@ -1,8 +1,8 @@
 #include "pages/SignalChart.h"
 
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QDateTime>
-#include <QDateTimeAxis>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -12,6 +12,7 @@
 
 #include "model/CellularValues.h"
 #include "model/SignalHistory.h"
+#include "pages/SignalTimeAxis.h"
 
 namespace {
 
@@ -38,9 +39,9 @@ void SetMarkerVisible(QChart& chart, QAbstractSeries* series, bool visible) {
 
 }  // namespace
 
-SignalChart::SignalChart() : timeAxis_(new QDateTimeAxis(this)), dbmAxis_(new QValueAxis(this)) {
+SignalChart::SignalChart() : timeAxis_(new QCategoryAxis(this)), dbmAxis_(new QValueAxis(this)) {
     legend()->setAlignment(Qt::AlignBottom);
-    timeAxis_->setFormat(QStringLiteral("HH:mm:ss"));
+    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     timeAxis_->setTitleText(QStringLiteral("Time"));
     dbmAxis_->setRange(kBandLowDbm, kTopDbm);
     dbmAxis_->setTickCount(kDbmTicks);
@@ -48,7 +49,7 @@ SignalChart::SignalChart() : timeAxis_(new QDateTimeAxis(this)), dbmAxis_(new QV
     dbmAxis_->setTitleText(QStringLiteral("Signal (dBm)"));
     addAxis(timeAxis_, Qt::AlignBottom);
     addAxis(dbmAxis_, Qt::AlignLeft);
-    ShowWindowEndingAt(QDateTime::currentMSecsSinceEpoch());
+    ShowTimeUpTo(QDateTime::currentMSecsSinceEpoch());
 }
 
 void SignalChart::Add(const SignalSample& sample) {
@@ -56,6 +57,8 @@ void SignalChart::Add(const SignalSample& sample) {
     // A clock set back would draw the line backwards: start the plot afresh.
     if (lastMs_ && atMs < *lastMs_)
         Clear();
+    if (!firstMs_)
+        firstMs_ = atMs;
     lastMs_ = atMs;
 
     const std::size_t series = lines_.size() + bands_.size();
@@ -78,7 +81,7 @@ void SignalChart::Add(const SignalSample& sample) {
     DropBefore(atMs - SignalHistory::kWindowMs);
     if (lines_.size() + bands_.size() != series)
         ShowLegendOnce();
-    ShowWindowEndingAt(atMs);
+    ShowTimeUpTo(atMs);
 }
 
 void SignalChart::ExtendBand(qint64 toMs) {
@@ -157,6 +160,7 @@ void SignalChart::Clear() {
         DropFirstLine();
     while (!bands_.empty())
         DropFirstBand();
+    firstMs_.reset();
 }
 
 // One legend entry for the signal and one for each registration state shown.
@@ -168,7 +172,19 @@ void SignalChart::ShowLegendOnce() {
         SetMarkerVisible(*this, band.area, named.insert(band.area->name()).second);
 }
 
-void SignalChart::ShowWindowEndingAt(qint64 endMs) {
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(endMs - SignalHistory::kWindowMs),
-                        QDateTime::fromMSecsSinceEpoch(endMs));
+void SignalChart::ShowTimeUpTo(qint64 lastMs) {
+    const SignalTimeAxis axis = SignalTimeAxis::For(firstMs_.value_or(lastMs), lastMs);
+    timeAxis_->setRange(static_cast<qreal>(axis.startMs), static_cast<qreal>(axis.endMs));
+    if (axis.ticks == ticks_)
+        return;
+    ticks_ = axis.ticks;
+    for (const QString& label : timeAxis_->categoriesLabels())
+        timeAxis_->remove(label);
+    const QString format = axis.stepMs < SignalTimeAxis::kCoarseStepMs ? QStringLiteral("HH:mm:ss")
+                                                                       : QStringLiteral("HH:mm");
+    // Each label sits on its tick, at the upper end of the category before it.
+    timeAxis_->setStartValue(static_cast<qreal>(ticks_.front() - axis.stepMs));
+    for (const std::int64_t tick : ticks_)
+        timeAxis_->append(QDateTime::fromMSecsSinceEpoch(tick).toString(format),
+                          static_cast<qreal>(tick));
 }

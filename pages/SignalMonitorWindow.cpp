@@ -1,5 +1,6 @@
 #include "pages/SignalMonitorWindow.h"
 
+#include <QAction>
 #include <QChartView>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <cstring>
 
 #include "link/Prompter.h"
 #include "pages/SignalChart.h"
@@ -53,11 +55,21 @@ SignalMonitorWindow::SignalMonitorWindow(ModemPort& port, Prompter& prompter, Cl
     save->setObjectName(QStringLiteral("saveCsv"));
     connect(save, &QPushButton::clicked, this, &SignalMonitorWindow::SaveCsv);
 
+    auto* closeButton = new QPushButton(QStringLiteral("Close"), this);
+    closeButton->setObjectName(QStringLiteral("closeMonitor"));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    // Escape and Ctrl+W close the window, as they close a viewer's window.
+    auto* closeKeys = new QAction(this);
+    closeKeys->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    connect(closeKeys, &QAction::triggered, this, &QWidget::close);
+    addAction(closeKeys);
+
     auto* controls = new QHBoxLayout;
     controls->addWidget(new QLabel(QStringLiteral("Interval"), this));
     controls->addWidget(interval_);
     controls->addStretch();
     controls->addWidget(save);
+    controls->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildChart(), 1);
     layout->addWidget(figures_);
@@ -118,7 +130,8 @@ void SignalMonitorWindow::SaveCsv() {
         prompter_.ChooseSaveFile("Save CSV", "signal.csv", "CSV files (*.csv)");
     if (path.empty())
         return;
-    if (!csv_.SaveTo(path))
-        prompter_.Warn("Save CSV", "The samples could not be written to " + path + ".", {},
-                       MessageKind::Error);
+    if (const int error = csv_.SaveTo(path))
+        prompter_.Warn("Save CSV",
+                       "The samples could not be written to " + path + ".\n" + std::strerror(error),
+                       {}, MessageKind::Error);
 }

@@ -34,7 +34,9 @@ void ReloadTrees(const JobList& jobs, ConfigModel& model, RadioFirmwareResult& r
                    }},
                   {radioQuery,
                    [&](const std::string& reply) {
-                       NoteUnread(model.LoadRadioSettingsReply(reply), result.unread);
+                       const ReplyLoad load = model.LoadRadioSettingsReply(reply);
+                       result.radioReread = load.loaded;
+                       NoteUnread(load, result.unread);
                    }}},
                  result.unread);
 }

@@ -19,6 +19,9 @@ struct RadioFirmwareResult {
     // The gateway answered the install command with OK. Without it the radio
     // may run its old firmware: the command was refused, lost or unanswered.
     bool confirmed = false;
+    // The radio settings were read again: the tree holds what the radio now
+    // has. Without it, the tree is the one from before the update.
+    bool radioReread = false;
     // Replies to the two queries that could not be read; their trees keep
     // their values, as do trees whose query failed.
     UnreadReplies unread;

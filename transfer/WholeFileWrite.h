@@ -15,3 +15,7 @@
 enum class FileAccess { KeepOrDefault, OwnerOnly, EveryoneReads };
 int WriteWholeFile(const std::string& path, const std::string& data,
                    FileAccess access = FileAccess::KeepOrDefault);
+// The same for everything `source` holds, read from its start (a file that
+// may be too large to hold in memory); `source` itself is left as it was.
+int WriteWholeFileFrom(const std::string& path, int source,
+                       FileAccess access = FileAccess::KeepOrDefault);

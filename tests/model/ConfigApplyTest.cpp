@@ -153,7 +153,7 @@ TEST(ConfigApplyTest, RadioTreeIsSentWithoutWaiting) {
     EXPECT_EQ(ReadText(model.RadioGroups(), "radio/pan"), "5678");
 }
 
-TEST(ConfigApplyTest, NothingIsSentWithoutADocument) {
+TEST(ConfigApplyTest, NothingIsSentWithoutADocumentOrBeyondWhatTheReplyCanHold) {
     ConfigModel model;
     FakeScriptRunner runner([](CommandJob& job) { ADD_FAILURE() << job.GetCommand(); });
     EXPECT_FALSE(ApplyConfiguration(runner, model).sent);
@@ -162,6 +162,19 @@ TEST(ConfigApplyTest, NothingIsSentWithoutADocument) {
     model.LoadSettingsReply(SettingsReply("x"));
     model.LoadSettingsReply("not xml");  // the last reload did not parse
     EXPECT_FALSE(ApplyConfiguration(runner, model).sent);
+
+    // Only the contact would go out, but the reply that follows reports the
+    // whole tree, which the stored 60000-byte APN makes too large to read.
+    model.LoadSettingsReply(
+        "<rci_reply><query_setting><mobile_simple><apn>" + std::string(60000, 'a') +
+        "</apn><contact>x</contact></mobile_simple></query_setting></rci_reply>");
+    std::string contact(50000, 'c');
+    WriteSetting({{"mobile_simple/contact", &contact, nullptr, 0, nullptr, kTextSetting, {}, {}}},
+                 model.SettingsGroups());
+    const ApplyResult contactOnly =
+        ApplyConfigurationChanges(runner, model, {"mobile_simple/contact"});
+    EXPECT_FALSE(contactOnly.sent);
+    EXPECT_TRUE(contactOnly.tooLarge);
     EXPECT_TRUE(runner.Ran().empty());
 }
 

@@ -265,6 +265,7 @@ TEST_F(MeshletPageTest, FirmwareUpdateUploadsInstallsAndReadsBothTreesAgain) {
 
 TEST_F(MeshletPageTest, FirmwareUpdateRefusesMissingFilesAndStopsWhenNotVerified) {
     Show(kRadioFields);
+    Type("discoverTimeout", "253");
     page->UpdateFirmware();
     TempDir dir;
     Edit("firmwarePath")->setText(QString::fromStdString((dir.Path() / "none.ebl").string()));
@@ -294,10 +295,18 @@ TEST_F(MeshletPageTest, FirmwareUpdateRefusesMissingFilesAndStopsWhenNotVerified
     EXPECT_EQ(uploader.uploads.size(), 1u);
     EXPECT_EQ(prompter.retryQuestions.size(), 1u);
     ASSERT_EQ(runner.scripts.size(), 1u) << "only the digest query";
+
+    // The edit typed before all this is still checked against what is stored.
+    prompter.warnings.clear();
+    EXPECT_FALSE(sheet.ApplyPages());
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].text, "Discover Timeout must be between 0 and 252");
+    EXPECT_EQ(runner.scripts.size(), 1u);
 }
 
-TEST_F(MeshletPageTest, UnreadableReplyAfterFirmwareUpdateIsReportedAndValuesStay) {
+TEST_F(MeshletPageTest, UnreadableReplyAfterFirmwareUpdateIsReportedAndEditsStay) {
     Show(kRadioFields);
+    Type("nodeId", "north mast");
     TempDir dir;
     const std::string path = (dir.Path() / "radio.ebl").string();
     std::ofstream(path) << "radio image";
@@ -312,7 +321,8 @@ TEST_F(MeshletPageTest, UnreadableReplyAfterFirmwareUpdateIsReportedAndValuesSta
     };
     page->UpdateFirmware();
     EXPECT_EQ(Edit("firmwareVersion")->text(), "2165");
-    EXPECT_EQ(Edit("nodeId")->text(), "R7 gateway");
+    EXPECT_EQ(Edit("nodeId")->text(), "north mast") << "not applied yet, not lost";
+    EXPECT_TRUE(page->IsModified());
     ASSERT_EQ(prompter.warnings.size(), 1u);
     EXPECT_EQ(prompter.warnings[0].title, "Configuration not read");
     EXPECT_NE(prompter.warnings[0].text.find("radio settings"), std::string::npos);

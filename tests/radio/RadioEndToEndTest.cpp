@@ -91,23 +91,24 @@ struct RadioStartUpTest : testing::Test {
 
 }  // namespace
 
-TEST_F(RadioStartUpTest, MeshletPageOnlyWithARadio) {
+TEST_F(RadioStartUpTest, MeshletPagesOnlyWithARadio) {
     SimGateway withRadio;
     QStringList titles;
     Start(withRadio, [&](BLPropertySheet& sheet) { titles = Titles(sheet); });
     EXPECT_TRUE(titles.contains("Meshlet"));
-    EXPECT_FALSE(titles.contains("Meshlet Network"));
     EXPECT_EQ(titles.indexOf("Meshlet"), titles.indexOf("Device Information") + 1 +
                                              titles.contains("Mobile") +
                                              titles.contains("Remote Management"));
+    EXPECT_EQ(titles.indexOf("Meshlet Network"), titles.indexOf("Meshlet") + 1);
 
     if (titles.contains("Serial Port")) {
-        EXPECT_EQ(titles.indexOf("Serial Port"), titles.indexOf("Meshlet") + 1);
+        EXPECT_EQ(titles.indexOf("Serial Port"), titles.indexOf("Meshlet Network") + 1);
     }
 
     SimGateway withoutRadio({"--no-radio"});
     Start(withoutRadio, [&](BLPropertySheet& sheet) { titles = Titles(sheet); });
     EXPECT_FALSE(titles.contains("Meshlet"));
+    EXPECT_FALSE(titles.contains("Meshlet Network"));
 }
 
 TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {

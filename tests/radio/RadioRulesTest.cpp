@@ -113,7 +113,10 @@ TEST(PowerLevelTest, ConvertersMapTheFiveEntriesAndKeepEverythingElse) {
     EXPECT_EQ(PowerLevelToEntry("0"), "Lowest (0)");
     EXPECT_EQ(PowerLevelToEntry("2"), "Medium (2)");
     EXPECT_EQ(PowerLevelToEntry("4"), "Maximum (4)");
-    for (const char* unknown : {"5", "-1", "02", "abc", "", " 1"})
+    // Read as the node dialog reads a node's level.
+    EXPECT_EQ(PowerLevelToEntry("02"), "Medium (2)");
+    EXPECT_EQ(PowerLevelToEntry(" 3"), "High (3)");
+    for (const char* unknown : {"5", "-1", "07", "abc", "", " "})
         EXPECT_EQ(PowerLevelToEntry(unknown), unknown);
     EXPECT_EQ(PowerLevelFromEntry("High (3)"), "3");
     EXPECT_EQ(PowerLevelFromEntry("Lowest (0)"), "0");

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <memory>
 
 #include "app/BLApp.h"
@@ -392,6 +395,7 @@ TEST_F(EndToEndTest, APortThatGoesAwayWhileTheSheetIsIdleShowsDisconnectedAndIsR
     const std::string port = gateway.LinkPath();
     QString gone, back;
     bool refreshOffWhileGone = false;
+    bool lastKnownWhileGone = false;
     std::size_t commandsBefore = 0;
     app.SetSheetRunner([&](BLPropertySheet& sheet) {
         sheet.show();
@@ -401,6 +405,10 @@ TEST_F(EndToEndTest, APortThatGoesAwayWhileTheSheetIsIdleShowsDisconnectedAndIsR
         static_cast<void>(
             QTest::qWaitFor([&] { return status->text().startsWith("Disconnected"); }, 6000));
         gone = status->text();
+        auto* imsi = main->findChild<QLineEdit*>("IMSI");
+        lastKnownWhileGone =
+            !imsi->isEnabled() && !imsi->text().isEmpty() &&
+            main->findChild<QLabel*>("lastRead")->text().startsWith("Last known values, read at ");
         QPushButton* refresh = nullptr;
         for (QPushButton* button : main->findChildren<QPushButton*>())
             if (button->text() == "Refresh")
@@ -410,11 +418,13 @@ TEST_F(EndToEndTest, APortThatGoesAwayWhileTheSheetIsIdleShowsDisconnectedAndIsR
             QTest::qWaitFor([&] { return status->text().startsWith("Connected"); }, 4000));
         back = status->text();
         EXPECT_TRUE(refresh != nullptr && refresh->isEnabled());
+        EXPECT_TRUE(imsi->isEnabled()) << "read again: current";
     });
 
     EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::SheetClosed);
     EXPECT_EQ(gone.toStdString(), "Disconnected (" + port + ")");
     EXPECT_TRUE(refreshOffWhileGone);
+    EXPECT_TRUE(lastKnownWhileGone) << "greyed, with the time they were read";
     EXPECT_EQ(back.toStdString(), "Connected (" + port + ")");
     // The device information was collected again from the gateway that came back.
     const std::vector<std::string> commands = gateway.ReceivedCommands();
@@ -447,6 +457,29 @@ TEST_F(EndToEndTest, TheNoGatewayWarningClosesItselfWhenTheGatewayIsPluggedIn) {
     EXPECT_EQ(startedEarly.InitInstance(options), BLApp::Outcome::SheetClosed);
     EXPECT_TRUE(warningShown);
     EXPECT_TRUE(sheetRan);
+}
+
+// A change in the watched directories that brings no gateway is looked at
+// once, not again every half second for as long as the warning stays.
+TEST(NoGatewayWarningTest, EachChangeIsCheckedOnce) {
+    struct CountingTrigger : AnswerTrigger {
+        std::array<int, 2> pipe{};
+        int checks = 0;
+        int Descriptor() const override { return pipe[0]; }
+        bool Happened() override {
+            char drained = 0;
+            static_cast<void>(::read(pipe[0], &drained, 1));
+            return ++checks < 0;
+        }
+    } trigger;
+    ASSERT_EQ(::pipe2(trigger.pipe.data(), O_NONBLOCK), 0);
+    QTimer::singleShot(100, [&] { EXPECT_EQ(::write(trigger.pipe[1], "x", 1), 1); });
+    QTimer::singleShot(1400, [] { QApplication::activeModalWidget()->close(); });
+
+    EXPECT_FALSE(WidgetPrompter().AskRetryUntil("No R7", kSilentText, {}, trigger));
+    EXPECT_EQ(trigger.checks, 1);
+    ::close(trigger.pipe[0]);
+    ::close(trigger.pipe[1]);
 }
 
 namespace {
@@ -539,5 +572,5 @@ TEST_F(EndToEndTest, EveryFieldOnEveryPageIsNamedAndItsKeysDoNotClash) {
     });
 
     EXPECT_EQ(app.InitInstance(Options(gateway)), BLApp::Outcome::SheetClosed);
-    EXPECT_EQ(pagesSeen, 8);
+    EXPECT_EQ(pagesSeen, 9);
 }

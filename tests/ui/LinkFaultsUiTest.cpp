@@ -2,8 +2,10 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "app/BLApp.h"
 #include "app/BLPropertySheet.h"
@@ -51,8 +53,8 @@ void Click(QWidget* parent, const QString& text) {
 struct GoneAfterStartUpTest : testing::Test {
     void Run(const std::vector<std::string>& simArgs,
              const std::function<void(BLPropertySheet&)>& drive) {
-        SimGateway gateway(simArgs);
-        link = gateway.LinkPath();
+        gateway = std::make_unique<SimGateway>(simArgs);
+        link = gateway->LinkPath();
         AwayClock clock(link, 20, 5000);
         BLApp app{prompter, clock};
         app.SetSheetRunner([&](BLPropertySheet& sheet) {
@@ -72,6 +74,7 @@ struct GoneAfterStartUpTest : testing::Test {
     }
 
     FakePrompter prompter;
+    std::unique_ptr<SimGateway> gateway;
     std::string link;
 };
 
@@ -82,7 +85,7 @@ constexpr char kNotBack[] =
 }  // namespace
 
 // The program list is lost with the port: the user hears that the gateway did
-// not answer, and again at a Refresh, which also says its values are old.
+// not answer, and again at a Refresh, once.
 TEST_F(GoneAfterStartUpTest, EveryScriptThatLostTheGatewaySaysSo) {
     std::vector<std::string> afterList;
     Run({"--vanish-on", "<ls", "--vanish-for-good"}, [&](BLPropertySheet& sheet) {
@@ -93,7 +96,31 @@ TEST_F(GoneAfterStartUpTest, EveryScriptThatLostTheGatewaySaysSo) {
 
     const std::string lost = Undetected(LostPortText(link));
     EXPECT_EQ(afterList, std::vector<std::string>{lost});
-    EXPECT_EQ(Warnings(), (std::vector<std::string>{lost, lost, Undetected(kSilentText)}));
+    EXPECT_EQ(Warnings(), (std::vector<std::string>{lost, lost}));
+}
+
+// A Refresh that lost the port says so on the Status line; once the gateway
+// is back, the next script it answers, whichever page ran it, says so too.
+TEST_F(GoneAfterStartUpTest, TheStatusLineFollowsTheNextAnsweredScript) {
+    QString afterRefresh, afterList;
+    const TempDir dir;  // outlives both gateways
+    Run({"--link", (dir.Path() / "r7").string()}, [&](BLPropertySheet& sheet) {
+        auto* status = Show(sheet, "Device Information")->findChild<QLineEdit*>("Status");
+        gateway.reset();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Disconnected"); }));
+        // Back, it is read again, and goes away during that Refresh for a moment.
+        gateway = std::make_unique<SimGateway>(std::vector<std::string>{
+            "--link", link, "--vanish-on", "<query_state", "--vanish-for", "150"});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Not connected"); }));
+        afterRefresh = status->text();
+        ASSERT_TRUE(gateway->WaitForLink(true, 5000));
+        Show(sheet, "Python");
+        afterList = status->text();
+    });
+
+    EXPECT_EQ(afterRefresh.toStdString(), "Not connected: no answer on " + link);
+    EXPECT_EQ(afterList.toStdString(), "Connected (" + link + ")");
+    EXPECT_EQ(Warnings().size(), 1u) << "the Refresh that was not answered, once";
 }
 
 // The image is installed and the gateway never comes back: no silent success

@@ -2,21 +2,30 @@
 
 #include <QApplication>
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QChartView>
+#include <QDateTime>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
+#include <numeric>
+#include <vector>
 
 #include "link/DialogScriptRunner.h"
 #include "link/ModemPort.h"
 #include "pages/SignalMonitorWindow.h"
+#include "tests/link/TempDir.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
 #include "tests/ui/FakePrompter.h"
@@ -95,21 +104,37 @@ TEST(SignalMonitorTest, ThePlotHoldsOnlyTheWindowHoweverLongItRuns) {
     SignalMonitorWindow window(port, prompter, Clock::System());
     window.show();
     constexpr std::int64_t kStepMs = 2000;
+    constexpr std::int64_t kCount = 3 * SignalHistory::kWindowMs / kStepMs;
     // Ending now, as the sampler's own (lost) samples go on.
     const std::int64_t start = UnixNowMs() - 3 * SignalHistory::kWindowMs;
     std::int64_t last = start;
-    for (std::int64_t i = 0; i < 3 * SignalHistory::kWindowMs / kStepMs; ++i) {
+    // The figures of the last ten minutes: levels measured then, and only those.
+    std::vector<int> recentDbm;
+    for (std::int64_t i = 0; i < kCount; ++i) {
         SignalSample sample;
         last = start + i * kStepMs;
         sample.unixMs = last;
         sample.lost = i % 11 == 0;
+        const bool recent = (kCount - 1 - i) * kStepMs <= SignalHistory::kWindowMs;
         if (!sample.lost) {
-            sample.csq = i % 17 == 0 ? 99 : static_cast<int>(i % 31);
+            // Older samples reach further than the recent ones, both ways.
+            const int level = recent ? static_cast<int>(5 + i % 21) : (i % 2 == 0 ? 0 : 31);
+            sample.csq = i % 17 == 0 ? 99 : level;
             sample.registration = i / 25 % 2 == 0 ? 1 : 5;
         }
+        if (recent && sample.Dbm())
+            recentDbm.push_back(*sample.Dbm());
         window.ShowSample(sample);
     }
+    const QString figures = window.findChild<QLabel*>(QStringLiteral("monitorFigures"))->text();
     QApplication::processEvents();
+
+    const double average = std::accumulate(recentDbm.begin(), recentDbm.end(), 0.0) /
+                           static_cast<double>(recentDbm.size());
+    EXPECT_TRUE(figures.contains(QStringLiteral("Minimum: -103 dBm"))) << figures.toStdString();
+    EXPECT_TRUE(figures.contains(QStringLiteral("Maximum: -63 dBm"))) << figures.toStdString();
+    EXPECT_TRUE(figures.contains(QStringLiteral("Average: %1 dBm").arg(average, 0, 'f', 1)))
+        << figures.toStdString();
 
     const auto* view = window.findChild<QChartView*>(QStringLiteral("signalChart"));
     ASSERT_NE(view, nullptr);
@@ -139,4 +164,76 @@ TEST(SignalMonitorTest, ThePlotHoldsOnlyTheWindowHoweverLongItRuns) {
     EXPECT_EQ(named,
               (std::map<std::string, int>{
                   {"Signal", 1}, {"Registered, home network", 1}, {"Registered, roaming", 1}}));
+}
+
+// The time axis spans from the first sample, a minute at least, grows to ten
+// minutes and then moves; its ticks fall on whole 10 s (whole minutes once it
+// spans more than two) and keep their times as it grows.
+TEST(SignalMonitorTest, TheTimeAxisGrowsFromTheFirstSampleWithTicksOnWholeTimes) {
+    ModemPort port;  // never opened; its lost samples are not let in
+    FakePrompter prompter;
+    SignalMonitorWindow window(port, prompter, Clock::System());
+    const auto* view = window.findChild<QChartView*>(QStringLiteral("signalChart"));
+    const std::int64_t first = (UnixNowMs() - 20 * 60000) / 60000 * 60000 + 3000;  // hh:mm:03
+    const struct {
+        std::int64_t afterMs;
+        std::int64_t startMs, endMs;  // after the first sample
+        std::int64_t firstTickMs, stepMs;
+    } kCases[] = {
+        {0, 0, 60000, 7000, 10000},
+        {30000, 0, 60000, 7000, 10000},
+        {90000, 0, 90000, 7000, 10000},
+        {300000, 0, 300000, 57000, 60000},
+        {720000, 120000, 720000, 177000, 60000},
+    };
+    for (const auto& row : kCases) {
+        SCOPED_TRACE(row.afterMs);
+        SignalSample sample;
+        sample.unixMs = first + row.afterMs;
+        sample.lost = false;
+        sample.csq = 17;
+        sample.registration = 1;
+        window.ShowSample(sample);
+        auto* axis = qobject_cast<QCategoryAxis*>(view->chart()->axes(Qt::Horizontal).at(0));
+        ASSERT_NE(axis, nullptr);
+        EXPECT_EQ(axis->min(), static_cast<qreal>(first + row.startMs));
+        EXPECT_EQ(axis->max(), static_cast<qreal>(first + row.endMs));
+        std::int64_t tick = first + row.firstTickMs;
+        const QString format =
+            row.stepMs == 60000 ? QStringLiteral("HH:mm") : QStringLiteral("HH:mm:ss");
+        for (const QString& label : axis->categoriesLabels()) {
+            EXPECT_EQ(axis->endValue(label), static_cast<qreal>(tick));
+            EXPECT_EQ(label, QDateTime::fromMSecsSinceEpoch(tick).toString(format));
+            tick += row.stepMs;
+        }
+        EXPECT_EQ(axis->count(), (row.endMs - row.firstTickMs) / row.stepMs + 1);
+    }
+}
+
+// Saving over an older file on a full disk (a file size limit stands in for
+// it) says why and keeps the older file whole, with nothing left beside it;
+// Close then closes the window.
+TEST(SignalMonitorTest, SaveOntoAFullDiskKeepsTheOlderFile) {
+    ModemPort port;
+    FakePrompter prompter;
+    TempDir dir;
+    const std::string path = (dir.Path() / "signal.csv").string();
+    std::ofstream(path) << "older samples\n";
+    prompter.fileAnswers = {path};
+    const QPointer<SignalMonitorWindow> window =
+        new SignalMonitorWindow(port, prompter, Clock::System());
+    window->show();
+    {
+        const FileSizeLimit full(8);
+        window->findChild<QPushButton*>(QStringLiteral("saveCsv"))->click();
+    }
+    window->findChild<QPushButton*>(QStringLiteral("closeMonitor"))->click();
+    EXPECT_TRUE(WaitUntil([&] { return window == nullptr; }));
+
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The samples could not be written to " + path + ".\nFile too large");
+    std::ifstream older(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "older samples\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }

@@ -54,4 +54,12 @@ TEST(StartOptions, UnknownArgumentsAndOptionsWithoutTheirValueAreRefused) {
     EXPECT_EQ(Parse({"-platform", "offscreen", "--port", "/dev/r7"}).discovery.explicitPort,
               "/dev/r7");
     EXPECT_FALSE(Parse({"-style", "fusion"}).debugLog);
+    for (const std::vector<std::string>& line : std::vector<std::vector<std::string>>{
+             {"-session", "abc"},
+             {"--session", "abc", "-reverse"},
+             {"-style=fusion", "-qmljsdebugger=port:3768"},
+             {"-plugin", "evdevtouch", "-qwindowicon", "r7.png", "-display", ":1"}})
+        EXPECT_TRUE(Parse(line).discovery.explicitPort.empty());
+    Parse({"-session"}, false);
+    Parse({"-style="}, false);
 }

@@ -1,13 +1,21 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
+#include <QTest>
 #include <fstream>
 #include <sstream>
 
 #include "app/BLApp.h"
 #include "app/BLPropertySheet.h"
 #include "app/StartOptions.h"
+#include "link/SerialDevice.h"
+#include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
 #include "tests/ui/FakePrompter.h"
 
@@ -87,4 +95,56 @@ TEST_F(StartupTest, DebugLogRecordsTheStartEvenWhenNoGatewayIsFound) {
     BLApp third{prompter, clock};
     third.InitInstance(options);
     EXPECT_FALSE(third.Log().IsOpen());
+}
+
+// Plugging in cannot help a port that another program holds: the question
+// itself says so, the details name the port.
+TEST_F(StartupTest, PortHeldByAnotherProgramIsNamedInTheQuestion) {
+    SimGateway gateway;
+    SerialDevice holder;
+    ASSERT_TRUE(holder.Open(gateway.LinkPath()));
+
+    EXPECT_EQ(app.InitInstance(Options(gateway.LinkPath())), BLApp::Outcome::NoGateway);
+
+    ASSERT_EQ(prompter.retryQuestions.size(), 1u);
+    EXPECT_EQ(prompter.retryQuestions[0].text,
+              "Another program holds the Linkhold R7's port open, for example ModemManager, r7ctl "
+              "or a second copy of this program. Close that program, then press Retry.");
+    EXPECT_NE(prompter.retryQuestions[0].details.find(gateway.LinkPath()), std::string::npos);
+}
+
+// A logout or kill ends the dashboard through its event loop: the port is
+// given back with no exclusive flag left on it for the next user, and the
+// status is 128 + the signal.
+TEST(DashboardSignalsTest, EndingSignalsGiveThePortBackAndQuit) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        SimGateway gateway;
+        const pid_t dashboard = ::fork();
+        if (dashboard == 0) {
+            const int quiet = ::open("/dev/null", O_WRONLY);
+            ::dup2(quiet, STDOUT_FILENO);
+            ::dup2(quiet, STDERR_FILENO);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::execl(R7DASHBOARD_PATH, "r7dashboard", "--port", gateway.LinkPath().c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Start-up's collection is eleven commands; the sheet follows.
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return gateway.ReceivedCommands().size() >= 11; }, 30000));
+        QTest::qWait(300);
+        ASSERT_EQ(::kill(dashboard, signal), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(dashboard, &status, 0), dashboard);
+
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself: " << status;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        const int port = ::open(gateway.LinkPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(port, 0);
+        int exclusive = -1;
+        EXPECT_EQ(::ioctl(port, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        ::close(port);
+    }
 }
