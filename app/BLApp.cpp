@@ -11,6 +11,7 @@
 #include "app/PortFollower.h"
 #include "app/ProgramTitle.h"
 #include "app/StartOptions.h"
+#include "app/UserGuide.h"
 #include "app/VersionText.h"
 #include "link/GatewayArrival.h"
 #include "link/LinkMessages.h"
@@ -77,6 +78,7 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     MainPage& shownPage = *mainPage;
     AddPages(sheet, std::move(mainPage));
     sheet.setWindowIcon(icon_);
+    UserGuide::Install(sheet, prompter_);
     const PortFollower follower(port_.PortName(), &sheet,
                                 [&](bool present) { FollowPort(sheet, shownPage, present); });
     runSheet_(sheet);

@@ -114,7 +114,9 @@ const char* SimUsage() {
            "  --split-replies US     write every reply one byte per write, US microseconds apart\n"
            "  --oversize BYTES       pad XML replies to at least BYTES\n"
            "  --time-scale F         multiply every delay by F\n"
-           "  --idle-timeout MS      drop a document or upload that stalls (default 2000)\n";
+           "  --idle-timeout MS      drop a document or upload that stalls (default 2000)\n"
+           "  -h, --help             this text\n"
+           "  --version              the program's version\n";
 }
 
 bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
