@@ -71,7 +71,8 @@ std::function<bool(const std::string&)> Faults(std::vector<ReplyFault>& target,
 }  // namespace
 
 const char* SimUsage() {
-    return "usage: r7sim [options]\n"
+    return "usage: r7sim [options]\n\n"
+           "Options:\n"
            "  --link PATH            publish the serial device at PATH\n"
            "                         (default $XDG_RUNTIME_DIR/r7sim, or /tmp/r7sim)\n"
            "  --transcript FILE      record every received byte\n"

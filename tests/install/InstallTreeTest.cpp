@@ -88,6 +88,11 @@ TEST_F(InstallTree, ProgramsRunFromThePrefixAndAnswerWithoutADisplay) {
         EXPECT_NE(wrong.output.find(help.output), std::string::npos) << wrong.output;
     }
 
+    for (const std::string program : {"r7ctl", "r7sim"}) {
+        const Result other = RunShell(Quote(Installed("bin/" + program).string()) + " --version");
+        EXPECT_EQ(other.output, program + " 1.0.20.0\n");
+    }
+
     EXPECT_TRUE(fs::is_regular_file(Installed("share/r7dashboard/sim/settings.xml")));
 }
 
@@ -271,8 +276,8 @@ TEST_F(InstallTree, ManualPagesCompletionAndCopyrightDescribeTheInstalledProgram
         EXPECT_NE(roff.output.find(program + " 1.0.20.0"), std::string::npos) << roff.output;
         // The options come from the program's own help.
         EXPECT_NE(roff.output.find("\\-\\-port"), std::string::npos) << roff.output;
-        for (const char* section : {".SH DESCRIPTION\n", ".SH \"EXIT STATUS\"\n", ".SH FILES\n",
-                                    ".SH ENVIRONMENT\n", ".SH EXAMPLES\n"})
+        for (const char* section : {".SH DESCRIPTION\n", ".SH OPTIONS\n", ".SH \"EXIT STATUS\"\n",
+                                    ".SH FILES\n", ".SH ENVIRONMENT\n", ".SH EXAMPLES\n"})
             EXPECT_NE(roff.output.find(section), std::string::npos) << program << ": " << section;
     }
     // Each command with its arguments and its whole description, from the program itself.
