@@ -21,7 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${R7_PACKAGE_HOMEPAGE}")
 # The package's own revision of this version: its changelog is changelog.Debian.gz.
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${R7_PACKAGE_RELEASE})
 # Depends come from the installed programs' NEEDED libraries (dpkg-shlibdeps, in
-# dpkg-dev), so that a library added to a program cannot be missing from the list.
+# dpkg-dev), so that a library added to a program cannot be missing from the list. A
+# package the programs need for its files rather than a library is named in
+# CPACK_DEBIAN_PACKAGE_DEPENDS, to which CPack adds the libraries' packages.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
