@@ -20,7 +20,7 @@ demo: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(TEST_JOBS)
 
-# The Debian package (r7dashboard_VERSION_ARCH.deb) in $(BUILD).
+# The Debian package (r7dashboard_VERSION-REVISION_ARCH.deb) in $(BUILD).
 package: build
 	@cmake --build $(BUILD) --target package
 

@@ -12,6 +12,7 @@
 #include "app/PortFollower.h"
 #include "app/ProgramTitle.h"
 #include "app/StartOptions.h"
+#include "app/UserGuide.h"
 #include "app/VersionText.h"
 #include "link/GatewayArrival.h"
 #include "link/LinkMessages.h"
@@ -86,6 +87,7 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     runner_.SetAnsweredHandler([&shownPage] { shownPage.ShowConnected(); });
     AddPages(sheet, std::move(mainPage));
     sheet.setWindowIcon(icon_);
+    UserGuide::Install(sheet, prompter_);
     const PortFollower follower(port_.PortName(), &sheet,
                                 [&](bool present) { FollowPort(sheet, shownPage, present); });
     runSheet_(sheet);

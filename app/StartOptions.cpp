@@ -89,6 +89,7 @@ const char* UsageText() {
     return "Usage: r7dashboard [--port DEVICE] [/debug]\n"
            "Shows and changes the settings of a Linkhold R7 gateway attached over USB.\n"
            "\n"
+           "Options:\n"
            "  --port DEVICE  use this serial device (a /dev/serial/by-id link, or the path\n"
            "                 r7sim prints) instead of looking for the gateway\n"
            "  /debug         append every exchange with the gateway to command.log in the\n"

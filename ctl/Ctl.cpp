@@ -1,6 +1,7 @@
 #include "ctl/Ctl.h"
 
 #include <algorithm>
+#include <iomanip>
 #include <span>
 #include <string_view>
 
@@ -19,6 +20,7 @@ struct CommandEntry {
     std::size_t minArgs;
     std::size_t maxArgs;
     int (*run)(CtlCall&);
+    std::string_view brief;  // its line in the list of commands, within 80 columns
 };
 
 constexpr std::size_t kMany = 1000;
@@ -27,15 +29,15 @@ constexpr CommandEntry kCommands[] = {
     {"ports", "ports [--json]",
      "Lists the attached gateways: device, by-id link, USB identity, and whether the port can be "
      "opened now.",
-     0, 0, RunPorts},
+     0, 0, RunPorts, "list the attached gateways and whether they can be opened"},
     {"info", "info [--json]",
      "Shows the device information: product, firmware, SIM, modem, signal (CSQ and dBm), "
      "network registration (in words, and its +CREG number) and IP address.",
-     0, 0, RunInfo},
+     0, 0, RunInfo, "show the device information, SIM, signal and registration"},
     {"get", "get PATH... | get --list [--json]",
      "Prints settings by their path, for example mobile_simple/apn or "
      "mgmtconnection&index=3/connectionEnabled; --list prints every setting the gateway reports.",
-     0, kMany, RunGet},
+     0, kMany, RunGet, "print settings by their path, or every setting"},
     {"set", "set PATH=VALUE... [--check] [--json]",
      "Reads the gateway's settings; when every value already equals what is asked, sends nothing "
      "and prints \"unchanged\". Otherwise sends only the values that differ, reads them back and "
@@ -44,62 +46,65 @@ constexpr CommandEntry kCommands[] = {
      "sends nothing. PATH=- reads that one value from standard input, without its final line "
      "feed, so that a password stays out of the command line: "
      "r7ctl set mobile_simple/password=- < secret.txt",
-     1, kMany, RunSet},
+     1, kMany, RunSet, "change settings, sending only the values that differ"},
     {"diff", "diff FILE [--json]",
      "Compares the gateway's settings with FILE (a backup, or PATH=VALUE lines with # comments; "
      "- for standard input) and prints \"PATH: GATEWAY -> FILE\" for each difference; exits 0 "
      "when they are equal, 1 when they differ.",
-     1, 1, RunDiff},
+     1, 1, RunDiff, "compare the gateway's settings with a file"},
     {"apply", "apply FILE [--check] [--json]",
      "Makes the gateway's settings equal to FILE (as for diff), sending only the values that "
      "differ in one apply, and reports as set does.",
-     1, 1, RunApply},
+     1, 1, RunApply, "make the gateway's settings equal to a file"},
     {"python ls", "python ls [--json]", "Lists the Python programs stored on the gateway.", 0, 0,
-     RunPythonList},
+     RunPythonList, "list the Python programs stored on the gateway"},
     {"python get", "python get NAME [DEST]",
      "Downloads a program into DEST (default: NAME in the current directory) and checks its "
      "digest.",
-     1, 2, RunPythonGet},
+     1, 2, RunPythonGet, "download a Python program and check its digest"},
     {"python put", "python put FILE [--if-changed] [--check] [--json]",
      "Uploads a program to /WEB/python and checks the stored file's digest. --if-changed first "
      "compares the gateway's digest of the program with the file's and sends nothing when they "
      "are equal (\"unchanged\"); --check only says whether it would upload.",
-     1, 1, RunPythonPut},
+     1, 1, RunPythonPut, "upload a Python program and check its digest"},
     {"python digest", "python digest NAME [--json]",
-     "Prints the gateway's MD5 digest of the program NAME.", 1, 1, RunPythonDigest},
-    {"python rm", "python rm NAME", "Removes a program from the gateway.", 1, 1, RunPythonRemove},
+     "Prints the gateway's MD5 digest of the program NAME.", 1, 1, RunPythonDigest,
+     "print the MD5 digest of a stored Python program"},
+    {"python rm", "python rm NAME", "Removes a program from the gateway.", 1, 1, RunPythonRemove,
+     "remove a Python program from the gateway"},
     {"backup", "backup FILE|- [--json]",
      "Saves the gateway's settings into FILE (left as it is when it already holds them), or "
      "writes them to standard output for -.",
-     1, 1, RunBackup},
+     1, 1, RunBackup, "save the gateway's settings to a file"},
     {"restore", "restore FILE|- [--json]",
      "Sends the settings saved in FILE (- for standard input) to the gateway, reboots it and "
      "reads its settings again.",
-     1, 1, RunRestore},
+     1, 1, RunRestore, "send saved settings to the gateway and restart it"},
     {"reboot", "reboot [--no-wait] [--json]",
      "Restarts the gateway and waits for it to answer again (as long as a restart may take), "
      "then prints \"restarted in N s\"; --no-wait ends once the gateway has gone away to "
      "restart.",
-     0, 0, RunReboot},
+     0, 0, RunReboot, "restart the gateway and wait for it to answer again"},
     {"factory-reset", "factory-reset --yes",
-     "Restores the gateway's factory settings and reboots it.", 0, 0, RunFactoryReset},
+     "Restores the gateway's factory settings and reboots it.", 0, 0, RunFactoryReset,
+     "restore the factory settings and restart the gateway"},
     {"firmware", "firmware FILE [--version V [--check]] [--json]",
      "Uploads a firmware image with the digest check, installs it, waits for the gateway to "
      "restart and prints the new version. With --version V, a gateway that already reports "
      "firmware V is left alone (\"unchanged\"), and any other version after the install fails "
      "the command; --check only says whether it would install.",
-     1, 1, RunFirmware},
+     1, 1, RunFirmware, "install a firmware image and wait for the restart"},
     {"radio-firmware", "radio-firmware FILE",
      "Uploads a mesh radio firmware file with the digest check, has the radio install it and "
      "prints the new version.",
-     1, 1, RunRadioFirmware},
+     1, 1, RunRadioFirmware, "install a firmware file in the mesh radio"},
     {"mesh discover", "mesh discover [--json]", "Lists the mesh radio nodes the gateway reaches.",
-     0, 0, RunMeshDiscover},
+     0, 0, RunMeshDiscover, "list the mesh radio nodes the gateway reaches"},
     {"signal", "signal [--interval S] [--count N] [--json|--csv]",
      "Samples the signal and registration every S seconds (default 2): one line a sample (time, "
      "dBm, CSQ, registration) until N samples or Ctrl+C. A gateway that does not answer gives a "
      "line saying so; sampling goes on when it is back.",
-     0, 0, RunSignal},
+     0, 0, RunSignal, "sample the signal and registration until stopped"},
     {"metrics", "metrics [--all | --port DEVICE] [--textfile FILE]",
      "Samples every attached gateway (or the --port one), all at the same time, and prints "
      "their signal, registration and identity in Prometheus text format. --textfile writes "
@@ -109,14 +114,15 @@ constexpr CommandEntry kCommands[] = {
      "FILE named and that is no longer attached stays in it so (remove FILE to forget it). "
      "r7_last_success_timestamp_seconds of a gateway that did not answer is carried over "
      "from FILE. Exits 3 when a gateway did not answer.",
-     0, 0, RunMetrics},
+     0, 0, RunMetrics, "write the gateways' health for Prometheus"},
 };
 
 constexpr std::string_view kCommonOptions =
     "Options:\n"
     "  --port DEVICE   the gateway's serial device (default: find the one attached)\n"
     "  --log FILE      append every exchange to FILE\n"
-    "  --json          results as JSON, with \"changed\" where the command may change something\n"
+    "  --json          results as JSON, with \"changed\" where the command may change\n"
+    "                  something\n"
     "  --check         say what would change, change nothing\n"
     "  --interactive   ask on the terminal where a question arises\n"
     "  --retries N     upload attempts before a digest mismatch fails (default 2)\n"
@@ -126,21 +132,52 @@ constexpr std::string_view kCommonOptions =
     "  --show-secrets  passwords and PINs in get --list and -v, not (hidden)\n"
     "  -h, --help      this text, or a command's own\n"
     "  --version       the program's version\n"
-    "Exit status: 0 success, 1 refused, a needed reply missing or unreadable, or a check\n"
-    "failed, 2 usage error, 3 no usable gateway (or its port went away for good);\n"
-    "130 or 143 when stopped by SIGINT or SIGTERM.\n";
+    "Exit status: 0 success, 1 refused, a needed reply missing or unreadable, or a\n"
+    "check failed, 2 usage error, 3 no usable gateway (or its port went away for\n"
+    "good); 130 or 143 when stopped by SIGINT or SIGTERM.\n";
+
+// A terminal of 80 columns shows every line whole, without its last column.
+constexpr std::size_t kLineWidth = 79;
+
+// TEXT as lines of words within kLineWidth, each starting with INDENT spaces.
+void PrintWrapped(std::ostream& out, std::string_view text, std::size_t indent) {
+    std::size_t column = 0;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(' '), text.size());
+        const std::string_view word = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (column > 0 && column + 1 + word.size() > kLineWidth) {
+            out << '\n';
+            column = 0;
+        }
+        if (column == 0) {
+            out << std::string(indent, ' ') << word;
+            column = indent + word.size();
+        } else {
+            out << ' ' << word;
+            column += 1 + word.size();
+        }
+    }
+    out << '\n';
+}
+
+void PrintCommandLine(std::ostream& out, std::string_view name, std::string_view brief) {
+    out << "  " << std::left << std::setw(16) << name << brief << '\n';
+}
 
 void PrintUsage(std::ostream& out) {
-    out << "Usage: r7ctl [OPTIONS] COMMAND [ARGS]\n\nCommands:\n";
+    out << "Usage: r7ctl [OPTIONS] COMMAND [ARGS]\n"
+           "  or:  r7ctl help [COMMAND]\n\nCommands:\n";
     for (const CommandEntry& command : kCommands)
-        out << "  " << command.usage << '\n';
-    out << '\n' << kCommonOptions;
+        PrintCommandLine(out, command.name, command.brief);
+    PrintCommandLine(out, "help", "this list, or a command's usage and description");
+    out << "\nSee 'r7ctl help COMMAND' for a command's arguments.\n\n" << kCommonOptions;
 }
 
 void PrintCommandHelp(std::ostream& out, const CommandEntry& command) {
-    out << "Usage: r7ctl " << command.usage << "\n\n"
-        << command.summary << "\n\n"
-        << kCommonOptions;
+    out << "Usage: r7ctl " << command.usage << "\n\n";
+    PrintWrapped(out, command.summary, 0);
+    out << '\n' << kCommonOptions;
 }
 
 // The commands of a group ("python", "mesh"); false when there is no such group.
@@ -152,7 +189,8 @@ bool PrintGroupHelp(std::ostream& out, std::string_view group) {
         if (!found)
             out << "Usage: r7ctl " << group << " COMMAND [ARGS]\n\nCommands:\n";
         found = true;
-        out << "  " << command.usage << "\n      " << command.summary << '\n';
+        out << "  " << command.usage << '\n';
+        PrintWrapped(out, command.summary, 6);
     }
     if (found)
         out << '\n' << kCommonOptions;
@@ -185,6 +223,11 @@ int RunCtl(const std::vector<std::string>& arguments, CtlEnvironment& environmen
     if (options.version) {
         environment.out << "r7ctl " << R7_VERSION << '\n';
         return kExitSuccess;
+    }
+    // "help [COMMAND]" is "[COMMAND] --help".
+    if (!options.words.empty() && options.words[0] == "help") {
+        options.words.erase(options.words.begin());
+        options.help = true;
     }
     if (options.words.empty()) {
         PrintUsage(options.help ? environment.out : environment.err);

@@ -4,24 +4,28 @@ set(CPACK_PACKAGE_NAME r7dashboard)
 set(CPACK_PACKAGE_VENDOR "Tarvel")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration tool for the Linkhold R7 gateway")
+# Debian shows the description as written: every line within 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Reads and changes the settings of a Linkhold R7 cellular and mesh-radio gateway attached\n"
-    "over USB, manages its Python programs, updates its firmware and backs up its configuration.\n"
-    "Includes r7sim, a simulated gateway for training, and a udev rule that gives the logged-in\n"
+    "Reads and changes the settings of a Linkhold R7 cellular and mesh-radio\n"
+    "gateway attached over USB, manages its Python programs, updates its firmware\n"
+    "and backs up its configuration. Includes r7ctl for scripts and Ansible, r7sim,\n"
+    "a simulated gateway for training, and a udev rule that gives the logged-in\n"
     "user access to the gateway's port.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(R7_PACKAGE_MAINTAINER "Tarvel <support@tarvel.com>"
-    CACHE STRING "The Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${R7_PACKAGE_MAINTAINER}")
-# Debian 12 names, written out rather than left to dpkg-shlibdeps, so that the
-# package builds the same without dpkg-dev. The Qt platform plugins come with libqt6gui6.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.34), libstdc++6 (>= 11), libgcc-s1 (>= 3.0), libqt6core6 (>= 6.4), \
-libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libxml2 (>= 2.9.14), libssl3 (>= 3.0)")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${R7_PACKAGE_HOMEPAGE}")
+# The package's own revision of this version: its changelog is changelog.Debian.gz.
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${R7_PACKAGE_RELEASE})
+# Depends come from the installed programs' NEEDED libraries (dpkg-shlibdeps, in
+# dpkg-dev), so that a library added to a program cannot be missing from the list. A
+# package the programs need for its files rather than a library is named in
+# CPACK_DEBIAN_PACKAGE_DEPENDS, to which CPack adds the libraries' packages.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/dist/postinst ${CMAKE_SOURCE_DIR}/dist/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

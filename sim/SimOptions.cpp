@@ -71,7 +71,8 @@ std::function<bool(const std::string&)> Faults(std::vector<ReplyFault>& target,
 }  // namespace
 
 const char* SimUsage() {
-    return "usage: r7sim [options]\n"
+    return "usage: r7sim [options]\n\n"
+           "Options:\n"
            "  --link PATH            publish the serial device at PATH\n"
            "                         (default $XDG_RUNTIME_DIR/r7sim, or /tmp/r7sim)\n"
            "  --transcript FILE      record every received byte\n"
@@ -114,7 +115,9 @@ const char* SimUsage() {
            "  --split-replies US     write every reply one byte per write, US microseconds apart\n"
            "  --oversize BYTES       pad XML replies to at least BYTES\n"
            "  --time-scale F         multiply every delay by F\n"
-           "  --idle-timeout MS      drop a document or upload that stalls (default 2000)\n";
+           "  --idle-timeout MS      drop a document or upload that stalls (default 2000)\n"
+           "  -h, --help             this text\n"
+           "  --version              the program's version\n";
 }
 
 bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {

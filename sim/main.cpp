@@ -41,6 +41,10 @@ int main(int argc, char** argv) {
         std::fputs(SimUsage(), stdout);
         return 0;
     }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("r7sim " R7_VERSION);
+        return 0;
+    }
     SimOptions options;
     std::string error;
     if (!ParseSimOptions(argc, argv, options, error)) {

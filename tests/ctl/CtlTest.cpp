@@ -108,7 +108,26 @@ TEST(CtlCommandLine, UsageErrorsExitTwoAndHelpExitsZero) {
     const CtlRun help = Ctl({"set", "--help"});
     EXPECT_EQ(help.status, kExitSuccess);
     EXPECT_NE(help.out.find("r7ctl set PATH=VALUE"), std::string::npos);
-    EXPECT_NE(Ctl({"--help"}).out.find("info [--json]"), std::string::npos);
+    const CtlRun list = Ctl({"help"});
+    EXPECT_EQ(list.status, kExitSuccess);
+    EXPECT_EQ(list.out, Ctl({"--help"}).out);
+    EXPECT_EQ(Ctl({"help", "set"}).out, help.out);
+    EXPECT_EQ(Ctl({"help", "frobnicate"}).status, kExitUsage);
+    EXPECT_NE(list.out.find("\n  info            show"), std::string::npos);
+    // Each command has its one line in the list, and every text fits 80 columns.
+    const std::string commands = list.out.substr(list.out.find("Commands:\n"));
+    std::istringstream listed(commands.substr(0, commands.find("\n\n")));
+    std::string line;
+    std::getline(listed, line);
+    int count = 0;
+    for (; std::getline(listed, line); ++count)
+        EXPECT_TRUE(line.size() > 19 && line[17] == ' ' && line[18] != ' ') << line;
+    EXPECT_GE(count, 20);
+    for (const std::string& text : {list.out, help.out, Ctl({"help", "python"}).out}) {
+        std::istringstream lines(text);
+        while (std::getline(lines, line))
+            EXPECT_LE(line.size(), 80u) << line;
+    }
 }
 
 TEST(CtlCommandLine, AssignmentKeepsIndexQualifiersInThePath) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -87,6 +88,11 @@ TEST_F(InstallTree, ProgramsRunFromThePrefixAndAnswerWithoutADisplay) {
         EXPECT_NE(wrong.output.find(help.output), std::string::npos) << wrong.output;
     }
 
+    for (const std::string program : {"r7ctl", "r7sim"}) {
+        const Result other = RunShell(Quote(Installed("bin/" + program).string()) + " --version");
+        EXPECT_EQ(other.output, program + " 1.0.20.0\n");
+    }
+
     EXPECT_TRUE(fs::is_regular_file(Installed("share/r7dashboard/sim/settings.xml")));
 }
 
@@ -117,6 +123,17 @@ TEST_F(InstallTree, DesktopEntryStartsTheProgramWithItsIconInEverySize) {
         const Result valid = RunShell("desktop-file-validate " + Quote(desktop.string()));
         EXPECT_EQ(valid.status, 0) << valid.output;
         EXPECT_EQ(valid.output, "") << "not even a hint";
+    }
+
+    // What software centres show: the entry it launches and a picture.
+    const fs::path metainfo = Installed("share/metainfo/com.tarvel.r7dashboard.metainfo.xml");
+    const std::string component = ReadFile(metainfo);
+    EXPECT_NE(component.find("<launchable type=\"desktop-id\">r7dashboard.desktop<"),
+              std::string::npos);
+    EXPECT_NE(component.find("<screenshot type=\"default\">"), std::string::npos);
+    if (HasTool("command -v appstreamcli")) {
+        const Result valid = RunShell("appstreamcli validate --no-net " + Quote(metainfo.string()));
+        EXPECT_EQ(valid.status, 0) << valid.output;
     }
 
     const std::string icon = entry.at("Icon");
@@ -221,19 +238,28 @@ TEST_F(InstallTree, UdevRuleGivesTheSeatEveryGatewayPortAndKeepsModemManagerAway
     EXPECT_FALSE(matchesAnyRule({{"ATTRS{idVendor}", "114f"}, {"ATTRS{idProduct}", "1234"}}));
 
     // The administrator's list becomes a rule of its own, without the lines
-    // that are not a whole pair.
+    // that are not a whole pair: an escaped line break writes no rule of its own,
+    // and a last line without its line feed still counts.
     const fs::path list = prefix.Path() / "gateways";
-    std::ofstream(list) << "# field units\n1BC7:0021  # bare modem\n1bc7\n";
+    std::ofstream(list) << "# field units\n1BC7:0021  # bare modem\n1bc7\n"
+                           "1bc7:0022\\nRUN+=\"/bin/sh\"\n2c7c:0125";
     const fs::path local = prefix.Path() / "70-r7dashboard-local.rules";
     const Result written = RunShell(Quote(Installed("sbin/r7dashboard-udev-rules").string()) + " " +
                                     Quote(list.string()) + " " + Quote(local.string()));
     EXPECT_EQ(written.status, 0) << written.output;
-    EXPECT_NE(written.output.find("left out: 1bc7"), std::string::npos) << written.output;
+    EXPECT_NE(written.output.find(":3: not a vendor:product pair, left out: 1bc7\n"),
+              std::string::npos)
+        << written.output;
+    EXPECT_NE(written.output.find(":4: not a vendor:product pair, left out: 1bc7:0022\\n"),
+              std::string::npos)
+        << written.output;
     const std::vector<UdevRule> listed = ParseRules(ReadFile(local));
-    ASSERT_EQ(listed.size(), 1u);
+    ASSERT_EQ(listed.size(), 2u);
     EXPECT_EQ(listed[0].matches.at("ATTRS{idVendor}"), "1bc7");
     EXPECT_EQ(listed[0].matches.at("ATTRS{idProduct}"), "0021");
-    EXPECT_EQ(listed[0].assignments, rules[0].assignments);
+    EXPECT_EQ(listed[1].matches.at("ATTRS{idVendor}"), "2c7c");
+    for (const UdevRule& rule : listed)
+        EXPECT_EQ(rule.assignments, rules[0].assignments);
 }
 
 }  // namespace
@@ -250,9 +276,20 @@ TEST_F(InstallTree, ManualPagesCompletionAndCopyrightDescribeTheInstalledProgram
         EXPECT_NE(roff.output.find(program + " 1.0.20.0"), std::string::npos) << roff.output;
         // The options come from the program's own help.
         EXPECT_NE(roff.output.find("\\-\\-port"), std::string::npos) << roff.output;
+        for (const char* section : {".SH DESCRIPTION\n", ".SH OPTIONS\n", ".SH \"EXIT STATUS\"\n",
+                                    ".SH FILES\n", ".SH ENVIRONMENT\n", ".SH EXAMPLES\n"})
+            EXPECT_NE(roff.output.find(section), std::string::npos) << program << ": " << section;
     }
+    // Each command with its arguments and its whole description, from the program itself.
     const Result r7ctl = RunShell("gzip -dc " + Quote(Installed("share/man/man1/r7ctl.1.gz")));
-    EXPECT_NE(r7ctl.output.find(".SH COMMANDS\n.nf\nports [\\-\\-json]\n"), std::string::npos);
+    EXPECT_NE(r7ctl.output.find(".SH COMMANDS\n.TP\n.B r7ctl ports [\\-\\-json]\nLists the "),
+              std::string::npos)
+        << r7ctl.output;
+    EXPECT_NE(r7ctl.output.find("so that a password stays out of the command line"),
+              std::string::npos);
+    const Result admin = RunShell(
+        "gzip -dc " + Quote(Installed("share/man/man8/r7dashboard-udev-rules.8.gz").string()));
+    EXPECT_NE(admin.output.find(".SH \"EXIT STATUS\"\n"), std::string::npos) << admin.output;
 
     const fs::path completion = Installed("share/bash-completion/completions/r7ctl");
     if (HasTool("test -f /usr/share/bash-completion/bash_completion")) {
@@ -266,8 +303,105 @@ TEST_F(InstallTree, ManualPagesCompletionAndCopyrightDescribeTheInstalledProgram
         EXPECT_TRUE(fs::is_regular_file(completion));
     }
 
+    // The guide F1 opens, with every picture it shows.
+    const fs::path guide = Installed("share/doc/r7dashboard/guide");
+    const QString page = QString::fromStdString(ReadFile(guide / "index.html"));
+    static const QRegularExpression picture(R"re(<img src="([^"]+)")re");
+    int pictures = 0;
+    for (auto match = picture.globalMatch(page); match.hasNext(); ++pictures) {
+        const std::string file = match.next().captured(1).toStdString();
+        EXPECT_FALSE(QImage(QString::fromStdString((guide / file).string())).isNull()) << file;
+    }
+    EXPECT_GE(pictures, 8);
+
     const std::string copyright = ReadFile(Installed("share/doc/r7dashboard/copyright"));
     EXPECT_TRUE(copyright.starts_with(
         "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"));
     EXPECT_NE(copyright.find("\nFiles: *\nCopyright: "), std::string::npos);
+}
+
+// The package a user installs: its fields, its programs' libraries, its maintainer
+// scripts and Debian's own checks.
+TEST(DebianPackage, DependsOnEveryLibraryItsProgramsNeedAndPassesLintian) {
+    TempDir out;
+    const Result made = RunShell(Quote(R7_CPACK_COMMAND) + " --config " +
+                                 Quote(std::string(R7_BUILD_DIR) + "/CPackConfig.cmake") + " -B " +
+                                 Quote(out.Path().string()));
+    ASSERT_EQ(made.status, 0) << made.output;
+    fs::path deb;
+    for (const auto& file : fs::directory_iterator(out.Path()))
+        if (file.path().extension() == ".deb")
+            deb = file.path();
+    ASSERT_FALSE(deb.empty()) << made.output;
+    const auto field = [&](const std::string& name) {
+        return RunShell("dpkg-deb -f " + Quote(deb.string()) + " " + name).output;
+    };
+    EXPECT_FALSE(field("Homepage").empty());
+    EXPECT_EQ(field("Recommends"), "bash-completion\n");
+    std::istringstream description(field("Description"));
+    for (std::string line; std::getline(description, line);)
+        EXPECT_LE(line.size(), 80u) << line;
+
+    // Every package Depends names, and every package those depend on in turn.
+    std::set<std::string> provided;
+    std::vector<std::string> pending = {field("Depends")};
+    static const QRegularExpression name(R"((?:^|[,|])\s*([a-z0-9][a-z0-9+.-]+))");
+    while (!pending.empty()) {
+        const QString list = QString::fromStdString(pending.back());
+        pending.pop_back();
+        for (auto match = name.globalMatch(list); match.hasNext();) {
+            const std::string package = match.next().captured(1).toStdString();
+            if (provided.insert(package).second)
+                pending.push_back(RunShell("dpkg-query -W -f='${Depends},${Pre-Depends}' " +
+                                           package + " 2>/dev/null || true")
+                                      .output);
+        }
+    }
+    const fs::path tree = out.Path() / "tree";
+    ASSERT_EQ(RunShell("dpkg-deb -x " + Quote(deb.string()) + " " + Quote(tree.string())).status,
+              0);
+    int elfFiles = 0;
+    for (const auto& file : fs::recursive_directory_iterator(tree)) {
+        if (!file.is_regular_file() || ReadFile(file.path()).substr(0, 4) !=
+                                           "\x7f"
+                                           "ELF")
+            continue;
+        ++elfFiles;
+        std::istringstream needed(RunShell("readelf -d " + Quote(file.path().string()) +
+                                           " | sed -n 's/.*(NEEDED).*\\[\\(.*\\)\\]/\\1/p'")
+                                      .output);
+        for (std::string library; std::getline(needed, library);) {
+            const std::string owners = RunShell("dpkg -S " + Quote("*/" + library)).output;
+            const bool depended = std::ranges::any_of(provided, [&](const std::string& package) {
+                return owners.starts_with(package + ":") ||
+                       owners.find("\n" + package + ":") != std::string::npos ||
+                       owners.find(", " + package + ":") != std::string::npos;
+            });
+            EXPECT_TRUE(depended) << file.path().filename() << " needs " << library << ", from "
+                                  << owners;
+        }
+    }
+    EXPECT_GE(elfFiles, 3);
+
+    // A purge takes the rule written from the administrator's list with it; a removal
+    // leaves it, as the list stays.
+    const fs::path control = out.Path() / "control";
+    ASSERT_EQ(RunShell("dpkg-deb -e " + Quote(deb.string()) + " " + Quote(control.string())).status,
+              0);
+    const fs::path root = out.Path() / "root";
+    const fs::path local = root / "etc/udev/rules.d/70-r7dashboard-local.rules";
+    fs::create_directories(local.parent_path());
+    std::ofstream(local) << "# written from the list\n";
+    const std::string postrm =
+        "DPKG_ROOT=" + Quote(root.string()) + " sh " + Quote((control / "postrm").string());
+    EXPECT_EQ(RunShell(postrm + " remove").status, 0);
+    EXPECT_TRUE(fs::exists(local));
+    EXPECT_EQ(RunShell(postrm + " purge").status, 0);
+    EXPECT_FALSE(fs::exists(local));
+
+    if (HasTool("command -v lintian")) {
+        const Result lintian = RunShell("lintian --fail-on error " + Quote(deb.string()));
+        EXPECT_EQ(lintian.status, 0) << lintian.output;
+        EXPECT_EQ(("\n" + lintian.output).find("\nE: "), std::string::npos) << lintian.output;
+    }
 }

@@ -2,15 +2,20 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
+#include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "app/BLPropertySheet.h"
+#include "app/UserGuide.h"
 #include "model/ConfigModel.h"
 #include "pages/PropertyPage.h"
 #include "tests/ui/FakePrompter.h"
@@ -249,6 +254,51 @@ TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
     EXPECT_TRUE(prompter.messages.empty());
     actions[0]->trigger();
     EXPECT_TRUE(sheet.isMinimized());
+}
+
+// F1 from a field of any page and Help > User Guide show the guide's first page; a
+// guide that is missing, or a desktop that cannot show it, is reported instead.
+TEST_F(PropertySheetTest, HelpKeyAndMenuOpenTheInstalledUserGuide) {
+    std::vector<QUrl> opened;
+    bool desktopShows = true;
+    UserGuide::Install(sheet, prompter, [&](const QUrl& page) {
+        opened.push_back(page);
+        return desktopShows;
+    });
+    sheet.show();
+    QApplication::setActiveWindow(&sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    sheet.SetActivePage(1);
+    auto* field = new QLineEdit(second);
+    field->show();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_F1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(opened[0].toLocalFile().toStdString()))
+        << opened[0].toString().toStdString();
+    const QList<QAction*> menus = sheet.findChild<QMenuBar*>()->actions();
+    QAction* guide = menus.last()->menu()->actions().value(0);
+    ASSERT_NE(guide, nullptr);
+    EXPECT_EQ(guide->text(), "&User Guide");
+    desktopShows = false;
+    guide->trigger();
+    EXPECT_EQ(opened.size(), 2u);
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_NE(prompter.warnings[0].text.find("could not be shown"), std::string::npos);
+
+    QWidget bare;
+    UserGuide::Install(
+        bare, prompter,
+        [&](const QUrl& page) {
+            opened.push_back(page);
+            return true;
+        },
+        "/nonexistent/guide/index.html");
+    bare.actions().value(0)->trigger();
+    EXPECT_EQ(opened.size(), 2u);
+    ASSERT_EQ(prompter.warnings.size(), 2u);
+    EXPECT_NE(prompter.warnings[1].text.find("/nonexistent/guide/index.html was not found"),
+              std::string::npos);
 }
 
 // A reload that never came (the query failed) keeps the edited values, and
