@@ -17,7 +17,6 @@
 #include "model/PowerLevel.h"
 #include "model/RadioSettingsCheck.h"
 #include "model/UnreadReport.h"
-#include "pages/PageHost.h"
 #include "transfer/RadioFirmwareUpdate.h"
 
 namespace {
@@ -79,7 +78,7 @@ QLineEdit* MeshletPage::AddSetting(QGridLayout* grid, const QString& label, cons
     grid->addWidget(edit, row, 1);
     if (!note.isEmpty())
         grid->addWidget(new QLabel(note, grid->parentWidget()), row, 2);
-    connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    WatchEdits(edit);
     return edit;
 }
 
@@ -121,7 +120,7 @@ void MeshletPage::BuildLayout() {
     powerLabel->setBuddy(powerLevelBox_);
     grid->addWidget(powerLabel, powerRow, 0);
     grid->addWidget(powerLevelBox_, powerRow, 1);
-    connect(powerLevelBox_, &QComboBox::activated, this, [this] { SetModified(true); });
+    WatchEdits(powerLevelBox_);
     joinTimeEdit_ =
         AddSetting(grid, QStringLiteral("Allows Join Time (NJ): "), QStringLiteral("joinTime"),
                    QStringLiteral("seconds (0-255. 255=always) "));
@@ -162,7 +161,7 @@ void MeshletPage::OnInitDialog() {
     powerLevelBox_->setCurrentIndex(0);
     ReadBothTrees();
     UpdateData(false);
-    SetModified(false);
+    TakeReportedValues();
 }
 
 void MeshletPage::ReadBothTrees() {
@@ -171,8 +170,6 @@ void MeshletPage::ReadBothTrees() {
 }
 
 bool MeshletPage::OnApply() {
-    if (!IsActivePage())
-        return true;
     UpdateData(true);
     const RadioSettingsEntry entry{extendedPanId_, discoverTimeout_, scanChannels_, scanDuration_,
                                    joinTime_};
@@ -183,11 +180,12 @@ bool MeshletPage::OnApply() {
         return false;
     }
     WriteSetting(table_, model_.RadioGroups());
-    SendToSheet(WM_APPLY_RADIO_CONFIGURATION);
-    SetModified(false);
+    return true;
+}
+
+void MeshletPage::OnApplied() {
     ReadSetting({}, table_, model_.RadioGroups());
     UpdateData(false);
-    return true;
 }
 
 QLineEdit* MeshletPage::FieldFor(RadioField field) const {
@@ -257,7 +255,9 @@ void MeshletPage::UpdateFirmware() {
     // The fields then show what the new firmware reports: nothing left to apply.
     if (result.outcome == RadioFirmwareOutcome::Installed) {
         ReadBothTrees();
-        SetModified(false);
+        UpdateData(false);
+        TakeReportedValues();
+        return;
     }
     UpdateData(false);
 }

@@ -30,6 +30,10 @@ ReplyRoute StateRoute(ConfigModel& model, UnreadReplies& unread) {
             }};
 }
 
+bool AnsweredWell(const CommandJob& job) {
+    return job.Answered() && job.GetStatus() == CommandJob::kSucceeded;
+}
+
 void NoteRefusal(const CommandJob& job, RefusedStep step, RefusedSteps& refused) {
     if (job.Refused() && std::ranges::find(refused, step) == refused.end())
         refused.push_back(step);
@@ -97,6 +101,7 @@ DeviceScriptResult RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& mod
     NoteRefusal(jobs[1], RefusedStep::Reboot, result.refused);
     RouteReplies(jobs, {SettingsRoute(model, result.unread), StateRoute(model, result.unread)},
                  result.unread);
+    result.back = AnsweredWell(jobs.back());
     return result;
 }
 
@@ -119,6 +124,7 @@ DeviceScriptResult RestoreConfiguration(ScriptRunner& runner, ConfigModel& model
     NoteRefusal(jobs[1], RefusedStep::Configuration, result.refused);
     NoteRefusal(jobs[2], RefusedStep::Reboot, result.refused);
     RouteReplies(jobs, {SettingsRoute(model, result.unread)}, result.unread);
+    result.back = AnsweredWell(jobs.back());
     return result;
 }
 

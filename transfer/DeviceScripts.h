@@ -37,6 +37,8 @@ struct DeviceScriptResult {
     UnreadReplies unread;  // replies read back that could not be read
     // The reboot command met silence: nothing says the gateway restarted.
     bool rebootUnanswered = false;
+    // The restarted gateway answered the last query of the script.
+    bool back = false;
 };
 
 // Restores the factory defaults, reboots the gateway and reads both the
