@@ -509,6 +509,10 @@ TEST_F(EndToEndTest, EveryFieldOnEveryPageIsNamedAndItsKeysDoNotClash) {
             QTest::keyClick(last, Qt::Key_Tab);
             EXPECT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()) &&
                         !page->isAncestorOf(QApplication::focusWidget()));
+            // Tab follows the buttons as they stand: Monitor... left of Refresh.
+            if (auto* monitor = page->findChild<QPushButton*>("monitor")) {
+                EXPECT_EQ(monitor->nextInFocusChain(), page->findChild<QPushButton*>("refresh"));
+            }
             // Escape and Enter belong to the fields; Ctrl+PageDown turns the
             // page even from a drop-down list.
             if (QWidget* field = FirstEditableField(page)) {
