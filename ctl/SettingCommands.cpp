@@ -17,6 +17,7 @@
 #include "model/ConfigApply.h"
 #include "model/ReplyText.h"
 #include "model/RequestDocuments.h"
+#include "model/SettingReadBack.h"
 #include "model/UnreadReport.h"
 
 namespace {
@@ -264,24 +265,26 @@ int SendChanges(CtlCall& call, GatewaySession& session, const std::vector<Change
 // What the gateway kept of each change, read back: only what really changed
 // is reported, and every value it did not keep fails the command.
 int ReadBack(CtlCall& call, xmlNodePtr groups, std::vector<Change>& changes) {
-    int status = kExitSuccess;
+    std::vector<SentSetting> sent;
+    for (const Change& change : changes)
+        sent.push_back({change.path, change.wanted});
+    const std::vector<KeptSetting> others = FindSettingsNotKept(groups, sent);
+    for (const KeptSetting& other : others) {
+        if (IsSecretPath(other.path))
+            call.environment.err << "r7ctl: the gateway did not keep the value given for "
+                                 << other.path << '\n';
+        else
+            call.environment.err << "r7ctl: the gateway kept " << other.path << '=' << other.kept
+                                 << ", not " << other.sent << '\n';
+    }
     std::vector<Change> kept;
     for (const Change& change : changes) {
         const std::string value = ReadSettingPath(groups, change.path).value_or("");
-        if (value != change.wanted) {
-            status = kExitRefused;
-            if (IsSecretPath(change.path))
-                call.environment.err << "r7ctl: the gateway did not keep the value given for "
-                                     << change.path << '\n';
-            else
-                call.environment.err << "r7ctl: the gateway kept " << change.path << '=' << value
-                                     << ", not " << change.wanted << '\n';
-        }
         if (value != change.old)
             kept.push_back({change.path, change.old, value});
     }
     changes = kept;
-    return status;
+    return others.empty() ? kExitSuccess : kExitRefused;
 }
 
 // Reads the gateway's settings and where they differ from `wanted`;

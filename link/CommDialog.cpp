@@ -98,5 +98,8 @@ void CommDialog::CopyProgress() {
 void CommDialog::Finish() {
     finished_ = true;
     CopyProgress();
+    // A wait that ended early, because the gateway was back, is complete.
+    if (!lostPort_)
+        progress_->setValue(progress_->maximum());
     accept();
 }

@@ -43,7 +43,7 @@ void RouteReplies(const JobList& jobs, const std::vector<ReplyRoute>& routes,
         }
         if (const std::optional<UnreadReply> cut = CutShortReply(job)) {
             unread.push_back(*cut);
-        } else if (job.GetStatus() != CommandJob::kFailed) {
+        } else if (job.GetStatus() != CommandJob::kFailed && job.Answered()) {
             route->take(job.GetResponse());
         }
     }

@@ -16,8 +16,9 @@ struct ReplyRoute {
     std::function<void(const std::string& response)> take;
 };
 
-// Walks a script that has run, in order: a failed job is passed over (its
-// reply is not worth loading), an empty command ends the walk, and each reply
+// Walks a script that has run, in order: a failed job, or one met only with
+// silence, is passed over (its empty reply is no tree of the gateway's, and
+// loading it would drop the one held), an empty command ends the walk, and each reply
 // goes to the first route whose marker its command contains. A routed reply
 // that was cut short is noted in `unread` instead, as the gateway did answer.
 void RouteReplies(const JobList& jobs, const std::vector<ReplyRoute>& routes,

@@ -129,12 +129,15 @@ void MainPage::BuildLayout() {
     connectionLayout->addLayout(lamps);
     connectionLayout->addWidget(linkRows);
 
-    auto* refresh = new QPushButton(QStringLiteral("Refresh"), this);
-    connect(refresh, &QPushButton::clicked, this, &MainPage::Refresh);
+    // Made in the order they stand, which is the Tab order. Refresh chooses its
+    // key first: the page's labels would leave it none.
     monitorButton_ = new QPushButton(QStringLiteral("Monitor..."), this);
     monitorButton_->setObjectName(QStringLiteral("monitor"));
     monitorButton_->setEnabled(monitorPort_ != nullptr);
     connect(monitorButton_, &QPushButton::clicked, this, &MainPage::OpenMonitor);
+    auto* refresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    refresh->setObjectName(QStringLiteral("refresh"));
+    connect(refresh, &QPushButton::clicked, this, &MainPage::Refresh);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
     buttonRow->addWidget(monitorButton_);

@@ -17,7 +17,6 @@
 #include "model/PowerLevel.h"
 #include "model/RadioSettingsCheck.h"
 #include "model/UnreadReport.h"
-#include "pages/PageHost.h"
 #include "transfer/RadioFirmwareUpdate.h"
 
 namespace {
@@ -80,7 +79,7 @@ QLineEdit* MeshletPage::AddSetting(QGridLayout* grid, const QString& label, cons
     grid->addWidget(edit, row, 1);
     if (!note.isEmpty())
         grid->addWidget(new QLabel(note, grid->parentWidget()), row, 2);
-    connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    WatchEdits(edit);
     return edit;
 }
 
@@ -122,7 +121,7 @@ void MeshletPage::BuildLayout() {
     powerLabel->setBuddy(powerLevelBox_);
     grid->addWidget(powerLabel, powerRow, 0);
     grid->addWidget(powerLevelBox_, powerRow, 1);
-    connect(powerLevelBox_, &QComboBox::activated, this, [this] { SetModified(true); });
+    WatchEdits(powerLevelBox_);
     joinTimeEdit_ =
         AddSetting(grid, QStringLiteral("Allows Join Time (NJ): "), QStringLiteral("joinTime"),
                    QStringLiteral("seconds (0-255. 255=always) "));
@@ -163,7 +162,7 @@ void MeshletPage::OnInitDialog() {
     powerLevelBox_->setCurrentIndex(0);
     ReadBothTrees();
     UpdateData(false);
-    SetModified(false);
+    TakeReportedValues();
 }
 
 void MeshletPage::ReadBothTrees() {
@@ -181,8 +180,6 @@ RadioSettingsEntry MeshletPage::Entry() const {
 }
 
 bool MeshletPage::OnApply() {
-    if (!IsActivePage())
-        return true;
     UpdateData(true);
     if (const auto problem = CheckRadioSettingChanges(Entry(), stored_)) {
         prompter_.Warn("Error", problem->message, {}, MessageKind::Error);
@@ -190,11 +187,12 @@ bool MeshletPage::OnApply() {
         return false;
     }
     WriteSetting(table_, model_.RadioGroups());
-    SendToSheet(WM_APPLY_RADIO_CONFIGURATION);
-    SetModified(false);
+    return true;
+}
+
+void MeshletPage::OnApplied() {
     ReadRadioTree();
     UpdateData(false);
-    return true;
 }
 
 QLineEdit* MeshletPage::FieldFor(RadioField field) const {
@@ -266,8 +264,11 @@ void MeshletPage::UpdateFirmware() {
     // still to be applied.
     if (result.outcome == RadioFirmwareOutcome::Installed && result.radioReread) {
         ReadBothTrees();
-        SetModified(false);
-    } else if (result.outcome == RadioFirmwareOutcome::Installed) {
+        UpdateData(false);
+        TakeReportedValues();
+        return;
+    }
+    if (result.outcome == RadioFirmwareOutcome::Installed) {
         ReadSetting({}, identityTable_, model_.StateGroups());
     }
     UpdateData(false);

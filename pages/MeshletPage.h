@@ -5,6 +5,7 @@
 
 #include "model/RadioSettingsCheck.h"
 #include "model/SettingBinding.h"
+#include "pages/PageHost.h"
 #include "pages/PropertyPage.h"
 
 class ConfigModel;
@@ -25,6 +26,8 @@ public:
     MeshletPage(ConfigModel& model, ScriptRunner& runner, UploadRunner& uploader,
                 Prompter& prompter, QWidget* parent = nullptr);
 
+    QEvent::Type ApplyRequest() const override { return WM_APPLY_RADIO_CONFIGURATION; }
+
     // The two buttons of the firmware group.
     void Browse();
     void UpdateFirmware();
@@ -32,6 +35,7 @@ public:
 protected:
     void OnInitDialog() override;
     bool OnApply() override;
+    void OnApplied() override;
     bool DoDataExchange(bool save) override;
 
 private:

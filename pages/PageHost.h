@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QEvent>
+#include <QString>
 
 class PropertyPage;
 
-// The two requests by which a page asks the sheet to send an edited document to
-// the gateway and read it back. They run synchronously: the page re-reads its
-// values once the request returns.
+// The two requests by which the sheet sends an edited document to the gateway
+// and reads it back (a page names its own with ApplyRequest). They run
+// synchronously.
 inline constexpr QEvent::Type WM_APPLY_CONFIGURATION =
     static_cast<QEvent::Type>(QEvent::User + 100);
 inline constexpr QEvent::Type WM_APPLY_RADIO_CONFIGURATION =
@@ -17,8 +18,8 @@ inline constexpr QEvent::Type WM_APPLY_RADIO_CONFIGURATION =
 class PageHost {
 public:
     virtual PropertyPage* ActivePage() const = 0;
-    // Runs one of the apply requests above and returns when it has run.
-    virtual void RunPageRequest(QEvent::Type type) = 0;
+    // Tells how an operation ended, on the window's status line.
+    virtual void ShowStatus(const QString& text) = 0;
 
 protected:
     ~PageHost() = default;

@@ -8,7 +8,6 @@
 #include "model/ConfigModel.h"
 #include "pages/ChoiceList.h"
 #include "pages/GroupFrame.h"
-#include "pages/PageHost.h"
 
 namespace {
 
@@ -22,7 +21,7 @@ SettingsPage::SettingsPage(const QString& title, ConfigModel& model, QWidget* pa
     : PropertyPage(title, parent), model_(model) {}
 
 SettingBinding& SettingsPage::BindText(std::string path, std::string& value, QLineEdit* edit) {
-    connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    WatchEdits(edit);
     SettingBinding& row = AddRow(std::move(path), kTextSetting, AddControl(edit));
     row.text = &value;
     return row;
@@ -30,7 +29,7 @@ SettingBinding& SettingsPage::BindText(std::string path, std::string& value, QLi
 
 SettingBinding& SettingsPage::BindChoice(std::string path, std::string& value,
                                          const std::string& choices, ChoiceList* list) {
-    connect(list, &ChoiceList::activated, this, [this] { SetModified(true); });
+    WatchEdits(list);
     SettingBinding& row = AddRow(std::move(path), kTextSetting | kComboSetting, AddControl(list));
     row.text = &value;
     row.choices = &choices;
@@ -58,7 +57,7 @@ int SettingsPage::AddControl(QWidget* control) {
 }
 
 int SettingsPage::AddControl(QCheckBox* box) {
-    connect(box, &QCheckBox::clicked, this, [this] { SetModified(true); });
+    WatchEdits(box);
     return AddControl(static_cast<QWidget*>(box));
 }
 
@@ -98,23 +97,26 @@ void SettingsPage::OnInitDialog() {
     HideAll();
     ReadSettings();
     UpdateData(false);
-    SetModified(false);
+    TakeReportedValues();
 }
 
 void SettingsPage::OnSetActive() {
+    // Edits not yet applied stay until they are applied or discarded.
+    if (IsModified())
+        return;
     ReadSettings();
     UpdateData(false);
+    TakeReportedValues();
 }
 
 bool SettingsPage::OnApply() {
-    if (!IsActivePage())
-        return true;
-    WriteSetting(table_, model_.SettingsGroups());
-    SendToSheet(WM_APPLY_CONFIGURATION);
-    SetModified(false);
+    NoteSent(WriteChangedSettings(table_, model_.SettingsGroups()));
+    return true;
+}
+
+void SettingsPage::OnApplied() {
     ReadSettings();
     UpdateData(false);
-    return true;
 }
 
 void SettingsPage::FillChoiceLists() {

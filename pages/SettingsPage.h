@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/SettingBinding.h"
+#include "pages/PageHost.h"
 #include "pages/PropertyPage.h"
 
 class ChoiceList;
@@ -19,9 +20,8 @@ class QLineEdit;
 // An editing page over the settings tree that shows only what the gateway
 // reported: every control starts hidden, reading the binding table reveals the
 // controls whose settings exist, and the labels and frames that belong to a
-// control follow it. Apply writes the table into the tree and has the sheet
-// send it, only while this is the active page, then shows what the gateway
-// reports back.
+// control follow it. Apply writes the table into the tree for the sheet to
+// send, then the page shows what the gateway reports back.
 class SettingsPage : public PropertyPage {
     Q_OBJECT
 
@@ -57,7 +57,12 @@ protected:
     void OnInitDialog() override;
     void OnSetActive() override;
     bool OnApply() override;
+    void OnApplied() override;
 
+public:
+    QEvent::Type ApplyRequest() const override { return WM_APPLY_CONFIGURATION; }
+
+protected:
     static void ExchangeCheck(bool save, QCheckBox* box, int& value);
     static void ExchangeChoice(bool save, ChoiceList* list, std::string& value);
 

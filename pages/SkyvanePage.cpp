@@ -142,7 +142,7 @@ QLineEdit* SkyvanePage::AddNumberField(const QString& name, QWidget* frame) {
     field->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
     field->setMaximumWidth(field->fontMetrics().averageCharWidth() * kNumberChars);
-    connect(field, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    WatchEdits(field);
     return field;
 }
 

@@ -30,6 +30,10 @@ ReplyRoute StateRoute(ConfigModel& model, UnreadReplies& unread) {
             }};
 }
 
+bool AnsweredWell(const CommandJob& job) {
+    return job.Answered() && job.GetStatus() == CommandJob::kSucceeded;
+}
+
 void NoteRefusal(const CommandJob& job, RefusedStep step, RefusedSteps& refused) {
     if (job.Refused() && std::ranges::find(refused, step) == refused.end())
         refused.push_back(step);
@@ -112,6 +116,7 @@ DeviceScriptResult RestoreFactoryDefaults(ScriptRunner& runner, ConfigModel& mod
     NoteReboot(jobs[1], result);
     RouteReplies(jobs, {SettingsRoute(model, result.unread), StateRoute(model, result.unread)},
                  result.unread);
+    result.back = AnsweredWell(jobs.back());
     return result;
 }
 
@@ -134,6 +139,7 @@ DeviceScriptResult RestoreConfiguration(ScriptRunner& runner, ConfigModel& model
     NoteRefusal(jobs[1], RefusedStep::Configuration, result.refused);
     NoteReboot(jobs[2], result);
     RouteReplies(jobs, {SettingsRoute(model, result.unread)}, result.unread);
+    result.back = AnsweredWell(jobs.back());
     return result;
 }
 

@@ -39,6 +39,8 @@ struct DeviceScriptResult {
     bool rebootUnanswered = false;
     // The port went away after the reboot command: the gateway restarted.
     bool restarted = false;
+    // The restarted gateway answered the last query of the script.
+    bool back = false;
 };
 
 // Restores the factory defaults, reboots the gateway and reads both the

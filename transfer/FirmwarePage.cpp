@@ -5,13 +5,17 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <filesystem>
 
+#include "link/Clock.h"
 #include "link/Prompter.h"
 #include "model/ConfigModel.h"
 #include "model/UnreadReport.h"
 #include "transfer/DeviceScripts.h"
+#include "transfer/TimedScriptRunner.h"
 
 namespace {
 
@@ -30,7 +34,8 @@ FirmwarePage::FirmwarePage(ConfigModel& model, ScriptRunner& runner, UploadRunne
       model_(model),
       runner_(runner),
       uploader_(uploader),
-      prompter_(prompter) {
+      prompter_(prompter),
+      clock_(&Clock::System()) {
     table_ = {
         TextBinding("device_info/product", &productModel_),
         TextBinding("device_info/firmwaresoftrevstr", &firmwareVersion_),
@@ -63,7 +68,7 @@ void FirmwarePage::BuildLayout() {
 
     auto* update = new QPushButton(QStringLiteral("Update"), group);
     update->setObjectName(QStringLiteral("update"));
-    // Enter belongs to the sheet's OK: it must not start an update again.
+    // Enter in a field must never start an update.
     update->setAutoDefault(false);
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &FirmwarePage::Browse);
@@ -110,14 +115,37 @@ void FirmwarePage::Browse() {
     UpdateData(false);
 }
 
+// A missing or unreadable file is left to the update's own first message.
+bool FirmwarePage::ConfirmInstall() {
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(firmwareFile_, error);
+    if (firmwareFile_.empty() || error)
+        return true;
+    const QString size = QLocale::c().formattedDataSize(static_cast<qint64>(bytes));
+    return prompter_.Confirm("Firmware Update",
+                             "Install " + firmwareFile_ + " (" + size.toStdString() +
+                                 ") in place of firmware " + firmwareVersion_ +
+                                 "? The R7 restarts.",
+                             "Install");
+}
+
 void FirmwarePage::Update() {
     UpdateData(true);
+    if (!ConfirmInstall())
+        return;
+    TimedScriptRunner timed(runner_, *clock_);
     const FirmwareUpdateResult result =
-        UpdateFirmware(runner_, uploader_, prompter_, model_, firmwareFile_);
+        UpdateFirmware(timed, uploader_, prompter_, model_, firmwareFile_);
     if (result.outcome == FirmwareUpdateOutcome::NotSent)
         return;
     ShowState();
     ReportUnreadReplies(prompter_, result.unread);
+    // The install's script is the last one run: it ends when the restarted
+    // gateway answered.
+    if (result.outcome == FirmwareUpdateOutcome::Installed && result.unread.empty())
+        ShowStatus(QStringLiteral("Firmware %1 installed; the R7 restarted in %2 s")
+                       .arg(QString::fromStdString(firmwareVersion_))
+                       .arg(timed.LastRunSeconds()));
     if (result.outcome == FirmwareUpdateOutcome::Refused)
         prompter_.Warn("Error", "Firmware Upgrade failed.", {}, MessageKind::Error);
     // The boxes still show the state from before the install.

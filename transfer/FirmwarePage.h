@@ -5,6 +5,7 @@
 #include "model/SettingBinding.h"
 #include "pages/PropertyPage.h"
 
+class Clock;
 class ConfigModel;
 class Prompter;
 class QLineEdit;
@@ -12,15 +13,19 @@ class ScriptRunner;
 class UploadRunner;
 
 // "Firmware Update": the gateway's model and firmware version, and the update
-// from an image file on the PC. The image is uploaded and its digest checked;
-// then the gateway installs it and restarts, and the page shows what the
-// restarted gateway reports. No question is asked before the update starts.
+// from an image file on the PC. The user confirms the file and the version it
+// replaces; the image is uploaded and its digest checked; then the gateway
+// installs it and restarts, and the page shows what the restarted gateway
+// reports and, on the status line, how long the restart took.
 class FirmwarePage : public PropertyPage {
     Q_OBJECT
 
 public:
     FirmwarePage(ConfigModel& model, ScriptRunner& runner, UploadRunner& uploader,
                  Prompter& prompter, QWidget* parent = nullptr);
+
+    // How long the restart takes is measured on this clock.
+    void SetClock(Clock& clock) { clock_ = &clock; }
 
     // The button handlers.
     void Browse();
@@ -34,11 +39,13 @@ protected:
 private:
     void BuildLayout();
     void ShowState();
+    bool ConfirmInstall();
 
     ConfigModel& model_;
     ScriptRunner& runner_;
     UploadRunner& uploader_;
     Prompter& prompter_;
+    Clock* clock_;
     BindingTable table_;
 
     std::string productModel_;

@@ -10,11 +10,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
 
 #include "link/Prompter.h"
 #include "model/ConfigModel.h"
 #include "model/ReplyText.h"
-#include "pages/PageHost.h"
 
 namespace {
 
@@ -36,6 +38,13 @@ QPushButton* AddButton(const QString& caption, QWidget* parent, QBoxLayout* row)
     button->setObjectName(caption);
     row->addWidget(button);
     return button;
+}
+
+std::string NameList(const std::vector<GatewayFile>& files) {
+    std::string names;
+    for (const GatewayFile& file : files)
+        names += (names.empty() ? "" : ", ") + file.name;
+    return names;
 }
 
 QFont ListFont() {
@@ -84,14 +93,12 @@ void PythonPage::BuildLayout() {
     enable_ = new QCheckBox(autoStart);
     enable_->setObjectName(QStringLiteral("enable"));
     enable_->hide();
-    connect(enable_, &QCheckBox::clicked, this, [this] {
-        UpdateData(true);
-        SetModified(true);
-    });
+    connect(enable_, &QCheckBox::clicked, this, [this] { UpdateData(true); });
+    WatchEdits(enable_);
     command_ = new QLineEdit(autoStart);
     command_->setObjectName(QStringLiteral("commandLine"));
     command_->hide();
-    connect(command_, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    WatchEdits(command_);
     auto* autoStartLayout = new QGridLayout(autoStart);
     autoStartLayout->addWidget(
         new QLabel(QStringLiteral("Specify a python program to be run when the device boots."),
@@ -151,23 +158,26 @@ void PythonPage::ReadTable() {
 void PythonPage::OnInitDialog() {
     ReadTable();
     ShowFiles(ListPythonFiles(runner_).value_or(std::vector<GatewayFile>{}));
-    SetModified(false);
+    TakeReportedValues();
 }
 
 void PythonPage::OnSetActive() {
+    // Edits not yet applied stay until they are applied or discarded.
+    if (IsModified())
+        return;
     ReadTable();
     UpdateData(false);
+    TakeReportedValues();
 }
 
 bool PythonPage::OnApply() {
-    if (!IsActivePage())
-        return true;
-    WriteSetting(table_, model_.SettingsGroups());
-    SendToSheet(WM_APPLY_CONFIGURATION);
-    SetModified(false);
+    NoteSent(WriteChangedSettings(table_, model_.SettingsGroups()));
+    return true;
+}
+
+void PythonPage::OnApplied() {
     ReadTable();
     UpdateData(false);
-    return true;
 }
 
 bool PythonPage::DoDataExchange(bool save) {
@@ -220,6 +230,13 @@ void PythonPage::Upload() {
         UploadPythonProgram(runner_, uploader_, prompter_, uploadFile_);
     if (result.files)
         ShowFiles(*result.files);
+    if (!result.verified)
+        return;
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(uploadFile_, error);
+    ShowStatus(QStringLiteral("%1 uploaded and verified (%2 bytes)")
+                   .arg(QString::fromStdString(std::filesystem::path(uploadFile_).filename()))
+                   .arg(bytes));
 }
 
 void PythonPage::Download() {
@@ -229,6 +246,21 @@ void PythonPage::Download() {
 
 void PythonPage::Delete() {
     UpdateData(true);
-    ShowFiles(
-        DeletePythonFiles(runner_, prompter_, CheckedFiles()).value_or(std::vector<GatewayFile>{}));
+    const std::vector<GatewayFile> checked = CheckedFiles();
+    if (!checked.empty() &&
+        !prompter_.Confirm("Delete", "Delete " + NameList(checked) + " from the R7?", "Delete"))
+        return;
+    const std::optional<std::vector<GatewayFile>> left =
+        DeletePythonFiles(runner_, prompter_, checked);
+    ShowFiles(left.value_or(std::vector<GatewayFile>{}));
+    if (!left)
+        return;
+    // Gone from the list read afterwards: the gateway confirmed the delete.
+    std::vector<GatewayFile> deleted;
+    std::ranges::copy_if(checked, std::back_inserter(deleted), [&left](const GatewayFile& file) {
+        return std::ranges::none_of(
+            *left, [&file](const GatewayFile& kept) { return kept.name == file.name; });
+    });
+    if (!deleted.empty())
+        ShowStatus(QString::fromStdString(NameList(deleted) + " deleted"));
 }

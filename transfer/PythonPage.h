@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/SettingBinding.h"
+#include "pages/PageHost.h"
 #include "pages/PropertyPage.h"
 #include "transfer/PythonFiles.h"
 
@@ -28,6 +29,7 @@ public:
 
     // The files whose lines are checked, top to bottom, with their full names.
     std::vector<GatewayFile> CheckedFiles() const;
+    QEvent::Type ApplyRequest() const override { return WM_APPLY_CONFIGURATION; }
 
     // The button handlers.
     void Browse();
@@ -39,6 +41,7 @@ protected:
     void OnInitDialog() override;
     void OnSetActive() override;
     bool OnApply() override;
+    void OnApplied() override;
     bool DoDataExchange(bool save) override;
 
 private:

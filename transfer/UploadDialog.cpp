@@ -89,9 +89,12 @@ void UploadDialog::StepProgress() {
 void UploadDialog::BytesSent(std::uint64_t sent, std::uint64_t total) {
     const std::uint64_t percent = total == 0 ? 100 : sent * 100 / total;
     calls_.Post(
-        [this,
-         text = QStringLiteral("%1 of %2 bytes sent (%3%)").arg(sent).arg(total).arg(percent)] {
+        [this, text = QStringLiteral("%1 of %2 bytes sent (%3%)").arg(sent).arg(total).arg(percent),
+         whole = sent == total] {
             bytes_->setText(text);
+            // The bar counts steps besides the bytes; it ends with the text.
+            if (whole)
+                progress_->setValue(progress_->maximum());
         });
 }
 

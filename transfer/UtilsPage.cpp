@@ -7,18 +7,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "link/Clock.h"
 #include "link/Prompter.h"
 #include "model/ConfigModel.h"
 #include "transfer/ConfigBackup.h"
 #include "transfer/DeviceScripts.h"
+#include "transfer/TimedScriptRunner.h"
 
 namespace {
 
 QPushButton* AddButton(const QString& caption, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    // Enter belongs to the sheet's OK: a focused button must not turn it into
-    // a factory reset or a reboot.
+    // Enter in a field must never turn into a factory reset or a reboot.
     button->setAutoDefault(false);
     return button;
 }
@@ -35,13 +36,20 @@ void Report(Prompter& prompter, Problem problem, const std::string& details) {
     prompter.Warn(text.caption, text.text, details);
 }
 
+// A script that went through: nothing refused, the gateway back and read.
+bool WentThrough(const DeviceScriptResult& result) {
+    return result.refused.empty() && result.unread.empty() && !result.rebootUnanswered &&
+           result.back;
+}
+
 }  // namespace
 
 UtilsPage::UtilsPage(ConfigModel& model, ScriptRunner& runner, Prompter& prompter, QWidget* parent)
     : PropertyPage(QStringLiteral("Utilities"), parent),
       model_(model),
       runner_(runner),
-      prompter_(prompter) {
+      prompter_(prompter),
+      clock_(&Clock::System()) {
     BuildLayout();
 }
 
@@ -111,6 +119,16 @@ bool UtilsPage::DoDataExchange(bool save) {
     return true;
 }
 
+template <typename Script>
+void UtilsPage::RunRestart(const QString& done, Script&& script) {
+    TimedScriptRunner timed(runner_, *clock_);
+    const DeviceScriptResult result = script(timed);
+    ReportDeviceScript(prompter_, result);
+    if (WentThrough(result))
+        ShowStatus(
+            QStringLiteral("%1; the R7 restarted in %2 s").arg(done).arg(timed.LastRunSeconds()));
+}
+
 void UtilsPage::RestoreFactoryDefaults() {
     // One click next to the backup's "Restore" would otherwise erase every
     // setting with no way back.
@@ -119,7 +137,8 @@ void UtilsPage::RestoreFactoryDefaults() {
                            "erased and the R7 will reboot.",
                            "Restore"))
         return;
-    ReportDeviceScript(prompter_, ::RestoreFactoryDefaults(runner_, model_));
+    RunRestart(QStringLiteral("Factory default settings restored"),
+               [this](ScriptRunner& runner) { return ::RestoreFactoryDefaults(runner, model_); });
 }
 
 void UtilsPage::Backup() {
@@ -130,7 +149,9 @@ void UtilsPage::Backup() {
     const BackupResult result = WriteBackup(model_.SettingsDocument(), path);
     if (result.problem != BackupResult::Problem::None) {
         Report(prompter_, result.problem, result.details);
+        return;
     }
+    ShowStatus(QStringLiteral("Backup saved to ") + QString::fromStdString(path));
 }
 
 void UtilsPage::Browse() {
@@ -150,9 +171,22 @@ void UtilsPage::RestoreFromFile() {
         Report(prompter_, file.problem, file.details);
         return;
     }
-    ReportDeviceScript(prompter_, RestoreConfiguration(runner_, model_, file.request));
+    if (!prompter_.Confirm(
+            "Restore From File",
+            "Replace every setting of the R7 with " + restorePath_ + " and restart it?", "Restore"))
+        return;
+    RunRestart(QStringLiteral("Settings restored from ") + QString::fromStdString(restorePath_),
+               [this, &file](ScriptRunner& runner) {
+                   return RestoreConfiguration(runner, model_, file.request);
+               });
 }
 
 void UtilsPage::Reboot() {
-    ReportDeviceScript(prompter_, RebootDevice(runner_));
+    if (!prompter_.Confirm("Reboot", "Reboot the R7 now? It is out of reach while it restarts.",
+                           "Reboot"))
+        return;
+    const DeviceScriptResult result = RebootDevice(runner_);
+    ReportDeviceScript(prompter_, result);
+    if (result.refused.empty() && !result.rebootUnanswered)
+        ShowStatus(QStringLiteral("The R7 is restarting"));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "FakeScriptRunner.h"
@@ -123,14 +124,28 @@ TEST_F(EditedSettings, SendsTheEditedTreeAndReloadsTheGatewaysAnswer) {
     EXPECT_EQ(ReadText(model.SettingsGroups(), "mobile_simple/apn"), "gateway");
 }
 
+// A query that failed, or that met only silence (no reply, nothing to load),
+// keeps the edited tree.
 TEST_F(EditedSettings, FailedQueryKeepsTheEditedTree) {
-    FakeScriptRunner runner([](CommandJob& job) {
-        job.SetResponse(SettingsReply("partial"));
-        job.SetStatus(job.GetCommand() == kSettingsQuery ? CommandJob::kFailed
-                                                         : CommandJob::kSucceeded);
-    });
-    EXPECT_FALSE(ApplyConfiguration(runner, model).reloaded);
-    EXPECT_EQ(ReadText(model.SettingsGroups(), "mobile_simple/apn"), "edited");
+    const std::function<void(CommandJob&)> queryFates[] = {
+        [](CommandJob& job) {
+            job.SetResponse(SettingsReply("partial"));
+            job.SetStatus(CommandJob::kFailed);
+        },
+        [](CommandJob& job) { job.SetStatus(CommandJob::kSucceeded); },
+    };
+    for (const auto& fate : queryFates) {
+        FakeScriptRunner runner([&fate](CommandJob& job) {
+            if (job.GetCommand() == kSettingsQuery)
+                fate(job);
+            else
+                Answer(job, "OK");
+        });
+        const ApplyResult result = ApplyConfiguration(runner, model);
+        EXPECT_FALSE(result.reloaded);
+        EXPECT_TRUE(result.unread.empty());
+        EXPECT_EQ(ReadText(model.SettingsGroups(), "mobile_simple/apn"), "edited");
+    }
 }
 
 TEST(ConfigApplyTest, RadioTreeIsSentWithoutWaiting) {

@@ -166,7 +166,7 @@ constexpr char kBand[] = "mobile_simple/mobile_gsm_band";
 
 }  // namespace
 
-TEST_F(ConfigPagesTest, MobileEditsReachTheGatewayOnlyFromTheMobilePage) {
+TEST_F(ConfigPagesTest, MobileEditsReachTheGatewayFromAnyPage) {
     Start();
     EXPECT_EQ(Find<ChoiceList>(mobile, kBand)->currentText(), "850/1900 MHz (North America)");
     EXPECT_EQ(Find<ChoiceList>(mobile, kBand)->count(), 7);
@@ -174,16 +174,25 @@ TEST_F(ConfigPagesTest, MobileEditsReachTheGatewayOnlyFromTheMobilePage) {
     Type(mobile, "mobile_simple/apn", "first.apn");
     EXPECT_TRUE(mobile->IsModified());
 
-    // Applied while another page is active: that page sends the document,
-    // without this page's edit.
+    // A visit to another page keeps the edit; a box ticked twice there is no
+    // change.
     ASSERT_TRUE(sheet->SetActivePage(kRemote));
+    ASSERT_TRUE(sheet->SetActivePage(kMobile));
+    EXPECT_EQ(Text(mobile, "mobile_simple/apn"), "first.apn");
+    ASSERT_TRUE(sheet->SetActivePage(kRemote));
+    QCheckBox* box = remote->findChildren<QCheckBox*>().at(0);
+    box->click();
+    EXPECT_TRUE(remote->IsModified());
+    box->click();
+    EXPECT_FALSE(remote->IsModified());
+
+    // Applied while another page is active: the document carries the edit.
     ASSERT_TRUE(sheet->ApplyPages());
     ASSERT_EQ(SentDocuments().size(), 1u);
-    EXPECT_EQ(ValueAfter(SentDocuments()[0], "<mobile_simple>", "apn"),
-              "internet.linkhold.example");
+    EXPECT_EQ(ValueAfter(SentDocuments()[0], "<mobile_simple>", "apn"), "first.apn");
 
     ASSERT_TRUE(sheet->SetActivePage(kMobile));
-    EXPECT_EQ(Text(mobile, "mobile_simple/apn"), "internet.linkhold.example");
+    EXPECT_EQ(Text(mobile, "mobile_simple/apn"), "first.apn");
     EXPECT_FALSE(mobile->IsModified());
     Choose(mobile, kBand, "900/1900 MHz");
     EXPECT_TRUE(mobile->IsModified());
@@ -207,8 +216,9 @@ TEST_F(ConfigPagesTest, ApplyOfAValueTooLongToReadBackSendsNothing) {
     auto* apn = Find<QLineEdit>(mobile, "mobile_simple/apn");
     apn->setText(QString(20000, QLatin1Char('&')));
     emit apn->textEdited(apn->text());
-    ASSERT_TRUE(sheet->ApplyPages());
+    EXPECT_FALSE(sheet->ApplyPages());
     EXPECT_TRUE(SentDocuments().empty());
+    EXPECT_TRUE(mobile->IsModified()) << "the discard question still protects the value";
     ASSERT_EQ(prompter.warnings.size(), 1u);
     EXPECT_NE(prompter.warnings[0].text.find("nothing was sent"), std::string::npos);
 }

@@ -127,22 +127,27 @@ TEST_F(RadioStartUpTest, MeshletTabRefusesAppliesAndUpdatesTheRadioFirmware) {
         ASSERT_TRUE(sheet.SetActivePage(index));
         PropertyPage* page = sheet.Page(index);
         const auto edit = [page](const char* name) { return page->findChild<QLineEdit*>(name); };
+        // As typing does.
+        const auto type = [&edit](const char* name, const QString& text) {
+            edit(name)->setText(text);
+            edit(name)->setModified(true);
+            emit edit(name)->textEdited(text);
+        };
         versionBefore = edit("firmwareVersion")->text();
 
-        edit("scanDuration")->setText("9");
-        edit("scanDuration")->setModified(true);  // as typing does
+        type("scanDuration", "9");
         EXPECT_FALSE(sheet.ApplyPages());
         refusedFocus = sheet.focusWidget()->objectName();
 
-        edit("scanDuration")->setText("5");
-        edit("extendedPanId")->setText("0xAB");
-        edit("nodeId")->setText("north mast");
+        type("scanDuration", "5");
+        type("extendedPanId", "0xAB");
+        type("nodeId", "north mast");
         EXPECT_TRUE(sheet.ApplyPages());
         panId = edit("extendedPanId")->text();
         joinTime = edit("joinTime")->text();
         nodeId = edit("nodeId")->text();
 
-        edit("extendedPanId")->setText("0");
+        type("extendedPanId", "0");
         EXPECT_TRUE(sheet.ApplyPages()) << "0 asks for a random extended PAN ID";
         randomPanId = edit("extendedPanId")->text();
 

@@ -53,7 +53,9 @@ struct PythonPageTest : testing::Test {
                 const std::string command = job.GetCommand();
                 job.SetResponse(command.find("<ls ") != std::string::npos   ? kListReply
                                 : command.starts_with("at&usbinterface=41") ? digestAnswer
-                                                                            : "");
+                                : command.find("<query_setting>") != std::string::npos
+                                    ? kSettingsReply
+                                    : "");
                 job.SetStatus(CommandJob::kSucceeded);
                 job.SetAnswered(true);
             }
@@ -79,6 +81,12 @@ TEST_F(PythonPageTest, ListShowsWholeNamesAndButtonsUseThem) {
     files->item(1)->setCheckState(Qt::Checked);
     files->item(2)->setCheckState(Qt::Checked);
     const std::size_t scriptsBefore = runner.scripts.size();
+    prompter.confirmAnswers = {false, true};
+    Button("Delete")->click();
+    ASSERT_EQ(prompter.confirmations.size(), 1u);
+    EXPECT_EQ(prompter.confirmations[0].text,
+              "Delete a_very_long_program.py, my program.py from the R7?");
+    EXPECT_EQ(runner.scripts.size(), scriptsBefore) << "Cancel deletes nothing";
     Button("Delete")->click();
     ASSERT_EQ(runner.scripts.size(), scriptsBefore + 1);
     const JobList& batch = runner.scripts.back();
@@ -140,6 +148,7 @@ TEST_F(PythonPageTest, UploadUsesTheTypedPathAndRefreshesTheList) {
 
     EXPECT_EQ(uploader.paths, std::vector<std::string>{path});
     EXPECT_TRUE(prompter.retryQuestions.empty());
+    EXPECT_EQ(page->StatusText(), "typed.py uploaded and verified (15 bytes)");
     EXPECT_EQ(Files()->item(0)->checkState(), Qt::Unchecked);
     EXPECT_EQ(command->text(), "blink.pyx");  // the unsaved edit survives the refresh
 

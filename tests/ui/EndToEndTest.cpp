@@ -25,6 +25,7 @@
 #include "app/StartOptions.h"
 #include "app/WidgetPrompter.h"
 #include "model/SettingBinding.h"
+#include "pages/KeyboardAccess.h"
 #include "pages/MainPage.h"
 #include "tests/support/SimGateway.h"
 #include "tests/support/TestClocks.h"
@@ -37,8 +38,8 @@ constexpr char kSettingsQuery[] =
     "</rci_request>\"\r\n";
 
 // An editing page as the mobile page works: two settings of mobile_simple,
-// written into the tree and sent only while it is the active page, then read
-// back from what the gateway reported.
+// written into the tree for the sheet to send, then read back from what the
+// gateway reported.
 class MobileTestPage : public PropertyPage {
 public:
     explicit MobileTestPage(ConfigModel& model) : PropertyPage("Mobile"), model_(model) {
@@ -57,6 +58,8 @@ public:
     QLineEdit* apnEdit_;
     QLineEdit* bandEdit_;
 
+    QEvent::Type ApplyRequest() const override { return WM_APPLY_CONFIGURATION; }
+
 protected:
     void OnSetActive() override { ShowSettings(); }
     bool DoDataExchange(bool save) override {
@@ -65,13 +68,10 @@ protected:
         return true;
     }
     bool OnApply() override {
-        if (!IsActivePage())
-            return true;
         WriteSetting(table_, model_.SettingsGroups());
-        SendToSheet(WM_APPLY_CONFIGURATION);
-        ShowSettings();
         return true;
     }
+    void OnApplied() override { ShowSettings(); }
 
 private:
     void ShowSettings() {
@@ -130,8 +130,9 @@ struct EndToEndTest : testing::Test {
         return options;
     }
 
-    // Adds the test page, changes both values on it and presses Apply.
-    MobileTestPage* ApplyEdits(BLPropertySheet& sheet) {
+    // Adds the test page, changes both values on it and presses Apply, which
+    // the gateway confirms or not.
+    MobileTestPage* ApplyEdits(BLPropertySheet& sheet, bool confirmed = true) {
         auto* page = new MobileTestPage(app.Model());
         sheet.AddPage(page);
         sheet.show();
@@ -140,7 +141,7 @@ struct EndToEndTest : testing::Test {
         page->apnEdit_->setText("apn.\"changed\"&more");
         page->bandEdit_->setText("99");
         page->SetModified(true);
-        EXPECT_TRUE(sheet.ApplyPages());
+        EXPECT_EQ(sheet.ApplyPages(), confirmed);
         return page;
     }
 };
@@ -190,9 +191,10 @@ TEST_F(EndToEndTest, FailedReloadKeepsTheEditedValues) {
     QString apnShown, bandShown;
     app.SetSheetRunner([&](BLPropertySheet& sheet) {
         ASSERT_EQ(gateway.ReceivedCommands().size(), 11u);
-        MobileTestPage* page = ApplyEdits(sheet);
+        MobileTestPage* page = ApplyEdits(sheet, false);
         apnShown = page->apnEdit_->text();
         bandShown = page->bandEdit_->text();
+        EXPECT_TRUE(page->IsModified());
     });
 
     app.InitInstance(Options(gateway));
@@ -375,7 +377,8 @@ TEST_F(EndToEndTest, ApplyAfterUnreadableSettingsSendsNothing) {
         ASSERT_TRUE(sheet.SetActivePage(sheet.PageCount() - 1));
         page->apnEdit_->setText("typed");
         page->SetModified(true);
-        EXPECT_TRUE(sheet.ApplyPages());
+        EXPECT_FALSE(sheet.ApplyPages());
+        EXPECT_TRUE(page->IsModified());
         commandsAfterApply = gateway.ReceivedCommands().size();
     });
 
@@ -411,7 +414,7 @@ TEST_F(EndToEndTest, APortThatGoesAwayWhileTheSheetIsIdleShowsDisconnectedAndIsR
             main->findChild<QLabel*>("lastRead")->text().startsWith("Last known values, read at ");
         QPushButton* refresh = nullptr;
         for (QPushButton* button : main->findChildren<QPushButton*>())
-            if (button->text() == "Refresh")
+            if (button->objectName() == "refresh")
                 refresh = button;
         refreshOffWhileGone = refresh != nullptr && !refresh->isEnabled();
         static_cast<void>(
@@ -539,6 +542,25 @@ TEST_F(EndToEndTest, EveryFieldOnEveryPageIsNamedAndItsKeysDoNotClash) {
             QTest::keyClick(last, Qt::Key_Tab);
             EXPECT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()) &&
                         !page->isAncestorOf(QApplication::focusWidget()));
+            // Tab follows the buttons as they stand: Monitor... left of Refresh.
+            if (auto* monitor = page->findChild<QPushButton*>("monitor")) {
+                EXPECT_EQ(monitor->nextInFocusChain(), page->findChild<QPushButton*>("refresh"));
+            }
+            // Escape and Enter belong to the fields; Ctrl+PageDown turns the
+            // page even from a drop-down list.
+            if (QWidget* field = FirstEditableField(page)) {
+                field->setFocus();
+                for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter})
+                    QTest::keyClick(field, key);
+                EXPECT_TRUE(sheet.isVisible());
+            }
+            if (auto* list = page->findChild<QComboBox*>(); list && list->isVisibleTo(page)) {
+                list->setFocus();
+                QTest::keyClick(list, Qt::Key_PageDown, Qt::ControlModifier);
+                EXPECT_EQ(sheet.ActivePage(), sheet.Page((index + 1) % sheet.PageCount()));
+                sheet.SetActivePage(index);
+                QApplication::setActiveWindow(&sheet);
+            }
             for (QWidget* field : page->findChildren<QWidget*>()) {
                 auto* box = qobject_cast<QCheckBox*>(field);
                 const bool isField =
@@ -562,6 +584,8 @@ TEST_F(EndToEndTest, EveryFieldOnEveryPageIsNamedAndItsKeysDoNotClash) {
                 else if (auto* button = qobject_cast<const QAbstractButton*>(widget))
                     text = button->text();
                 const QChar key = Mnemonic(text);
+                EXPECT_TRUE(!key.isNull() || !qobject_cast<const QPushButton*>(widget))
+                    << "no key for " << text.toStdString();
                 if (key.isNull())
                     continue;
                 EXPECT_FALSE(keys.contains(key))

@@ -22,7 +22,8 @@ public:
     std::vector<Question> messages;
     std::vector<std::vector<std::string>> productChoices;
     std::vector<Question> warnings;
-    std::deque<bool> confirmAnswers;          // when empty: Cancel
+    std::deque<bool> confirmAnswers;  // when empty: `agree`
+    bool agree = false;
     std::vector<Question> confirmations;      // details holds the action's caption
     std::deque<std::string> fileAnswers;      // paths the file dialogs return; when empty: cancel
     std::vector<std::string> fileFilters;     // the filter of every file dialog shown
@@ -42,7 +43,7 @@ public:
                  const std::string& action) override {
         confirmations.push_back({title, text, action});
         if (confirmAnswers.empty())
-            return false;
+            return agree;
         const bool confirmed = confirmAnswers.front();
         confirmAnswers.pop_front();
         return confirmed;

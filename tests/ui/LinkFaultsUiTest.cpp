@@ -91,7 +91,7 @@ TEST_F(GoneAfterStartUpTest, EveryScriptThatLostTheGatewaySaysSo) {
     Run({"--vanish-on", "<ls", "--vanish-for-good"}, [&](BLPropertySheet& sheet) {
         Show(sheet, "Python");
         afterList = Warnings();
-        Click(Show(sheet, "Device Information"), "Refresh");
+        Click(Show(sheet, "Device Information"), "refresh");
     });
 
     const std::string lost = Undetected(LostPortText(link));
@@ -130,6 +130,7 @@ TEST_F(GoneAfterStartUpTest, FirmwareInstallWithoutTheGatewayComingBackIsNoSucce
     const std::string image = (local.Path() / "r7.bin").string();
     std::ofstream(image, std::ios::binary) << std::string(3000, '\xa5');
     QString shown;
+    prompter.confirmAnswers = {true};
     Run({"--stay-down"}, [&](BLPropertySheet& sheet) {
         PropertyPage* page = Show(sheet, "Firmware Update");
         page->findChild<QLineEdit*>("firmwareFile")->setText(QString::fromStdString(image));

@@ -24,16 +24,21 @@
 namespace {
 
 // A page that records what the sheet asks of it and, like an editing page,
-// sends its settings only while it is the active page.
+// has its edits sent as settings.
 class TestPage : public PropertyPage {
 public:
     explicit TestPage(const QString& title) : PropertyPage(title) {}
+
+    QEvent::Type ApplyRequest() const override { return WM_APPLY_CONFIGURATION; }
 
     int inits = 0;
     int activations = 0;
     int applies = 0;
     bool valid = true;
+    bool editsValid = true;
     bool shownWhenLeaving = false;
+    bool shownWhenApplying = false;
+    std::vector<SentSetting> sends;
 
 protected:
     void OnInitDialog() override { ++inits; }
@@ -44,9 +49,9 @@ protected:
     }
     bool OnApply() override {
         ++applies;
-        if (IsActivePage())
-            SendToSheet(WM_APPLY_CONFIGURATION);
-        return true;
+        shownWhenApplying = isVisible();
+        NoteSent(sends);
+        return editsValid;
     }
 };
 
@@ -68,6 +73,17 @@ struct PropertySheetTest : testing::Test {
         sheet.AddPage(second);
         sheet.AddPage(third);
         model.LoadSettingsReply(kSettingsReply);
+    }
+
+    // The gateway answers every job, the settings query with its settings.
+    void AnswerEveryJob() {
+        runner.answer = [](JobList& jobs) {
+            for (CommandJob& job : jobs) {
+                job.SetStatus(CommandJob::kSucceeded);
+                job.SetAnswered(true);
+                job.SetResponse(kSettingsReply);
+            }
+        };
     }
 
     QPushButton* Button(QDialogButtonBox::StandardButton which) {
@@ -125,22 +141,64 @@ TEST_F(PropertySheetTest, PageBeingLeftStaysInViewWhileItDecides) {
     EXPECT_EQ(third->activations, 1);
 }
 
-TEST_F(PropertySheetTest, OkAppliesShownPagesAndOnlyTheActiveOneSends) {
+// The edits of every modified page go out in one document, whichever page is
+// active; OK with nothing modified sends nothing; OK with edits the gateway
+// did not confirm keeps the window and the edits.
+TEST_F(PropertySheetTest, OkSendsTheEditsOfEveryModifiedPageOnce) {
     sheet.show();
     sheet.SetActivePage(1);
+    sheet.SetActivePage(2);
+    second->SetModified(true);
+    third->SetModified(true);
     Button(QDialogButtonBox::Ok)->click();
+    EXPECT_TRUE(sheet.isVisible()) << "the reload failed";
+    EXPECT_TRUE(second->IsModified());
+    EXPECT_TRUE(third->IsModified());
+    ASSERT_EQ(runner.scripts.size(), 1u);
 
+    // The gateway keeps the APN of its own: the user is told.
+    AnswerEveryJob();
+    second->sends = {{"mobile_simple/apn", "typed"}};
+    third->sends = {{"mobile_simple/apn", "internet"}};
+    prompter.warnings.clear();
+    Button(QDialogButtonBox::Ok)->click();
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_EQ(prompter.warnings[0].text,
+              "The device did not keep every value sent. It now holds:\n"
+              "mobile_simple/apn = \"internet\" (sent: \"typed\")");
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    EXPECT_EQ(first->applies, 1);
-    EXPECT_EQ(second->applies, 1);
-    EXPECT_EQ(third->applies, 0);
-    ASSERT_EQ(runner.scripts.size(), 1u);
-    EXPECT_EQ(runner.scripts[0].at(0).GetCommand(), "at&usbinterface=22\r\n");
-    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_EQ(first->applies, 0);
+    EXPECT_EQ(second->applies, 2);
+    EXPECT_EQ(third->applies, 2);
+    ASSERT_EQ(runner.scripts.size(), 2u);
+    EXPECT_EQ(runner.scripts[1].at(0).GetCommand(), "at&usbinterface=22\r\n");
+    EXPECT_FALSE(second->IsModified());
+
+    sheet.show();
+    Button(QDialogButtonBox::Ok)->click();
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(runner.scripts.size(), 2u);
+}
+
+// A modified page that refuses its values is shown, as the active page, and
+// nothing is sent.
+TEST_F(PropertySheetTest, ApplyShowsAModifiedPageThatRefusesItsValues) {
+    sheet.show();
+    sheet.SetActivePage(2);
+    sheet.SetActivePage(0);
+    third->SetModified(true);
+    third->editsValid = false;
+    Button(QDialogButtonBox::Apply)->click();
+    EXPECT_TRUE(third->shownWhenApplying);
+    EXPECT_EQ(sheet.ActivePage(), third);
+    EXPECT_EQ(sheet.findChild<QTabWidget*>()->currentIndex(), 2);
+    EXPECT_TRUE(third->IsModified());
+    EXPECT_TRUE(runner.scripts.empty());
 }
 
 TEST_F(PropertySheetTest, ApplyIsEnabledWhileAPageIsModifiedAndKeepsTheSheetOpen) {
+    AnswerEveryJob();
     sheet.show();
     QPushButton* apply = Button(QDialogButtonBox::Apply);
     EXPECT_FALSE(apply->isEnabled());
@@ -162,6 +220,7 @@ TEST_F(PropertySheetTest, ApplyReportsAReloadThatCannotBeRead) {
     runner.answer = [](JobList& jobs) {
         for (CommandJob& job : jobs) {
             job.SetStatus(CommandJob::kSucceeded);
+            job.SetAnswered(true);
             job.SetResponse("<rci_reply><query_setting>");
         }
     };
@@ -189,18 +248,24 @@ TEST_F(PropertySheetTest, CancelClosesWithoutApplying) {
     EXPECT_EQ(first->applies, 0);
 }
 
-// Escape and the close button close at once with nothing modified, and ask
-// first once a page holds changes; Cancel in the question keeps the sheet.
+// Ctrl+Q (Window > Quit) and the close button close at once with nothing
+// modified, and ask first once a page holds changes; Cancel in the question
+// keeps the sheet. Escape and Enter never close it.
 TEST_F(PropertySheetTest, ClosingWithChangesNotAppliedAsksFirst) {
-    const std::function<void()> closers[] = {[&] { QTest::keyClick(&sheet, Qt::Key_Escape); },
-                                             [&] { sheet.close(); }};
+    const std::function<void()> closers[] = {
+        [&] { QTest::keyClick(&sheet, Qt::Key_Q, Qt::ControlModifier); }, [&] { sheet.close(); }};
     for (const auto& close : closers) {
         sheet.show();
+        QApplication::setActiveWindow(&sheet);
+        for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter})
+            QTest::keyClick(&sheet, key);
+        EXPECT_TRUE(sheet.isVisible());
         first->SetModified(false);
         close();
         EXPECT_FALSE(sheet.isVisible());
 
         sheet.show();
+        QApplication::setActiveWindow(&sheet);
         second->SetModified(true);
         prompter.confirmations.clear();
         close();
@@ -233,9 +298,12 @@ TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
     EXPECT_EQ(menus[1]->text(), "&Help");
     QList<QAction*> actions = menus[0]->menu()->actions();
     actions += menus[1]->menu()->actions();
-    ASSERT_EQ(actions.size(), 2);
+    ASSERT_EQ(actions.size(), 4);
     EXPECT_EQ(actions[0]->text(), "Minimize");
-    EXPECT_EQ(actions[1]->text(), "&About...");
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), "&Quit");
+    EXPECT_EQ(actions[2]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(actions[3]->text(), "&About...");
     EXPECT_TRUE(sheet.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(sheet.windowType(), Qt::Window);
 
@@ -249,7 +317,7 @@ TEST_F(PropertySheetTest, WindowMenuOffersMinimizeAndAbout) {
         EXPECT_EQ(box->parentWidget(), &sheet);
         box->close();
     });
-    actions[1]->trigger();
+    actions[3]->trigger();
     EXPECT_EQ(aboutTitle, "About Tarvel R7 Dashboard");
     EXPECT_TRUE(prompter.messages.empty());
     actions[0]->trigger();

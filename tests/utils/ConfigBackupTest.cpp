@@ -12,6 +12,7 @@
 #include "tests/link/TempDir.h"
 #include "tests/support/FullDisk.h"
 #include "tests/support/ResourceUse.h"
+#include "tests/support/TestClocks.h"
 #include "tests/ui/FakePrompter.h"
 #include "tests/ui/RecordingRunner.h"
 #include "tests/utils/ScriptTestSupport.h"
@@ -29,6 +30,8 @@ std::string ReadFile(const fs::path& path) {
 }
 
 struct ConfigBackupTest : testing::Test {
+    ConfigBackupTest() { prompter.agree = true; }
+
     std::string Write(const std::string& name, const std::string& content) {
         const fs::path path = dir.Path() / name;
         std::ofstream(path, std::ios::binary) << content;
@@ -126,6 +129,7 @@ TEST_F(ConfigBackupTest, RestoreUsesThePathInTheBoxTypedOrBrowsed) {
         for (CommandJob& job : jobs) {
             job.SetResponse("<rci_reply><query_setting>");
             job.SetStatus(CommandJob::kSucceeded);
+            job.SetAnswered(true);
         }
     };
     page.RestoreFromFile();
@@ -150,6 +154,28 @@ TEST_F(ConfigBackupTest, RestoreUsesThePathInTheBoxTypedOrBrowsed) {
     ASSERT_EQ(runner.scripts.size(), 2u);
     EXPECT_EQ(runner.scripts[1][1].GetCommand(),
               "<rci_request version='2'><set_setting><g><a/></g></set_setting></rci_request>");
+    EXPECT_EQ(page.StatusText(), "") << "the settings were not read back";
+
+    // Asked first, Cancel the default; a restore the restarted gateway
+    // answered says so, with the time it took.
+    prompter.confirmAnswers = {false};
+    page.RestoreFromFile();
+    EXPECT_EQ(runner.scripts.size(), 2u);
+    EXPECT_EQ(prompter.confirmations.back().text,
+              "Replace every setting of the R7 with " + browsed + " and restart it?");
+    ManualClock clock;
+    page.SetClock(clock);
+    runner.answer = [&clock](JobList& jobs) {
+        clock.Advance(14200);
+        for (CommandJob& job : jobs) {
+            job.SetResponse(SettingsReply("restored"));
+            job.SetStatus(CommandJob::kSucceeded);
+            job.SetAnswered(true);
+        }
+    };
+    page.RestoreFromFile();
+    EXPECT_EQ(page.StatusText().toStdString(),
+              "Settings restored from " + browsed + "; the R7 restarted in 14 s");
 }
 
 TEST_F(ConfigBackupTest, RestoreOfAFileNamingItsEncodingKeepsItsDeclaration) {
@@ -180,6 +206,7 @@ TEST_F(ConfigBackupTest, BackupReplacesAnOlderOneWholeAndRestoresAsTheSameReques
     page.Backup();
 
     EXPECT_TRUE(prompter.warnings.empty());
+    EXPECT_EQ(page.StatusText().toStdString(), "Backup saved to " + older);
     EXPECT_EQ(prompter.fileFilters.back(), "*.cfg (*.cfg)");
     EXPECT_EQ(ReadFile(older),
               "<?xml version=\"1.0\"?>\n<rci_request version=\"1.1\"><set_setting><mobile_simple>"

@@ -67,8 +67,13 @@ TEST_F(CorruptedUploadTest, RetryUploadsAgainThenTheRestartedGatewayShowsItsNewV
     const std::string image = WriteImage(gateway.sim.Directory() + "/r7-2.11.4.8.bin");
     const std::size_t before = gateway.sim.ReceivedCommands().size();
     prompter.retryAnswers = {true};
+    prompter.confirmAnswers = {true};
+    page.SetClock(gateway.clock);
 
     Update(page, image);
+    ASSERT_EQ(prompter.confirmations.size(), 1u);
+    EXPECT_EQ(prompter.confirmations[0].text,
+              "Install " + image + " (2.93 KiB) in place of firmware 2.11.4.7? The R7 restarts.");
 
     ASSERT_EQ(prompter.retryQuestions.size(), 1u) << "the first digest is wrong";
     EXPECT_TRUE(prompter.warnings.empty());
@@ -87,6 +92,8 @@ TEST_F(CorruptedUploadTest, RetryUploadsAgainThenTheRestartedGatewayShowsItsNewV
     EXPECT_EQ(gateway.Events(), (std::vector<std::string>{"down install", "up"}));
     EXPECT_EQ(Box(page, "firmware"), "2.11.4.8");
     EXPECT_EQ(Box(page, "model"), "Linkhold R7 Cellular Gateway");
+    EXPECT_TRUE(page.StatusText().startsWith("Firmware 2.11.4.8 installed; the R7 restarted in "))
+        << page.StatusText().toStdString();
     // The install's raw read ends as soon as the restarted gateway is back,
     // not at its 300-second deadline (15 s here).
     const std::vector<SimRecord> records = gateway.sim.Records();
@@ -121,6 +128,7 @@ TEST(FirmwarePageTest, RefusedInstallIsReportedAfterTheStateWasReadAgain) {
             FakePrompter::Warn(title, text, details, kind);
         }
     } prompter;
+    prompter.agree = true;
     FirmwarePage page(model, runner, uploader, prompter);
     prompter.page = &page;
     page.Activate();
@@ -171,11 +179,16 @@ TEST(FirmwarePageTest, FileProblemsAndCancelSendNothingFurther) {
     EXPECT_EQ(uploader.count, 0);
     EXPECT_TRUE(sent.empty());
 
-    // A mismatch answered with Cancel: the image stays, nothing is installed.
+    // Cancel at the question uploads nothing; a mismatch answered with Cancel:
+    // the image stays, nothing is installed.
     TempDir dir;
     prompter.fileAnswers = {WriteImage((dir.Path() / "image.bin").string())};
     page.findChild<QPushButton*>("browse")->click();
     EXPECT_EQ(prompter.fileFilters.back(), "*.bin (*)");
+    page.Update();
+    EXPECT_EQ(uploader.count, 0);
+    EXPECT_EQ(prompter.confirmations.size(), 1u);
+    prompter.agree = true;
     page.Update();
     EXPECT_EQ(uploader.count, 1);
     EXPECT_EQ(sent, std::vector<std::string>{kDigestQuery});

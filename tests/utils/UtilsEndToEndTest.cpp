@@ -51,9 +51,12 @@ TEST_F(UtilsEndToEndTest, BackupThenRestoreBringsTheBackedUpValuesBack) {
     const std::size_t before = gateway.sim.ReceivedCommands().size();
 
     page.findChild<QLineEdit*>("restorePath")->setText(QString::fromStdString(backup));
+    prompter.confirmAnswers = {true};
     Press("fileRestore");
 
     EXPECT_TRUE(prompter.warnings.empty());
+    EXPECT_TRUE(page.StatusText().startsWith(
+        QString::fromStdString("Settings restored from " + backup + "; the R7 restarted in ")));
     const std::vector<std::string> sent = gateway.CommandsFrom(before);
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[0], "at&usbinterface=22\r\n");
@@ -94,6 +97,8 @@ TEST_F(UtilsEndToEndTest, FactoryResetAsksFirstThenRestartsTheGatewayAndReadsIts
     EXPECT_EQ(Setting(kApn), factoryApn);
     EXPECT_EQ(Setting(kPassword), "");
     EXPECT_NE(gateway.model.StateDocument(), nullptr);
+    EXPECT_TRUE(
+        page.StatusText().startsWith("Factory default settings restored; the R7 restarted in "));
 }
 
 // A file chosen with Browse and removed before the button is pressed: the page
