@@ -20,6 +20,10 @@ struct CtlOptions {
     bool ifChanged = false;       // --if-changed: upload only what differs
     bool list = false;            // --list: every setting the gateway reports
     std::string firmwareVersion;  // firmware --version V: skip when already V
+    bool set = false;             // apn --set: apply the chosen preset
+    std::string mccmnc;           // apn --mccmnc DIGITS: another network than the SIM's
+    std::string provider;         // apn --provider TEXT
+    std::string presetName;       // apn --name TEXT
     int retries = 2;              // --retries N: upload attempts before a digest mismatch fails
     int waitSeconds = 0;
     bool csv = false;         // signal --csv

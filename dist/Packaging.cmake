@@ -22,6 +22,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${R7_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libstdc++6 (>= 11), libgcc-s1 (>= 3.0), libqt6core6 (>= 6.4), \
 libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libxml2 (>= 2.9.14), libssl3 (>= 3.0)")
+# The APN presets come from the providers' database; without it only that choice is missing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mobile-broadband-provider-info")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/dist/postinst ${CMAKE_SOURCE_DIR}/dist/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

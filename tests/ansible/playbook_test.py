@@ -15,8 +15,9 @@ import time
 R7SIM, R7CTL, COLLECTIONS, PLAYBOOK, SIM_DATA, WORK = map(os.path.abspath, sys.argv[1:7])
 PIN = '4711'
 # What a run may send without changing the gateway: the wake-up, the settings and state
-# queries, the program list, the digest query, and the announcement of a request document.
-READS = ('query_setting', 'query_state', '<ls ', 'usbinterface=41', 'usbinterface=22')
+# queries, the program list, the digest query, the announcement of a request document, and the
+# IMSI that names the SIM's network.
+READS = ('query_setting', 'query_state', '<ls ', 'usbinterface=41', 'usbinterface=22', 'AT+CIMI')
 
 
 def fail(message):
@@ -69,7 +70,7 @@ def start_gateway():
     fail('r7sim did not publish its port')
 
 
-def play(link, *options):
+def play(link, *options, playbook=PLAYBOOK):
     environment = dict(os.environ,
                        ANSIBLE_HOME=os.path.join(WORK, 'ansible-home'),
                        ANSIBLE_LOCAL_TEMP=os.path.join(WORK, 'ansible-tmp'),
@@ -83,7 +84,7 @@ def play(link, *options):
                        HOME=os.path.join(WORK, 'home'))
     variables = ('{"r7ctl": "%s", "ports": ["%s"], "program": "%s", "backup_dir": "%s"}'
                  % (R7CTL, link, os.path.join(WORK, 'tank.py'), WORK))
-    run = subprocess.run(['ansible-playbook', '-v', '-i', 'localhost,', PLAYBOOK, '-e', variables]
+    run = subprocess.run(['ansible-playbook', '-v', '-i', 'localhost,', playbook, '-e', variables]
                          + list(options), env=environment, stdout=subprocess.PIPE,
                          stderr=subprocess.STDOUT, universal_newlines=True, timeout=120)
     if run.returncode != 0:
@@ -92,6 +93,37 @@ def play(link, *options):
         fail('the PIN shows in the output:\n' + run.stdout)
     changed = re.search(r'localhost\s+: ok=\d+\s+changed=(\d+)', run.stdout)
     return int(changed.group(1)), run.stdout
+
+
+APN_PLAYBOOK = """- hosts: localhost
+  connection: local
+  gather_facts: false
+  tasks:
+    - name: Take the APN that the SIM's provider publishes
+      tarvel.r7.settings:
+        r7ctl: "{{ r7ctl }}"
+        port: "{{ item }}"
+        apn_preset: Mint Mobile
+      loop: "{{ ports }}"
+"""
+
+
+def check_apn_preset(link, transcript, end):
+    """An APN preset from the providers' database: checked, applied, then already held."""
+    playbook = os.path.join(WORK, 'apn.yml')
+    with open(playbook, 'w') as written:
+        written.write(APN_PLAYBOOK)
+    changed, output = play(link, '--check', '--diff', playbook=playbook)
+    sent, end = changes_sent(transcript, end)
+    if changed != 1 or sent or '+mobile_simple/apn: wholesale' not in output:
+        fail('the preset check should report the APN and send nothing: %r\n%s' % (sent, output))
+    changed, output = play(link, playbook=playbook)
+    sent, end = changes_sent(transcript, end)
+    if changed != 1 or not any('<apn>wholesale</apn>' in body for _, body in sent):
+        fail('the preset was not applied: %r\n%s' % (sent, output))
+    changed, output = play(link, playbook=playbook)
+    if changed != 0 or changes_sent(transcript, end)[0]:
+        fail('the preset applied again:\n' + output)
 
 
 def main():
@@ -130,6 +162,7 @@ def main():
         with open(backup) as document:
             if 'fleet.example' not in document.read():
                 fail('the backup lacks the new APN')
+        check_apn_preset(link, transcript, end)
     finally:
         gateway.terminate()
         gateway.wait()
