@@ -87,8 +87,8 @@ ProviderDialog::ProviderDialog(const ProviderDatabase& database, const std::stri
     grid->addWidget(accessPoints_, 3, 2);
     grid->addWidget(buttons_, 4, 0, 1, 3);
     grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
-    resize(640, 400);
+    grid->setColumnStretch(2, 2);
+    resize(720, 400);
 
     connect(country_, &QComboBox::currentIndexChanged, this, &ProviderDialog::ShowCountry);
     connect(search_, &QLineEdit::textChanged, this, &ProviderDialog::ShowProviders);
