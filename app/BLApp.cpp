@@ -142,8 +142,9 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     // The one place that fixes the tab order: device information, mobile,
     // remote management, radio and radio network (only while the gateway has
     // a radio), serial port, Python, firmware update, utilities.
+    const DeviceInfo& sim = mainPage->Info();
     sheet.AddPage(mainPage.release());
-    sheet.AddPage(new CellPage(model_));
+    sheet.AddPage(new CellPage(model_, &sim, &prompter_));
     sheet.AddPage(new SkyvanePage(model_, prompter_));
     if (model_.RadioPresent()) {
         sheet.AddPage(new MeshletPage(model_, runner_, uploader_, prompter_));

@@ -31,8 +31,10 @@ constexpr CommandEntry kCommands[] = {
      "opened now.",
      0, 0, RunPorts, "list the attached gateways and whether they can be opened"},
     {"info", "info [--json]",
-     "Shows the device information: product, firmware, SIM, modem, signal (CSQ and dBm), "
-     "network registration (in words, and its +CREG number) and IP address.",
+     "Shows the device information: product, firmware, SIM (its state: ready, absent, "
+     "pin-required, puk-required or unknown; IMSI and phone number), modem, signal (CSQ and "
+     "dBm), network registration (in words, and its +CREG number) and IP address. A missing or "
+     "locked SIM is reported, not a failure.",
      0, 0, RunInfo, "show the device information, SIM, signal and registration"},
     {"get", "get PATH... | get --list [--json]",
      "Prints settings by their path, for example mobile_simple/apn or "
@@ -100,9 +102,18 @@ constexpr CommandEntry kCommands[] = {
      1, 1, RunRadioFirmware, "install a firmware file in the mesh radio"},
     {"mesh discover", "mesh discover [--json]", "Lists the mesh radio nodes the gateway reaches.",
      0, 0, RunMeshDiscover, "list the mesh radio nodes the gateway reaches"},
+    {"apn", "apn [--mccmnc DIGITS] [--provider TEXT] [--name TEXT] [--set [--check]] [--json]",
+     "Lists the internet access points (APN, username, password, plan) that the mobile "
+     "providers' database gives for the SIM's network, or for --mccmnc's without a gateway; "
+     "--provider and --name narrow the list (equal, else contained, ignoring case). --set makes "
+     "the gateway's APN, username and password those of the one access point left, as set does "
+     "(\"unchanged\" when it holds them already); exits 1 listing the candidates when several "
+     "are left.",
+     0, 0, RunApn, "list the APN presets for the SIM's network, or apply one"},
     {"signal", "signal [--interval S] [--count N] [--json|--csv]",
-     "Samples the signal and registration every S seconds (default 2): one line a sample (time, "
-     "dBm, CSQ, registration) until N samples or Ctrl+C. A gateway that does not answer gives a "
+     "Samples the signal, registration and operator every S seconds (default 2): one line a "
+     "sample (time, dBm, CSQ, registration, operator with its access technology when the modem "
+     "names one) until N samples or Ctrl+C. A gateway that does not answer gives a "
      "line saying so; sampling goes on when it is back.",
      0, 0, RunSignal, "sample the signal and registration until stopped"},
     {"metrics", "metrics [--all | --port DEVICE] [--textfile FILE]",

@@ -6,6 +6,9 @@
 #include "ctl/CtlEnvironment.h"
 #include "ctl/CtlOptions.h"
 
+class GatewaySession;
+struct SettingValue;
+
 // One run of one r7ctl command: the options, where to write, and the words
 // after the command's name.
 struct CtlCall {
@@ -35,3 +38,9 @@ int RunRadioFirmware(CtlCall& call);
 int RunMeshDiscover(CtlCall& call);
 int RunSignal(CtlCall& call);
 int RunMetrics(CtlCall& call);
+int RunApn(CtlCall& call);
+
+// Makes the gateway's settings equal to `wanted` as set does (reads them,
+// sends only what differs, reads back and reports), opening the session
+// unless it is open already.
+int MakeSettings(CtlCall& call, GatewaySession& session, const std::vector<SettingValue>& wanted);

@@ -84,6 +84,13 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             int& field = name == "--interval" ? options.intervalSeconds : options.count;
             if (!takeValue() || !ParseCount(value, field))
                 return fail(name + " needs a whole number of at least 1");
+        } else if (name == "--mccmnc" || name == "--provider" || name == "--name") {
+            if (!takeValue() || value.empty())
+                return fail(name + " needs a value");
+            std::string& field = name == "--mccmnc"     ? options.mccmnc
+                                 : name == "--provider" ? options.provider
+                                                        : options.presetName;
+            field = value;
         } else if (name == "--port" || name == "--log" || name == "--retries" ||
                    name == "--textfile") {
             if (!takeValue() || value.empty())
@@ -124,6 +131,8 @@ bool ParseCtlOptions(const std::vector<std::string>& arguments, CtlOptions& opti
             options.showSecrets = true;
         } else if (name == "--no-wait") {
             options.noWait = true;
+        } else if (name == "--set") {
+            options.set = true;
         } else {
             return fail("unknown option " + name);
         }

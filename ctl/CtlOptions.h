@@ -22,6 +22,10 @@ struct CtlOptions {
     bool showSecrets = false;     // --show-secrets: passwords and PINs in lists and -v
     bool noWait = false;          // reboot --no-wait: not for the gateway's return
     std::string firmwareVersion;  // firmware --version V: skip when already V
+    bool set = false;             // apn --set: apply the chosen preset
+    std::string mccmnc;           // apn --mccmnc DIGITS: another network than the SIM's
+    std::string provider;         // apn --provider TEXT
+    std::string presetName;       // apn --name TEXT
     int retries = 2;              // --retries N: upload attempts before a digest mismatch fails
     int waitSeconds = 0;
     bool csv = false;         // signal --csv

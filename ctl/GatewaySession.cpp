@@ -49,6 +49,8 @@ GatewaySession::~GatewaySession() {
 }
 
 int GatewaySession::Open() {
+    if (port_.IsOpen())
+        return kExitSuccess;
     // A log that was asked for and cannot be kept is a wrong command line:
     // nothing goes to the gateway without it.
     if (!options_.logPath.empty() && !log_.IsOpen()) {

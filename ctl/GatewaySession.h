@@ -26,9 +26,9 @@ public:
     GatewaySession(const GatewaySession&) = delete;
     GatewaySession& operator=(const GatewaySession&) = delete;
 
-    // Finds and opens the gateway; kExitUsage when --log's file could not be
-    // opened. Without --port, exactly one must be attached:
-    // none or several is kExitNoGateway, with the reason or the list on err.
+    // Finds and opens the gateway (nothing to do while it is open);
+    // kExitUsage when --log's file could not be opened. Without --port, exactly one must be
+    // attached: none or several is kExitNoGateway, with the reason or the list on err.
     int Open();
 
     // The device information collection, which also loads the three trees.

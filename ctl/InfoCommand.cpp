@@ -8,6 +8,7 @@
 #include "ctl/JsonText.h"
 #include "ctl/SettingPath.h"
 #include "model/CellularValues.h"
+#include "model/SimState.h"
 
 namespace {
 
@@ -61,14 +62,29 @@ Field RegistrationWordsField(const std::optional<int>& registration) {
     return ModemText("registration", words, {});
 }
 
+// A SIM that is missing or locked has no IMSI or number to give: that is its
+// state, not a failure. Only an IMSI query that got no answer leaves the SIM
+// values needed.
+Field SimValue(Field field, const std::optional<SimState>& sim) {
+    field.needed = !sim || *sim == SimState::Ready;
+    return field;
+}
+
+Field SimStateField(const std::optional<SimState>& sim) {
+    const std::optional<std::string> word =
+        sim ? std::optional<std::string>(SimStateWord(*sim)) : std::nullopt;
+    return Derived(ModemText("sim", word, {}));
+}
+
 std::vector<Field> InfoFields(GatewaySession& session, const DeviceInfo& info) {
     const ModemReadings& read = session.Readings();
     return {
         StateField(session, "product", "device_info/model"),
         StateField(session, "firmware", "device_info/firmware"),
-        ModemText("imsi", read.imsi, info.imsi),
+        SimStateField(read.sim),
+        SimValue(ModemText("imsi", read.imsi, info.imsi), read.sim),
         StateField(session, "iccid", "mobile_stats/iccid"),
-        ModemText("phone_number", read.phoneNumber, info.phoneNumber),
+        SimValue(ModemText("phone_number", read.phoneNumber, info.phoneNumber), read.sim),
         ModemText("modem_manufacturer", read.manufacturer, {}),
         ModemText("modem_serial_number", read.serialNumber, {}),
         ModemText("modem_revision", read.revision, {}),
@@ -121,6 +137,9 @@ int RunInfo(CtlCall& call) {
         PrintJson(call.environment.out, session.Port().PortName(), fields);
     else
         PrintTable(call.environment.out, session.Port().PortName(), fields);
+    if (session.Readings().sim == SimState::PinRequired)
+        call.environment.err << "r7ctl: the SIM wants its PIN; the gateway unlocks it with the "
+                                "setting mobile_simple/pin\n";
     const std::string unread = UnreadModemValues(fields);
     if (!unread.empty())
         call.environment.err << "r7ctl: the gateway did not give: " << unread << '\n';

@@ -300,9 +300,9 @@ int ReadChanges(CtlCall& call, GatewaySession& session, const std::vector<Settin
     return kExitSuccess;
 }
 
-// Makes the gateway's settings equal to `wanted`, sending only what differs.
-int MakeSettings(CtlCall& call, const std::vector<SettingValue>& wanted) {
-    GatewaySession session(call.options, call.environment);
+}  // namespace
+
+int MakeSettings(CtlCall& call, GatewaySession& session, const std::vector<SettingValue>& wanted) {
     std::vector<Change> changes;
     if (const int status = ReadChanges(call, session, wanted, changes); status != kExitSuccess)
         return status;
@@ -316,6 +316,8 @@ int MakeSettings(CtlCall& call, const std::vector<SettingValue>& wanted) {
     PrintChanges(call, changes);
     return status;
 }
+
+namespace {
 
 void PrintDifferences(const CtlCall& call, const std::vector<Change>& differences) {
     std::ostream& out = call.environment.out;
@@ -366,14 +368,16 @@ int RunSet(CtlCall& call) {
     std::vector<SettingValue> wanted;
     if (!ParseAssignments(call, wanted))
         return kExitUsage;
-    return MakeSettings(call, wanted);
+    GatewaySession session(call.options, call.environment);
+    return MakeSettings(call, session, wanted);
 }
 
 int RunApply(CtlCall& call) {
     std::vector<SettingValue> wanted;
     if (!ReadDesiredFile(call, call.args[0], wanted))
         return kExitUsage;
-    return MakeSettings(call, wanted);
+    GatewaySession session(call.options, call.environment);
+    return MakeSettings(call, session, wanted);
 }
 
 int RunDiff(CtlCall& call) {

@@ -21,6 +21,10 @@ std::string JsonOptional(const std::optional<int>& value) {
     return value ? std::to_string(*value) : "null";
 }
 
+std::optional<int> AccessTechnology(const SignalSample& sample) {
+    return sample.network ? sample.network->accessTechnology : std::nullopt;
+}
+
 std::string JsonLine(const SignalSample& sample) {
     const std::optional<std::string> words =
         sample.lost || !sample.registration ? std::nullopt
@@ -30,7 +34,9 @@ std::string JsonLine(const SignalSample& sample) {
            ", \"signal\": " + JsonOptional(sample.csq) +
            ", \"signal_dbm\": " + JsonOptional(sample.Dbm()) +
            ", \"registration\": " + (words ? JsonQuote(*words) : "null") +
-           ", \"registration_stat\": " + JsonOptional(sample.registration) + "}\n";
+           ", \"registration_stat\": " + JsonOptional(sample.registration) +
+           ", \"operator\": " + (sample.network ? JsonQuote(sample.network->name) : "null") +
+           ", \"access_technology\": " + JsonOptional(AccessTechnology(sample)) + "}\n";
 }
 
 std::string HumanLine(const SignalSample& sample) {
@@ -40,7 +46,8 @@ std::string HumanLine(const SignalSample& sample) {
     const std::optional<int> dbm = sample.Dbm();
     const std::string level = dbm ? std::to_string(*dbm) + " dBm" : "unknown";
     const std::string csq = sample.csq ? std::to_string(*sample.csq) : "-";
-    return time + "  " + level + "  CSQ " + csq + "  " + sample.RegistrationText() + '\n';
+    const std::string network = sample.network ? "  " + sample.OperatorText() : "";
+    return time + "  " + level + "  CSQ " + csq + "  " + sample.RegistrationText() + network + '\n';
 }
 
 std::string Line(const CtlOptions& options, const SignalSample& sample) {

@@ -25,7 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${R7_PACKAGE_RELEASE})
 # package the programs need for its files rather than a library is named in
 # CPACK_DEBIAN_PACKAGE_DEPENDS, to which CPack adds the libraries' packages.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+# The APN presets come from the providers' database; without it only that choice is missing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion, mobile-broadband-provider-info")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/dist/postinst ${CMAKE_SOURCE_DIR}/dist/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

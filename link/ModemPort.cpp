@@ -40,6 +40,33 @@ std::uint32_t HundredthOf(int timeoutMs) {
     return std::max<std::uint32_t>(NonNegative(timeoutMs) / 100, 1);
 }
 
+// Where the extended error result that ends `text` begins ("+CME ERROR: 10"
+// or "+CMS ERROR: 500" on a line of its own), or npos. A modem with extended
+// errors on sends it in place of ERROR, with no ERROR after it.
+std::size_t ExtendedErrorStart(std::string_view text) {
+    if (!text.ends_with("\r\n"))
+        return std::string_view::npos;
+    const std::string_view body = text.substr(0, text.size() - 2);
+    const std::size_t lineBreak = body.rfind('\n');
+    const std::size_t start = lineBreak == std::string_view::npos ? 0 : lineBreak + 1;
+    const std::string_view line = body.substr(start);
+    const bool extended = line.starts_with("+CME ERROR:") || line.starts_with("+CMS ERROR:");
+    return extended ? start : std::string_view::npos;
+}
+
+// A refusal, in either form: the reply is over.
+bool EndsWithError(std::string_view text) {
+    return text.ends_with(kErrorTail) || ExtendedErrorStart(text) != std::string_view::npos;
+}
+
+bool CutExtendedError(std::string& text) {
+    const std::size_t start = ExtendedErrorStart(text);
+    if (start == std::string::npos)
+        return false;
+    text.resize(start);
+    return true;
+}
+
 std::string_view UpToNul(std::string_view text) {
     return text.substr(0, text.find('\0'));
 }
@@ -333,7 +360,8 @@ bool ModemPort::ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress
 // reply to the next command. Only a short tail is kept, to see the status.
 void ModemPort::SkipRestOfReply(std::string_view received, std::uint64_t deadline,
                                 ProgressIndicator* progress, int& position) {
-    constexpr std::size_t kTailBytes = 16;
+    // Room for a verbose extended error line.
+    constexpr std::size_t kTailBytes = 80;
     std::string tail(received.substr(received.size() - std::min(received.size(), kTailBytes)));
     std::string chunk(kSkipChunkBytes, '\0');
     while (clock_.NowMs() <= deadline && !Cancelled()) {
@@ -343,7 +371,7 @@ void ModemPort::SkipRestOfReply(std::string_view received, std::uint64_t deadlin
         if (got == 0)
             AdvanceProgress(progress, position, 1);
         tail.append(chunk.data(), static_cast<std::size_t>(got));
-        if (tail.ends_with(kErrorTail) || tail.ends_with(kOkTail))
+        if (EndsWithError(tail) || tail.ends_with(kOkTail))
             return;
         if (tail.size() > kTailBytes)
             tail.erase(0, tail.size() - kTailBytes);
@@ -388,13 +416,13 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
         if (rawMode) {
             // Raw mode reads on past status lines, but not past a refusal:
             // an ERROR status with nothing after it is the last word.
-            if (got == 0 && sofar.ends_with(kErrorTail))
+            if (got == 0 && EndsWithError(sofar))
                 break;
             continue;
         }
         // A restart command's OK comes before the restart: the read waits
         // for the port to go away.
-        if (sofar.ends_with(kErrorTail) || (sofar.ends_with(kOkTail) && !restart))
+        if (EndsWithError(sofar) || (sofar.ends_with(kOkTail) && !restart))
             break;
         // No status can follow once the buffer is full: the reply was cut
         // short, and whatever it holds is not the answer.
@@ -421,7 +449,7 @@ bool ModemPort::Parse(const std::string& command, const std::string& reply, std:
     RemoveBlocks(text, "<usb>", "</usb>");
     // An OK status line after an ERROR one still counts as a failure.
     CutSuffix(text, kOkStatus);
-    const bool outcome = !CutSuffix(text, kErrorStatus);
+    const bool outcome = !CutSuffix(text, kErrorStatus) && !CutExtendedError(text);
     if (text.starts_with(command))
         text.erase(0, command.size());
     CutSuffix(text, kAckLine);

@@ -70,9 +70,10 @@ public:
     bool Send(const std::string& command);
 
     // Collects the reply to the command just sent until it ends in an OK or
-    // ERROR status (unless rawMode) or timeoutMs has passed since entry. The
-    // reply holds at most maxBytes and is cut at a NUL byte. Every failed read
-    // (a closed port included) is followed by one reopen attempt; in rawMode a
+    // ERROR status or an extended error result (+CME ERROR, +CMS ERROR),
+    // unless rawMode, or timeoutMs has passed since entry. The reply holds at
+    // most maxBytes and is cut at a NUL byte. Every failed read (a closed port
+    // included) is followed by one reopen attempt; in rawMode a
     // successful reopen ends the read, because the gateway has restarted, and
     // so does an ERROR status followed by a quiet line: the gateway refused
     // the command and has nothing more to say.
@@ -95,7 +96,7 @@ public:
     bool PortWentAway() const { return wentAway_; }
 
     // Strips output blocks, status, echo and framing from a raw reply. Returns
-    // false when the reply ends in an ERROR status.
+    // false when the reply ends in an ERROR status or an extended error result.
     bool Parse(const std::string& command, const std::string& reply, std::string& payload);
 
     // Who is told when the link waits for the port to come back; nullptr for

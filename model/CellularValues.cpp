@@ -28,7 +28,55 @@ bool StartsWithNumber(std::string_view text) {
     return !text.empty() && text.front() >= '0' && text.front() <= '9';
 }
 
+// "GSM", "LTE"... for the AcT numbers of 27.007; the number itself for others.
+std::string AccessTechnologyWords(int act) {
+    static constexpr std::array<const char*, 10> kWords = {
+        "GSM",   "GSM Compact", "UMTS", "EDGE",       "HSDPA",
+        "HSUPA", "HSPA",        "LTE",  "EC-GSM-IoT", "NB-IoT"};
+    if (act < 0 || act >= static_cast<int>(kWords.size()))
+        return "AcT " + std::to_string(act);
+    return kWords[static_cast<std::size_t>(act)];
+}
+
 }  // namespace
+
+std::optional<NetworkOperator> ReadOperatorReply(std::string_view reply) {
+    const std::optional<std::string_view> value = AfterPrefix(reply, "+COPS:");
+    if (!value)
+        return std::nullopt;
+    // <mode>,<format>,"<operator>": the name is the one quoted field, and
+    // may itself hold commas.
+    const std::size_t open = value->find('"');
+    const std::size_t close = value->rfind('"');
+    if (open == std::string_view::npos || close == open)
+        return std::nullopt;
+    std::string_view fields = value->substr(0, open);
+    if (!fields.ends_with(','))
+        return std::nullopt;
+    fields.remove_suffix(1);
+    // The field before the name (npos + 1: the only one).
+    const std::string_view format = fields.substr(fields.rfind(',') + 1);
+    NetworkOperator network;
+    network.name = std::string(value->substr(open + 1, close - open - 1));
+    network.numeric = WithoutLeadingSpaces(format).starts_with('2');
+    const std::string_view after = value->substr(close + 1);
+    if (after.starts_with(',') && StartsWithNumber(after.substr(1)))
+        network.accessTechnology = LeadingInteger(after.substr(1));
+    if (network.name.empty())
+        return std::nullopt;
+    return network;
+}
+
+std::string OperatorText(const NetworkOperator& network) {
+    std::string text = network.name;
+    const bool plmn = network.numeric && (text.size() == 5 || text.size() == 6) &&
+                      text.find_first_not_of("0123456789") == std::string::npos;
+    if (plmn)
+        text = "MCC " + text.substr(0, 3) + " MNC " + text.substr(3);
+    if (network.accessTechnology)
+        text += " (" + AccessTechnologyWords(*network.accessTechnology) + ")";
+    return text;
+}
 
 std::optional<int> ReadSignalReply(std::string_view reply) {
     const std::optional<std::string_view> value = AfterPrefix(reply, "+CSQ:");

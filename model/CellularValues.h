@@ -16,6 +16,23 @@ std::optional<int> ReadSignalReply(std::string_view reply);
 // <stat>; none for a reply of another form or without a number.
 std::optional<int> ReadRegistrationReply(std::string_view reply);
 
+// The network the modem is registered on, as "+COPS: <mode>,<format>,
+// "<operator>"[,<AcT>]" names it: by long or short name, or numerically (MCC
+// and MNC run together).
+struct NetworkOperator {
+    std::string name;
+    bool numeric = false;
+    std::optional<int> accessTechnology;  // AcT: 0 GSM, 2 UTRAN, 3 EGPRS, 7 LTE, 9 NB-IoT...
+};
+
+// The operator of a "+COPS:" reply; none for a reply of another form or one
+// that names no operator ("+COPS: 0": not registered).
+std::optional<NetworkOperator> ReadOperatorReply(std::string_view reply);
+
+// "T-Mobile (LTE)", "MCC 310 MNC 410 (UMTS)"; the access technology is left
+// out when not reported.
+std::string OperatorText(const NetworkOperator& network);
+
 // What the modem defines: signal 0 to 31, or 99 for no measurement;
 // registration 0 to 5.
 bool IsDefinedSignal(int signal);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "model/SimState.h"
+
 // The gateway's modem identity, SIM, signal and registration, as collected at
 // start-up and on Refresh.
 struct DeviceInfo {
@@ -11,6 +13,8 @@ struct DeviceInfo {
     std::string revision;
     std::string imsi;
     std::string phoneNumber;
+    // Known once the IMSI was read or refused; `imsi` then says it in words.
+    SimState sim = SimState::Unknown;
     int signal = 0;
     int registration = 0;
     // Whether `signal` and `registration` came from the gateway's answers at

@@ -107,11 +107,18 @@ void ReadModemJob(const CommandJob& job, const std::string& command, DeviceInfo&
             Keep(ReadPhoneNumber(response), read.phoneNumber, info.phoneNumber);
         }
     } else if (Contains(command, "AT+CIMI")) {
+        // Refused: no SIM, unless the SIM says more when asked (ReadSimState).
         if (refused) {
-            info.imsi = "No SIM Inserted";
-        } else {
-            Keep(ReadImsi(response), read.imsi, info.imsi);
+            read.sim = info.sim = SimState::Absent;
+            info.imsi = SimStateText(SimState::Absent);
+        } else if (const std::optional<std::string> imsi = ReadImsi(response)) {
+            read.sim = info.sim = SimState::Ready;
+            Keep(imsi, read.imsi, info.imsi);
         }
+    } else if (refused && Contains(command, "AT+CSQ")) {
+        // A modem that will not measure has no level: the last one is not current.
+        info.signal = kUnknownSignal;
+        info.signalRead = true;
     } else if (refused) {
         return;
     } else if (Contains(command, "AT+CGMI")) {
@@ -173,6 +180,21 @@ bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info,
     return true;
 }
 
+// Asked only when the IMSI was refused: a gateway with a working SIM gets
+// the collection's queries and no others. Without an answer the refusal
+// stands for no SIM.
+void ReadSimState(ScriptRunner& runner, DeviceInfo& info, ModemReadings& read) {
+    if (read.sim != SimState::Absent)
+        return;
+    JobList jobs = {CommandJob(kSimStateQuery, std::string(kProgressText), kModemQueryTimeoutMs)};
+    runner.Run(jobs);
+    if (!jobs[0].Answered())
+        return;
+    read.sim = ReadSimStateReply(jobs[0].Refused(), jobs[0].GetResponse());
+    info.sim = *read.sim;
+    info.imsi = SimStateText(info.sim);
+}
+
 }  // namespace
 
 JobList BuildDeviceInfoScript() {
@@ -215,7 +237,19 @@ CollectionResult ReadDeviceInfoResults(const JobList& jobs, ConfigModel& model, 
 CollectionResult CollectDeviceInfo(ScriptRunner& runner, ConfigModel& model, DeviceInfo& info) {
     JobList jobs = BuildDeviceInfoScript();
     runner.Run(jobs);
-    return ReadDeviceInfoResults(jobs, model, info);
+    CollectionResult result = ReadDeviceInfoResults(jobs, model, info);
+    ReadSimState(runner, info, result.read);
+    return result;
+}
+
+ModemReadings CollectSimIdentity(ScriptRunner& runner, DeviceInfo& info) {
+    JobList jobs = {CommandJob(kWakeUpCommand, std::string(kProgressText), kModemQueryTimeoutMs),
+                    CommandJob("AT+CIMI\r\n", std::string(kProgressText), kModemQueryTimeoutMs)};
+    runner.Run(jobs);
+    ConfigModel unused;
+    ModemReadings read = ReadDeviceInfoResults(jobs, unused, info).read;
+    ReadSimState(runner, info, read);
+    return read;
 }
 
 CollectionResult CollectIdentity(ScriptRunner& runner, ConfigModel& model) {

@@ -24,6 +24,9 @@ struct ModemReadings {
     std::optional<std::string> phoneNumber;
     std::optional<int> signal;
     std::optional<int> registration;
+    // Ready when the IMSI was read; after a refused IMSI, what the SIM said of
+    // itself. None when the IMSI query got no answer.
+    std::optional<SimState> sim;
 };
 
 // What a collection brought back.
@@ -50,16 +53,22 @@ JobList BuildConfigurationScript(std::initializer_list<std::string_view> queries
 // settings or state query got no answer or an empty one. A field changes only
 // when its query was answered: a job that was not sent, met silence, or got an
 // answer of another form keeps what was shown before. A refused "AT+CIMI"
-// shows "No SIM Inserted", a refused "AT+CNUM" "N/A"; a signal value outside
-// 0 to 31 and 99 is shown as unknown (99).
+// shows "No SIM Inserted", a refused "AT+CNUM" "N/A"; a refused "AT+CSQ" and a
+// signal value outside 0 to 31 and 99 are shown as unknown (99).
 CollectionResult ReadDeviceInfoResults(const JobList& jobs, ConfigModel& model, DeviceInfo& info);
 
-// Runs the script and reads its results.
+// Runs the script and reads its results. When the IMSI was refused, asks the
+// SIM for its state (kSimStateQuery) in a script of its own, and shows that
+// state in place of the IMSI.
 CollectionResult CollectDeviceInfo(ScriptRunner& runner, ConfigModel& model, DeviceInfo& info);
 
 // Runs BuildIdentityScript and reads its results; complete as for the
 // collection.
 CollectionResult CollectIdentity(ScriptRunner& runner, ConfigModel& model);
+
+// The wake-up and the IMSI query alone, followed by the SIM's state when the
+// IMSI is refused: what a task that needs only the SIM's network sends.
+ModemReadings CollectSimIdentity(ScriptRunner& runner, DeviceInfo& info);
 
 // Runs BuildConfigurationScript and loads the replies into `model`; complete
 // as for the collection (the trees not asked for are left as they were).

@@ -1,5 +1,6 @@
 #include "model/SignalSample.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -24,14 +25,18 @@ std::string SignalSample::RegistrationText() const {
     return RegistrationWords(registration.value_or(-1));
 }
 
+std::string SignalSample::OperatorText() const {
+    return network ? ::OperatorText(*network) : std::string();
+}
+
 SignalSample SampleSignal(ScriptRunner& runner, std::int64_t unixMs) {
     JobList jobs;
-    jobs.emplace_back("AT+CSQ\r\n", kProgressText, kQueryTimeoutMs);
-    jobs.emplace_back("AT+CREG?\r\n", kProgressText, kQueryTimeoutMs);
+    for (const char* query : {"AT+CSQ\r\n", "AT+CREG?\r\n", "AT+COPS?\r\n"})
+        jobs.emplace_back(query, kProgressText, kQueryTimeoutMs);
     runner.Run(jobs);
     SignalSample sample;
     sample.unixMs = unixMs;
-    sample.lost = !jobs[0].Answered() && !jobs[1].Answered();
+    sample.lost = std::ranges::none_of(jobs, &CommandJob::Answered);
     if (jobs[0].GetStatus() == CommandJob::kSucceeded)
         sample.csq = ReadSignalReply(jobs[0].GetResponse());
     if (jobs[1].GetStatus() == CommandJob::kSucceeded) {
@@ -39,6 +44,8 @@ SignalSample SampleSignal(ScriptRunner& runner, std::int64_t unixMs) {
         if (sample.registration && !IsDefinedRegistration(*sample.registration))
             sample.registration.reset();
     }
+    if (jobs[2].GetStatus() == CommandJob::kSucceeded)
+        sample.network = ReadOperatorReply(jobs[2].GetResponse());
     return sample;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "model/OwnedFd.h"
@@ -81,7 +82,15 @@ bool DeclaresEncoding(std::string_view text) {
     return text.substr(0, text.find("?>")).find("encoding") != std::string_view::npos;
 }
 
-XmlDocument ParseChecked(std::string_view text, const char* name, std::string& reason) {
+// A DOCTYPE that only names its DTD (which is never loaded) declares
+// nothing that could expand; one that declares an entity could.
+bool DeclaresEntities(xmlDoc* document) {
+    const xmlDtd* dtd = xmlGetIntSubset(document);
+    return dtd != nullptr && (dtd->entities != nullptr || dtd->pentities != nullptr);
+}
+
+XmlDocument ParseChecked(std::string_view text, const char* name, std::string& reason,
+                         bool namedDtdAllowed = false) {
     if (text.empty()) {
         reason = "no XML document in the text";
         return nullptr;
@@ -96,8 +105,10 @@ XmlDocument ParseChecked(std::string_view text, const char* name, std::string& r
     }
     // Even unexpanded, a declared entity can be referenced many times and blow
     // up to gigabytes once the content is read; the gateway never sends a DTD.
-    if (document && xmlGetIntSubset(document.get()) != nullptr) {
-        reason = "the document declares a DTD, which is not accepted";
+    if (document && xmlGetIntSubset(document.get()) != nullptr &&
+        (!namedDtdAllowed || DeclaresEntities(document.get()))) {
+        reason = namedDtdAllowed ? "the document declares entities, which are not accepted"
+                                 : "the document declares a DTD, which is not accepted";
         return nullptr;
     }
     return document;
@@ -158,4 +169,14 @@ XmlDocument ParseXmlFile(const std::string& path, std::string* reason) {
         return nullptr;
     }
     return ParseXmlText(content, path.c_str(), reason);
+}
+
+XmlDocument ParseDataFile(const std::string& path, std::string& reason) {
+    std::string content;
+    if (const int error = ReadCappedFile(path, content)) {
+        reason = error == EFBIG ? "larger than " + std::to_string(kMaxXmlInputBytes) + " bytes"
+                                : std::string(std::strerror(error));
+        return nullptr;
+    }
+    return ParseChecked(content, path.c_str(), reason, true);
 }

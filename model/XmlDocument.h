@@ -43,3 +43,9 @@ int ReadCappedFile(const std::string& path, std::string& content);
 // The same for a local file (backups, the node settings file). An unreadable
 // file gives no document.
 XmlDocument ParseXmlFile(const std::string& path, std::string* reason = nullptr);
+
+// The same for a data file published with the system (the providers'
+// database), which names its DTD in a DOCTYPE: accepted as long as the
+// DOCTYPE declares no entity; the DTD itself is never loaded. `reason` says
+// why there is no document (the errno text when the file cannot be read).
+XmlDocument ParseDataFile(const std::string& path, std::string& reason);

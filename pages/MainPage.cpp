@@ -25,6 +25,8 @@ namespace {
 const char kLitProperty[] = "lit";
 // Room on each side of the line between the link lamp and the signal lamps.
 constexpr int kLampGroupGap = 24;
+constexpr char kPinHint[] =
+    "The gateway unlocks the SIM with the SIM Pin setting on the Mobile page.";
 
 }  // namespace
 
@@ -256,6 +258,8 @@ bool MainPage::DoDataExchange(bool save) {
         ShowLinkState();
     }
     ExchangeText(save, imsi_, info_.imsi);
+    imsi_->setToolTip(info_.sim == SimState::PinRequired ? QString::fromLatin1(kPinHint)
+                                                         : QString());
     ExchangeText(save, iccidEdit_, iccid_);
     ExchangeText(save, phoneNumber_, info_.phoneNumber);
     ExchangeText(save, manufacturer_, info_.manufacturer);

@@ -26,6 +26,16 @@ QString DbmText(const std::optional<double>& dbm) {
     return dbm ? QStringLiteral("%1 dBm").arg(*dbm, 0, 'f', 1) : QStringLiteral("-");
 }
 
+// "Network: Registered, roaming    Operator: MCC 310 MNC 410 (UMTS)".
+QString NetworkText(const SignalSample& sample) {
+    QString text =
+        QStringLiteral("Network: %1").arg(QString::fromStdString(sample.RegistrationText()));
+    if (sample.network)
+        text +=
+            QStringLiteral("    Operator: %1").arg(QString::fromStdString(sample.OperatorText()));
+    return text;
+}
+
 }  // namespace
 
 SignalMonitorWindow::SignalMonitorWindow(ModemPort& port, Prompter& prompter, Clock& clock,
@@ -109,8 +119,7 @@ void SignalMonitorWindow::ShowSample(const SignalSample& sample) {
     if (sample.lost)
         status_->setText(QString::fromUtf8(kWaitingText));
     else
-        status_->setText(
-            QStringLiteral("Network: %1").arg(QString::fromStdString(sample.RegistrationText())));
+        status_->setText(NetworkText(sample));
     chart_->Add(sample);
     ShowFigures();
 }

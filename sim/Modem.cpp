@@ -19,6 +19,17 @@ const char kExtension[] = "AT&USBINTERFACE=";
 constexpr int kRebootMs = 10000;
 constexpr int kInstallMs = 45000;
 constexpr int kWalkStepMs = 1000;
+// The network the SIM belongs to, and the one it roams on (numeric form, as
+// some modems report a network they have no name for).
+const char kHomeOperator[] = "+COPS: 0,0,\"T-Mobile\",7";
+const char kRoamingOperator[] = "+COPS: 0,2,\"310410\",2";
+constexpr int kRoamingStat = 5;
+// Extended error numbers: SIM not inserted, SIM PIN required, SIM PUK
+// required, unknown error.
+constexpr int kNoSimError = 10;
+constexpr int kPinError = 11;
+constexpr int kPukError = 12;
+constexpr int kUnknownError = 100;
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -141,12 +152,26 @@ void Modem::Emit(std::string bytes, int delayMs, Output::Effect effect) {
 
 void Modem::Answer(const ReceivedRecord& record, bool ok, const std::string& payload, int workMs,
                    Output::Effect effect) {
+    Finish(record, payload, ok ? "OK" : Refusal(kUnknownError), workMs, effect);
+}
+
+void Modem::Refuse(const ReceivedRecord& record, int code) {
+    Finish(record, {}, Refusal(code), 0, Output::Effect::None);
+}
+
+// ERROR, or the numbered result a modem with extended errors on sends instead.
+std::string Modem::Refusal(int code) const {
+    return options_.extendedErrors ? "+CME ERROR: " + std::to_string(code) : "ERROR";
+}
+
+void Modem::Finish(const ReceivedRecord& record, const std::string& payload,
+                   const std::string& status, int workMs, Output::Effect effect) {
     std::string bytes = options_.echo ? record.bytes : std::string();
     if (!payload.empty()) {
         bytes += "\r\n" + WithNuls(record, payload) + "\r\n";
     }
     if (!Contains(record.bytes, options_.noStatusOn)) {
-        bytes += ok ? "\r\nOK\r\n" : "\r\nERROR\r\n";
+        bytes += "\r\n" + status + "\r\n";
     }
     Emit(std::move(bytes), options_.Scaled(options_.replyDelayMs + workMs), effect);
 }
@@ -214,6 +239,9 @@ void Modem::StreamEndlessly(const ReceivedRecord& record) {
 }
 
 std::string Modem::SignalReply() {
+    // Without a SIM the modem does not attach, and measures nothing.
+    if (options_.noSim)
+        return "+CSQ: 99,99";
     const int signal = walk_ ? walk_->At(lastInputMs_).signal : options_.signal;
     return "+CSQ: " + std::to_string(signal) + ",99";
 }
@@ -221,9 +249,64 @@ std::string Modem::SignalReply() {
 std::string Modem::RegistrationReply() {
     if (!options_.registration.empty())
         return options_.registration;
-    if (options_.noSim)
-        return "+CREG: 0,0";
-    return "+CREG: 0," + std::to_string(walk_ ? walk_->At(lastInputMs_).registration : 1);
+    return "+CREG: 0," + std::to_string(RegistrationStat());
+}
+
+// Registered at home, roaming during a walk's spells, and nowhere without a
+// working SIM.
+int Modem::RegistrationStat() {
+    if (options_.simCard != SimCard::Ready)
+        return 0;
+    return walk_ ? walk_->At(lastInputMs_).registration : 1;
+}
+
+std::string Modem::OperatorReply() {
+    switch (RegistrationStat()) {
+        case 0:
+            return "+COPS: 0";
+        case kRoamingStat:
+            return kRoamingOperator;
+        default:
+            return kHomeOperator;
+    }
+}
+
+void Modem::AnswerPinQuery(const ReceivedRecord& record) {
+    switch (options_.simCard) {
+        case SimCard::Ready:
+            Answer(record, true, "+CPIN: READY");
+            break;
+        case SimCard::Pin:
+            Answer(record, true, "+CPIN: SIM PIN");
+            break;
+        case SimCard::Puk:
+            Answer(record, true, "+CPIN: SIM PUK");
+            break;
+        case SimCard::Absent:
+            // A modem reports a missing SIM here in the extended form even
+            // with extended errors off.
+            Finish(record, {}, "+CME ERROR: " + std::to_string(kNoSimError), 0,
+                   Output::Effect::None);
+            break;
+    }
+}
+
+// The subscriber's values are read from a working SIM only.
+void Modem::AnswerFromSim(const ReceivedRecord& record, const std::string& payload) {
+    switch (options_.simCard) {
+        case SimCard::Ready:
+            Answer(record, true, payload);
+            break;
+        case SimCard::Absent:
+            Refuse(record, kNoSimError);
+            break;
+        case SimCard::Pin:
+            Refuse(record, kPinError);
+            break;
+        case SimCard::Puk:
+            Refuse(record, kPukError);
+            break;
+    }
 }
 
 void Modem::HandleCommand(const ReceivedRecord& record) {
@@ -243,13 +326,17 @@ void Modem::HandleCommand(const ReceivedRecord& record) {
     } else if (command == "AT+CGMR") {
         Answer(record, true, kRevision);
     } else if (command == "AT+CIMI") {
-        Answer(record, !options_.noSim, options_.noSim ? "" : kImsi);
+        AnswerFromSim(record, kImsi);
     } else if (command == "AT+CNUM") {
-        Answer(record, !options_.noSim, options_.noSim ? "" : kOwnNumber);
+        AnswerFromSim(record, kOwnNumber);
+    } else if (command == "AT+CPIN?") {
+        AnswerPinQuery(record);
     } else if (command == "AT+CSQ") {
         Answer(record, true, SignalReply());
     } else if (command == "AT+CREG?") {
         Answer(record, true, RegistrationReply());
+    } else if (command == "AT+COPS?") {
+        Answer(record, true, OperatorReply());
     } else if (command == "AT+CFUN=1") {
         Answer(record, true, {}, 0, Output::Effect::Reboot);
     } else {

@@ -57,8 +57,16 @@ private:
 
     std::string SignalReply();
     std::string RegistrationReply();
+    int RegistrationStat();
+    std::string OperatorReply();
+    void AnswerPinQuery(const ReceivedRecord& record);
+    void AnswerFromSim(const ReceivedRecord& record, const std::string& payload);
     void Answer(const ReceivedRecord& record, bool ok, const std::string& payload = {},
                 int workMs = 0, Output::Effect effect = Output::Effect::None);
+    void Refuse(const ReceivedRecord& record, int code);
+    std::string Refusal(int code) const;
+    void Finish(const ReceivedRecord& record, const std::string& payload, const std::string& status,
+                int workMs, Output::Effect effect);
     void Emit(std::string bytes, int delayMs, Output::Effect effect);
 
     DeviceData& device_;

@@ -68,6 +68,18 @@ std::function<bool(const std::string&)> Faults(std::vector<ReplyFault>& target,
     };
 }
 
+bool ReadSimCard(const std::string& text, SimCard& card) {
+    static const std::map<std::string, SimCard> kCards = {{"ready", SimCard::Ready},
+                                                          {"absent", SimCard::Absent},
+                                                          {"pin", SimCard::Pin},
+                                                          {"puk", SimCard::Puk}};
+    const auto found = kCards.find(text);
+    if (found == kCards.end())
+        return false;
+    card = found->second;
+    return true;
+}
+
 }  // namespace
 
 const char* SimUsage() {
@@ -79,7 +91,11 @@ const char* SimUsage() {
            "  --config DIR           load settings.xml, state.xml, radio.xml, discover.xml\n"
            "                         and fs/ from DIR (missing ones from the defaults)\n"
            "  --echo                 echo every command\n"
-           "  --no-sim               no SIM card inserted\n"
+           "  --no-sim               no SIM card inserted (--sim-state absent)\n"
+           "  --sim-state STATE      ready, absent, pin (locked, wants its PIN) or puk\n"
+           "                         (blocked); AT+CPIN? answers accordingly\n"
+           "  --extended-errors      refuse with +CME ERROR: <n> instead of ERROR (10 no SIM,\n"
+           "                         11 PIN, 12 PUK, 100 anything else)\n"
            "  --no-radio             no mesh radio fitted\n"
            "  --csq N                signal quality reported by AT+CSQ (default 17)\n"
            "  --creg TEXT            payload of the AT+CREG? reply (default +CREG: 0,1)\n"
@@ -126,11 +142,14 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
                                           {"--no-radio", &options.noRadio},
                                           {"--vanish-for-good", &options.vanishForGood},
                                           {"--signal-walk", &options.signalWalk},
+                                          {"--extended-errors", &options.extendedErrors},
                                           {"--stay-down", &options.stayDown}};
     std::map<std::string, std::function<bool(const std::string&)>> valued = {
         {"--link", Text(options.linkPath)},
         {"--transcript", Text(options.transcriptPath)},
         {"--config", Text(options.configDir)},
+        {"--sim-state",
+         [&options](const std::string& text) { return ReadSimCard(text, options.simCard); }},
         {"--csq", Number(options.signal)},
         {"--creg", Text(options.registration)},
         {"--signal-seed", Number(options.signalSeed)},
@@ -179,6 +198,9 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         }
         ++i;
     }
+    if (options.noSim)
+        options.simCard = SimCard::Absent;
+    options.noSim = options.simCard == SimCard::Absent;
     if (options.linkPath.empty()) {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         options.linkPath = std::string(runtime && *runtime ? runtime : "/tmp") + "/r7sim";

@@ -21,13 +21,19 @@ struct ReplyFault {
     std::string on;  // replies to commands containing this text
 };
 
+// The SIM card in the gateway: working, missing, or locked until its PIN (or,
+// once blocked, its PUK) is given.
+enum class SimCard { Ready, Absent, Pin, Puk };
+
 // How the simulated gateway behaves, from its command line.
 struct SimOptions {
     std::string linkPath;
     std::string transcriptPath;
     std::string configDir;
     bool echo = false;
-    bool noSim = false;
+    bool noSim = false;  // the same as simCard Absent
+    SimCard simCard = SimCard::Ready;
+    bool extendedErrors = false;  // refusals are "+CME ERROR: <n>", as after AT+CMEE=1
     bool noRadio = false;
     int signal = 17;
     std::string registration;  // AT+CREG? payload; empty: derived from the SIM

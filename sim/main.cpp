@@ -11,15 +11,17 @@
 
 namespace {
 
-// A gateway without SIM or radio reports them missing in its state as well.
+// A gateway without SIM or radio reports them missing in its state as well,
+// and one without a working SIM has no mobile address.
 void ApplyHardware(const SimOptions& options, DeviceData& device) {
     if (options.noRadio) {
         device.state.RemoveGroup("zigbee_state");
     }
-    if (options.noSim) {
+    if (options.noSim)
         device.state.SetValue("mobile_stats", "iccid", "");
+    // A locked SIM is read, but gives no access to the network.
+    if (options.simCard != SimCard::Ready)
         device.state.SetValue("ppp_stats", "ip_address", "0.0.0.0");
-    }
 }
 
 // The stock device's files: those installed beside the program when it runs

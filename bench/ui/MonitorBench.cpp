@@ -113,8 +113,8 @@ int main(int argc, char** argv) {
     }
     const double sampleMs = MeanSampleMs(port);
     std::printf(
-        "one sample (AT+CSQ, AT+CREG?): %.1f ms; link busy at a 2 s interval: %.1f%% "
-        "(expected about 12%%)\n",
+        "one sample (AT+CSQ, AT+CREG?, AT+COPS?): %.1f ms; link busy at a 2 s interval: %.1f%% "
+        "(expected about 18%%)\n",
         sampleMs, 100.0 * sampleMs / kIntervalMs);
     std::fflush(stdout);
     const Stalls stalls = MeasureStalls(port);

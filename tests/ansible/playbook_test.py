@@ -90,11 +90,11 @@ def ansible_environment():
                        HOME=os.path.join(WORK, 'home'))
 
 
-def play(link, *options):
+def play(link, *options, playbook=PLAYBOOK):
     environment = ansible_environment()
     variables = ('{"r7ctl": "%s", "ports": ["%s"], "program": "%s", "backup_dir": "%s"}'
                  % (R7CTL, link, os.path.join(WORK, 'tank.py'), WORK))
-    run = subprocess.run(['ansible-playbook', '-vvv', '-i', 'localhost,', PLAYBOOK, '-e', variables]
+    run = subprocess.run(['ansible-playbook', '-vvv', '-i', 'localhost,', playbook, '-e', variables]
                          + list(options), env=environment, stdout=subprocess.PIPE,
                          stderr=subprocess.STDOUT, universal_newlines=True, timeout=120)
     if run.returncode != 0:
@@ -129,6 +129,37 @@ def check_documentation():
 
 def private(path):
     return stat.S_IMODE(os.stat(path).st_mode) == 0o600
+
+
+APN_PLAYBOOK = """- hosts: localhost
+  connection: local
+  gather_facts: false
+  tasks:
+    - name: Take the APN that the SIM's provider publishes
+      tarvel.r7.settings:
+        r7ctl: "{{ r7ctl }}"
+        port: "{{ item }}"
+        apn_preset: Mint Mobile
+      loop: "{{ ports }}"
+"""
+
+
+def check_apn_preset(link, transcript, end):
+    """An APN preset from the providers' database: checked, applied, then already held."""
+    playbook = os.path.join(WORK, 'apn.yml')
+    with open(playbook, 'w') as written:
+        written.write(APN_PLAYBOOK)
+    changed, output = play(link, '--check', '--diff', playbook=playbook)
+    sent, end = changes_sent(transcript, end)
+    if changed != 1 or sent or '+mobile_simple/apn: wholesale' not in output:
+        fail('the preset check should report the APN and send nothing: %r\n%s' % (sent, output))
+    changed, output = play(link, playbook=playbook)
+    sent, end = changes_sent(transcript, end)
+    if changed != 1 or not any('<apn>wholesale</apn>' in body for _, body in sent):
+        fail('the preset was not applied: %r\n%s' % (sent, output))
+    changed, output = play(link, playbook=playbook)
+    if changed != 0 or changes_sent(transcript, end)[0]:
+        fail('the preset applied again:\n' + output)
 
 
 def main():
@@ -183,9 +214,10 @@ def main():
         refused_settings(link, {'mobile_simple/pin': 34}, 'quote it')
         refused_settings(link, {'mobile_simple/apn': True}, 'quote it')
         refused_settings(link, {'mobile_simple': 'x'}, 'settings group')
-        sent, _ = changes_sent(transcript, end)
+        sent, end = changes_sent(transcript, end)
         if sent:
             fail('refused settings were sent: %r' % sent)
+        check_apn_preset(link, transcript, end)
     finally:
         gateway.terminate()
         gateway.wait()

@@ -213,7 +213,7 @@ TEST(CtlGateway, SignalPrintsOneSampleALine) {
     const std::string line =
         "\"answered\": true, \"signal\": 17, \"signal_dbm\": -79, "
         "\"registration\": \"Registered, home network\", "
-        "\"registration_stat\": 1}\n";
+        "\"registration_stat\": 1, \"operator\": \"T-Mobile\", \"access_technology\": 7}\n";
     for (std::size_t at = 0, lines = 0; lines < 3; ++lines) {
         at = json.out.find(line, at);
         ASSERT_NE(at, std::string::npos) << json.out;
@@ -258,7 +258,6 @@ TEST(CtlGateway, InfoFailsOnEveryValueNotRead) {
         std::vector<std::string> gateway;
         std::vector<std::string> nulls;
     } kCases[] = {
-        {{"--no-sim"}, {"imsi", "phone_number"}},
         {{"--csq", "45"}, {"signal"}},
         {{"--error-on", "AT+CGMR"}, {"modem_revision"}},
         {{"--creg", "+CSQ: 1,1"}, {"registration"}},
@@ -375,6 +374,72 @@ int CommandsStartingWith(const SimGateway& gateway, const std::string& start) {
     for (const std::string& command : gateway.ReceivedCommands())
         count += command.starts_with(start);
     return count;
+}
+
+// A SIM that is missing or locked is reported as such, and is no failure; the
+// SIM is asked for its state only when its IMSI was refused.
+TEST(CtlGateway, InfoReportsTheSimsStateAndSucceeds) {
+    const struct {
+        std::vector<std::string> gateway;
+        std::string sim;
+        std::string imsi;
+    } kCases[] = {
+        {{}, "ready", "310260123456789"},
+        {{"--no-sim"}, "absent", "No SIM Inserted"},
+        {{"--no-sim", "--extended-errors"}, "absent", "No SIM Inserted"},
+        {{"--sim-state", "pin"}, "pin-required", "SIM PIN required"},
+        {{"--sim-state", "puk", "--extended-errors"}, "puk-required", "SIM PUK required (blocked)"},
+    };
+    for (const auto& [options, sim, imsi] : kCases) {
+        SCOPED_TRACE(sim);
+        SimGateway gateway(options);
+        const CtlRun json = CtlOn(gateway, {"info", "--json"});
+        EXPECT_EQ(json.status, kExitSuccess) << json.err;
+        EXPECT_NE(json.out.find("\"sim\": \"" + sim + '"'), std::string::npos) << json.out;
+        const CtlRun text = CtlOn(gateway, {"info"});
+        EXPECT_NE(text.out.find("imsi: " + imsi + '\n'), std::string::npos) << text.out;
+        EXPECT_EQ(CommandsStartingWith(gateway, "AT+CPIN?") > 0, sim != "ready");
+        if (sim == "ready")
+            continue;
+        EXPECT_NE(json.out.find("\"imsi\": null"), std::string::npos) << json.out;
+        EXPECT_NE(json.out.find("\"phone_number\": null"), std::string::npos) << json.out;
+        EXPECT_EQ(text.err.find("mobile_simple/pin") != std::string::npos, sim == "pin-required")
+            << text.err;
+    }
+}
+
+// The presets of a network, with or without a gateway; --set applies the one
+// chosen through set, once, and refuses a choice that leaves several.
+TEST(CtlGateway, ApnListsTheNetworksPresetsAndSetsOneOnce) {
+    const CtlRun att = Ctl({"apn", "--mccmnc", "310150", "--json"});
+    ASSERT_EQ(att.status, kExitSuccess) << att.err;
+    EXPECT_NE(att.out.find("{\"country\": \"us\", \"provider\": \"AT&T\", \"name\": \"ATT "
+                           "Broadband\", \"apn\": \"broadband\", \"username\": \"\", "
+                           "\"password\": \"\", \"plan\": \"\"}"),
+              std::string::npos)
+        << att.out;
+    EXPECT_EQ(Ctl({"apn", "--mccmnc", "31015x"}).status, kExitUsage);
+    EXPECT_EQ(Ctl({"apn", "--mccmnc", "00199"}).status, kExitRefused);
+
+    SimGateway gateway;
+    const CtlRun listed = CtlOn(gateway, {"apn"});
+    ASSERT_EQ(listed.status, kExitSuccess) << listed.err;
+    EXPECT_NE(listed.out.find("fast.t-mobile.com"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("Mint Mobile"), std::string::npos) << listed.out;
+
+    const CtlRun ambiguous = CtlOn(gateway, {"apn", "--set", "--provider", "t-mobile"});
+    EXPECT_EQ(ambiguous.status, kExitRefused);
+    EXPECT_NE(ambiguous.err.find("epc.tmobile.com"), std::string::npos) << ambiguous.err;
+    const std::vector<std::string> choice = {"apn",      "--set",  "--provider",
+                                             "T-Mobile", "--name", "t-mobile lte"};
+    const CtlRun first = CtlOn(gateway, choice);
+    ASSERT_EQ(first.status, kExitSuccess) << first.err;
+    EXPECT_EQ(first.out,
+              "mobile_simple/apn: changed internet.linkhold.example -> fast.t-mobile.com\n");
+    const CtlRun second = CtlOn(gateway, choice);
+    EXPECT_EQ(second.status, kExitSuccess) << second.err;
+    EXPECT_EQ(second.out, "unchanged\n");
+    EXPECT_EQ(CommandsStartingWith(gateway, "AT+CPIN?"), 0);
 }
 
 // What already holds is not sent again, and a check sends nothing at all.

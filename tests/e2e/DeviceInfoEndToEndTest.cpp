@@ -4,6 +4,7 @@
 
 #include "link/ModemPort.h"
 #include "link/PortDiscovery.h"
+#include "model/CellularValues.h"
 #include "model/ConfigModel.h"
 #include "model/DeviceInfo.h"
 #include "model/DeviceInfoCollection.h"
@@ -83,6 +84,26 @@ TEST(DeviceInfoEndToEnd, GatewayWithoutSimOrRadioThatEchoesItsCommands) {
     EXPECT_FALSE(collection.model.RadioPresent());
     EXPECT_EQ(collection.model.RadioGroups(), nullptr);
     EXPECT_NE(collection.model.SettingsGroups(), nullptr);
+}
+
+// A SIM taken out of a modem that refuses with extended errors: at the next
+// collection nothing read before is shown as current.
+TEST(DeviceInfoEndToEnd, ExtendedErrorsAfterTheSimWasRemovedLeaveNoOldValue) {
+    SimGateway gateway({"--no-sim", "--extended-errors", "--error-on", "AT+CSQ"});
+    Collection collection(gateway);
+    ASSERT_TRUE(collection.opened);
+    DeviceInfo& info = collection.info;
+    info.imsi = "310260123456789";
+    info.phoneNumber = "+15125550142";
+    info.signal = 17;
+    info.signalRead = true;
+
+    ASSERT_TRUE(collection.Collect());
+
+    EXPECT_EQ(info.imsi, "No SIM Inserted");
+    EXPECT_EQ(info.sim, SimState::Absent);
+    EXPECT_EQ(info.phoneNumber, "N/A");
+    EXPECT_EQ(SignalText(info.signal), "unknown");
 }
 
 TEST(DeviceInfoEndToEnd, FailingNumberQueryShowsNotAvailable) {

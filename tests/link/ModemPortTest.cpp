@@ -118,6 +118,15 @@ TEST_F(ModemPortTest, StatusLinesEndTheReadAtOnce) {
     EXPECT_EQ(nul.payload, "AB");
     EXPECT_LT(nul.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
 
+    // An extended error result is a refusal, ended and failed as ERROR is.
+    for (const std::string extended : {"+CME ERROR: 10", "+CMS ERROR: 500"}) {
+        peer.QueueReply("AT+CIMI\r\n\r\n" + extended + "\r\n");
+        Exchange cme = RunExchange(port, clock, "AT+CIMI\r\n");
+        EXPECT_FALSE(cme.outcome) << extended;
+        EXPECT_EQ(cme.payload, "");
+        EXPECT_LT(cme.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+    }
+
     // Raw mode reads on past status lines, but an ERROR status with nothing
     // after it is a refusal: nothing more is coming.
     peer.QueueReply("at&usbinterface=110\r\n\r\nERROR\r\n");
@@ -125,15 +134,17 @@ TEST_F(ModemPortTest, StatusLinesEndTheReadAtOnce) {
     EXPECT_FALSE(refused.outcome);
     EXPECT_LT(refused.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
 
-    EXPECT_EQ(peer.Received(), "AT\r\nAT+X\r\nAT+Y\r\nAT+CGMI\r\nAT+Z\r\nat&usbinterface=110\r\n");
+    EXPECT_EQ(peer.Received(),
+              "AT\r\nAT+X\r\nAT+Y\r\nAT+CGMI\r\nAT+Z\r\nAT+CIMI\r\nAT+CIMI\r\n"
+              "at&usbinterface=110\r\n");
 }
 
 TEST_F(ModemPortTest, WithoutAStatusTheReadLastsUntilTheDeadline) {
-    peer.QueueReply("\r\n+CME ERROR: 10\r\n");
-    Exchange cme = RunExchange(port, clock, "AT+CPIN?\r\n");
-    EXPECT_GT(cme.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
-    EXPECT_TRUE(cme.outcome);
-    EXPECT_EQ(cme.payload, "+CME ERROR: 10");
+    // An error word inside a line is no result.
+    peer.QueueReply("\r\n+CPIN: SIM PIN +CME ERROR: 10\r\n");
+    Exchange inside = RunExchange(port, clock, "AT+CPIN?\r\n");
+    EXPECT_GT(inside.receiveMs, static_cast<std::uint64_t>(kTimeoutMs));
+    EXPECT_TRUE(inside.outcome);
 
     // Raw mode does not look for a status.
     peer.QueueReply("\r\nOK\r\n");

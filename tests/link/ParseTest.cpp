@@ -30,10 +30,13 @@ TEST(Parse, StatusLinesDecideTheOutcome) {
     EXPECT_FALSE(errorThenOk.outcome);
     EXPECT_EQ(errorThenOk.payload, "some text");
 
-    // Extended errors are not the ERROR status: no status means success.
-    const Parsed cme = ParseReply("AT+CPIN?\r\n", "\r\n+CME ERROR: 10\r\n");
-    EXPECT_TRUE(cme.outcome);
-    EXPECT_EQ(cme.payload, "+CME ERROR: 10");
+    // An extended error result fails as ERROR does, keeping what preceded it.
+    const Parsed cme = ParseReply("AT+CPIN?\r\n", "\r\n+CME ERROR: SIM not inserted\r\n");
+    EXPECT_FALSE(cme.outcome);
+    EXPECT_EQ(cme.payload, "");
+    const Parsed cms = ParseReply("AT+CMGS\r\n", "\r\npartial\r\n+CMS ERROR: 500\r\n");
+    EXPECT_FALSE(cms.outcome);
+    EXPECT_EQ(cms.payload, "partial");
 
     // Text shorter than a status word does not end with it.
     EXPECT_TRUE(ParseReply("AT\r\n", "RROR\r\n").outcome);

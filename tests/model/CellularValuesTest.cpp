@@ -64,3 +64,30 @@ TEST(CellularValuesTest, RegistrationRepliesInEveryForm) {
     }
     EXPECT_EQ(RegistrationWords(-1), "Unknown");
 }
+
+// Each form of the +COPS reply: named or numeric, with or without the access
+// technology; none while not registered or for another reply.
+TEST(CellularValuesTest, OperatorRepliesInEveryForm) {
+    const struct {
+        const char* reply;
+        const char* text;  // nullptr: no operator
+    } kCases[] = {
+        {"+COPS: 0,0,\"T-Mobile\",7", "T-Mobile (LTE)"},
+        {"+COPS: 0,1,\"TMO\"", "TMO"},
+        {"+COPS: 1,2,\"310410\",2", "MCC 310 MNC 410 (UMTS)"},
+        {"+COPS: 0,2,\"26202\",9", "MCC 262 MNC 02 (NB-IoT)"},
+        {"+COPS: 0,0,\"12345\"", "12345"},
+        {"+COPS: 0,0,\"Net, Inc\",12", "Net, Inc (AcT 12)"},
+        {"+COPS: 0", nullptr},
+        {"+COPS: 0,0,\"\"", nullptr},
+        {"+CREG: 0,\"1\"", nullptr},
+    };
+    for (const auto& [reply, text] : kCases) {
+        SCOPED_TRACE(reply);
+        const std::optional<NetworkOperator> network = ReadOperatorReply(reply);
+        ASSERT_EQ(network.has_value(), text != nullptr);
+        if (network) {
+            EXPECT_EQ(OperatorText(*network), text);
+        }
+    }
+}

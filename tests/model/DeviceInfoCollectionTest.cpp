@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "FakeScriptRunner.h"
 #include "model/DeviceInfoCollection.h"
@@ -26,6 +27,7 @@ class DeviceInfoCollectionTest : public testing::Test {
 protected:
     bool Collect() {
         FakeScriptRunner runner([this](CommandJob& job) {
+            sent.push_back(job.GetCommand());
             const auto reply = replies.find(job.GetCommand());
             if (refused.contains(job.GetCommand())) {
                 Refuse(job);
@@ -56,6 +58,7 @@ protected:
          "</rci_reply>"},
     };
     std::set<std::string> refused;
+    std::vector<std::string> sent;
     ConfigModel model;
     DeviceInfo info;
     CollectionResult result;
@@ -111,6 +114,46 @@ TEST_F(DeviceInfoCollectionTest, ModemAnswerVariants) {
     replies["AT+CNUM\r\n"] = "+CNUM: \"07700900123\"";
     ASSERT_TRUE(Collect());
     EXPECT_EQ(info.phoneNumber, " 07700900123");
+}
+
+// A refused IMSI is followed by one question to the SIM, whose answer is
+// shown in its place; a SIM whose IMSI is read is never asked. A refused
+// signal query is unknown, not the level read before.
+TEST_F(DeviceInfoCollectionTest, ARefusedImsiShowsWhatTheSimSaysOfItself) {
+    ASSERT_TRUE(Collect());
+    EXPECT_EQ(result.read.sim, SimState::Ready);
+    EXPECT_EQ(sent.size(), 11u);
+    const struct {
+        const char* answer;  // nullptr: refused; "": no answer
+        SimState state;
+        const char* shown;
+    } kCases[] = {
+        {"+CPIN: SIM PIN", SimState::PinRequired, "SIM PIN required"},
+        {"+CPIN: SIM PUK", SimState::PukRequired, "SIM PUK required (blocked)"},
+        {nullptr, SimState::Absent, "No SIM Inserted"},
+        {"", SimState::Absent, "No SIM Inserted"},
+        {"+CPIN: READY", SimState::Unknown, "SIM not ready"},
+        {"+CPIN: SIM PIN2", SimState::Unknown, "SIM not ready"},
+    };
+    refused = {"AT+CIMI\r\n", "AT+CSQ\r\n"};
+    for (const auto& [answer, state, shown] : kCases) {
+        SCOPED_TRACE(answer ? answer : "(refused)");
+        refused.erase("AT+CPIN?\r\n");
+        replies.erase("AT+CPIN?\r\n");
+        if (answer == nullptr)
+            refused.insert("AT+CPIN?\r\n");
+        else if (*answer != '\0')
+            replies["AT+CPIN?\r\n"] = answer;
+        sent.clear();
+        ASSERT_TRUE(Collect());
+        EXPECT_EQ(sent.back(), "AT+CPIN?\r\n");
+        EXPECT_EQ(sent.size(), 12u);
+        EXPECT_EQ(result.read.sim, state);
+        EXPECT_EQ(info.sim, state);
+        EXPECT_EQ(info.imsi, shown);
+        EXPECT_FALSE(result.read.imsi);
+        EXPECT_EQ(info.signal, 99);
+    }
 }
 
 // A slow gateway's replies land one command late: an answer in the form of

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <fstream>
 #include <memory>
@@ -16,6 +18,7 @@
 #include "pages/CellPage.h"
 #include "pages/ChoiceList.h"
 #include "pages/GroupFrame.h"
+#include "pages/ProviderDialog.h"
 #include "pages/SerialSettings.h"
 #include "pages/SkyvanePage.h"
 #include "tests/link/TempDir.h"
@@ -68,6 +71,7 @@ struct ConfigPagesTest : testing::Test {
     ModemPort port{clock};
     WorkerScriptRunner runner{port};
     ConfigModel model;
+    DeviceInfo info;
     FakePrompter prompter;
     std::unique_ptr<BLPropertySheet> sheet;
     CellPage* mobile = nullptr;
@@ -86,11 +90,10 @@ struct ConfigPagesTest : testing::Test {
         options.explicitPort = gateway->LinkPath();
         std::string reason;
         ASSERT_TRUE(DiscoverPort(port, options, {}, &reason)) << reason;
-        DeviceInfo info;
         ASSERT_TRUE(CollectDeviceInfo(runner, model, info).complete);
         commandsAtStart = gateway->ReceivedCommands().size();
         sheet = std::make_unique<BLPropertySheet>("Tarvel R7 Dashboard", model, runner, prompter);
-        sheet->AddPage(mobile = new CellPage(model));
+        sheet->AddPage(mobile = new CellPage(model, &info, &prompter));
         sheet->AddPage(remote = new SkyvanePage(model, prompter));
         sheet->AddPage(serial = new SerialSettings(model));
         sheet->show();
@@ -207,6 +210,43 @@ TEST_F(ConfigPagesTest, MobileEditsReachTheGatewayFromAnyPage) {
     // Shown as the gateway kept it.
     EXPECT_EQ(Find<ChoiceList>(mobile, kBand)->currentText(), "900/1900 MHz");
     EXPECT_EQ(Text(mobile, "mobile_simple/password"), "se\"cret");
+}
+
+// "Choose Provider..." opens on the SIM's network and fills the account as
+// typing would; nothing goes out before Apply. Without the database it says
+// why and changes nothing.
+TEST_F(ConfigPagesTest, ChooseProviderFillsTheAccountFromTheSimsNetwork) {
+    Start();
+    ASSERT_TRUE(sheet->SetActivePage(kMobile));
+    ProviderDatabase missing;
+    missing.Load((config.Path() / "none.xml").string());
+    mobile->SetProviderChooser(missing, {});
+    Find<QPushButton>(mobile, "chooseProvider")->click();
+    ASSERT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_NE(prompter.warnings[0].text.find("mobile-broadband-provider-info"), std::string::npos);
+    EXPECT_FALSE(mobile->IsModified());
+
+    Type(mobile, "mobile_simple/username", "old");
+    std::string opened;
+    mobile->SetProviderChooser(
+        ProviderDatabase::Installed(),
+        [&opened](QWidget* parent, const ProviderDatabase& database, const std::string& imsi) {
+            ProviderDialog dialog(database, imsi, parent);
+            opened =
+                dialog.findChild<QListWidget*>("providerList")->currentItem()->text().toStdString();
+            dialog.findChild<QLineEdit*>("providerSearch")->setText("mint");
+            return dialog.Chosen();
+        });
+    const std::size_t commands = gateway->ReceivedCommands().size();
+    Find<QPushButton>(mobile, "chooseProvider")->click();
+    EXPECT_EQ(opened, "T-Mobile (SIM's network)");
+    EXPECT_EQ(Text(mobile, "mobile_simple/apn"), "wholesale");
+    EXPECT_EQ(Text(mobile, "mobile_simple/username"), "");
+    EXPECT_TRUE(mobile->IsModified());
+    EXPECT_EQ(gateway->ReceivedCommands().size(), commands);
+    ASSERT_TRUE(sheet->ApplyPages());
+    ASSERT_EQ(SentDocuments().size(), 1u);
+    EXPECT_EQ(ValueAfter(SentDocuments()[0], "<mobile_simple>", "apn"), "wholesale");
 }
 
 // The gateway would keep a value whose settings reply no longer fits the

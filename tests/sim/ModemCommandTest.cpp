@@ -48,6 +48,52 @@ TEST(ModemCommandTest, WithoutSimTheSubscriberQueriesFail) {
     EXPECT_EQ(ElementText(state, "ip_address"), "0.0.0.0");
 }
 
+// The SIM's state in AT+CPIN?, the subscriber queries refused in either form,
+// and the operator only while registered; a walk roams onto another network.
+TEST(ModemCommandTest, SimStatesAndOperatorAnswerAsAModemDoes) {
+    const struct {
+        std::vector<std::string> options;
+        const char* pin;
+        const char* imsi;  // nullptr: answered
+        const char* network;
+    } kCases[] = {
+        {{},
+         "\r\n+CPIN: READY\r\n\r\nOK\r\n",
+         nullptr,
+         "\r\n+COPS: 0,0,\"T-Mobile\",7\r\n\r\nOK\r\n"},
+        {{"--no-sim"}, "\r\n+CME ERROR: 10\r\n", "\r\nERROR\r\n", "\r\n+COPS: 0\r\n\r\nOK\r\n"},
+        {{"--sim-state", "absent", "--extended-errors"},
+         "\r\n+CME ERROR: 10\r\n",
+         "\r\n+CME ERROR: 10\r\n",
+         "\r\n+COPS: 0\r\n\r\nOK\r\n"},
+        {{"--sim-state", "pin"},
+         "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n",
+         "\r\nERROR\r\n",
+         "\r\n+COPS: 0\r\n\r\nOK\r\n"},
+        {{"--sim-state", "puk", "--extended-errors"},
+         "\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n",
+         "\r\n+CME ERROR: 12\r\n",
+         "\r\n+COPS: 0\r\n\r\nOK\r\n"},
+    };
+    for (const auto& [options, pin, imsi, network] : kCases) {
+        SCOPED_TRACE(options.empty() ? "ready" : options.back());
+        SimGateway sim(options);
+        SerialClient client(sim.LinkPath());
+        EXPECT_EQ(client.Exchange("AT+CPIN?\r\n"), pin);
+        if (imsi != nullptr) {
+            EXPECT_EQ(client.Exchange("AT+CNUM\r\n"), imsi);
+        }
+        EXPECT_EQ(client.Exchange("AT+COPS?\r\n"), network);
+    }
+
+    SimGateway walking({"--signal-walk", "--time-scale", "0.002"});
+    SerialClient client(walking.LinkPath());
+    std::set<std::string> networks;
+    for (int i = 0; i < 300 && networks.size() < 2; ++i)
+        networks.insert(client.Exchange("AT+COPS?\r\n"));
+    EXPECT_EQ(networks.size(), 2u) << "home, then roaming";
+}
+
 TEST(ModemCommandTest, EchoRepeatsEachCommandExactlyAsReceived) {
     SimGateway sim({"--echo"});
     SerialClient client(sim.LinkPath());

@@ -76,7 +76,11 @@ std::string SerialClient::ReadWhileNot(Done done, int timeoutMs) {
 std::string SerialClient::ReadReply(int timeoutMs) {
     return ReadWhileNot(
         [](const std::string& bytes) {
-            return EndsWith(bytes, "\r\nOK\r\n") || EndsWith(bytes, "\r\nERROR\r\n");
+            const std::size_t line = bytes.rfind("\r\n", bytes.size() < 3 ? 0 : bytes.size() - 3);
+            const bool extendedError = EndsWith(bytes, "\r\n") && line != std::string::npos &&
+                                       bytes.compare(line + 2, 5, "+CME ") == 0;
+            return EndsWith(bytes, "\r\nOK\r\n") || EndsWith(bytes, "\r\nERROR\r\n") ||
+                   extendedError;
         },
         timeoutMs);
 }

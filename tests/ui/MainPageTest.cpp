@@ -148,6 +148,20 @@ TEST_F(MainPageTest, RefreshCollectsAgainAndShowsTheNewValues) {
     runner.answer = answer;
     page.Refresh();
     EXPECT_EQ(Field("Status"), "Connected (/dev/ttyACM0)");
+
+    // A SIM locked by its PIN says so, and where the gateway takes the PIN from.
+    runner.answer = [&answer](JobList& jobs) {
+        answer(jobs);
+        for (CommandJob& job : jobs) {
+            if (job.GetCommand() == "AT+CIMI\r\n")
+                job.SetStatus(CommandJob::kFailed);
+            else if (job.GetCommand() == "AT+CPIN?\r\n")
+                job.SetResponse("+CPIN: SIM PIN");
+        }
+    };
+    page.Refresh();
+    EXPECT_EQ(Field("IMSI"), "SIM PIN required");
+    EXPECT_TRUE(page.findChild<QLineEdit*>("IMSI")->toolTip().contains("Mobile page"));
 }
 
 // A state reply that cannot be read is reported; the page keeps the values it

@@ -57,6 +57,10 @@ TEST(SignalMonitorTest, SamplesNeverInterleaveWithAPageScriptAndALostGatewayIsAG
     const QPointer<SignalMonitorWindow> window = new SignalMonitorWindow(port, prompter, fast);
     window->show();
     ASSERT_TRUE(WaitUntil([&] { return Samples(*window) >= 2; }));
+    const auto* status = window->findChild<QLabel*>(QStringLiteral("monitorStatus"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().contains(QStringLiteral("    Operator: ")))
+        << status->text().toStdString();
 
     const std::vector<std::string> pageCommands = {"AT+CGMI\r\n", "AT+CGSN\r\n", "AT+CGMR\r\n",
                                                    "AT+CIMI\r\n", "AT+CNUM\r\n"};
@@ -87,8 +91,6 @@ TEST(SignalMonitorTest, SamplesNeverInterleaveWithAPageScriptAndALostGatewayIsAG
     gateway.reset();
     ASSERT_TRUE(WaitUntil([&] { return window->History().Samples().back().lost; }));
     EXPECT_FALSE(window->History().CurrentDbm());
-    const auto* status = window->findChild<QLabel*>(QStringLiteral("monitorStatus"));
-    ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->text().toStdString(), "Waiting for the R7...");
     // Closing does not wait for the sampling thread; the window goes when it ends.
     window->close();

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Cutting out output blocks can join an ERROR status together, so only replies without
     // markup are held to this.
     FuzzCheck(succeeded || received.find("ERROR\r\n") != std::string_view::npos ||
+                  received.find(" ERROR:") != std::string_view::npos ||
                   received.find('<') != std::string_view::npos,
-              "only an ERROR status fails");
+              "only an ERROR status or an extended error result fails");
     return 0;
 }

@@ -87,6 +87,20 @@ class R7ctl(object):
         return self.run_json(args, data=settings_text(settings))
 
 
+    def set_apn_preset(self, preset, check):
+        """Makes the gateway's APN, username and password those of a preset from
+        the providers' database: "auto" for the SIM's network's one access
+        point, else "PROVIDER" or "PROVIDER/NAME". Returns r7ctl's answer, as
+        apply_settings does."""
+        args = ['apn', '--set'] + (['--check'] if check else [])
+        if preset != 'auto':
+            provider, _, name = preset.partition('/')
+            args.append('--provider=' + provider)
+            if name:
+                args.append('--name=' + name)
+        return self.run_json(args)
+
+
 def settings_diff(changes):
     """Ansible's before/after texts for the changed paths. r7ctl shows a
     secret as "(hidden)" both before and after: the after side says that it

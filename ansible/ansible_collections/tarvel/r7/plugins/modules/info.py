@@ -56,8 +56,10 @@ info:
   returned: success
   type: dict
 ansible_facts:
-  description: C(r7_info), the device information (port, product, firmware, imsi, iccid,
+  description: C(r7_info), the device information (port, product, firmware, sim, imsi, iccid,
     phone_number, modem_*, signal, signal_dbm, registration, registration_stat, ip_address).
+    C(sim) is C(ready), C(absent), C(pin-required), C(puk-required) or C(unknown); without a
+    ready SIM, C(imsi) and C(phone_number) are null and the task still succeeds.
   returned: success
   type: dict
 '''

@@ -15,6 +15,8 @@ description:
   - In check mode the settings are read and nothing is sent that changes the gateway.
   - With C(--diff) each changed path is shown with its old and new value; values of
     C(password) and C(pin) paths are shown as C((hidden)) and never logged.
+  - With C(apn_preset) the APN, username and password come from the mobile providers' database
+    (C(r7ctl apn --set)), before the C(settings) are applied.
 extends_documentation_fragment:
   - tarvel.r7.r7ctl
   - ansible.builtin.action_common_attributes
@@ -34,7 +36,14 @@ options:
         Quote values that YAML would read otherwise (C("0042"), which is the number 34 unquoted,
         C("1.10"), C("0x1F"), C("on"), C("off"), C("")); the module refuses an unquoted one.
     type: dict
-    required: true
+    default: {}
+  apn_preset:
+    description:
+      - C(auto) takes the one internet access point that the providers' database gives for the
+        SIM's network; C(PROVIDER) or C(PROVIDER/NAME) chooses among several (names equal, else
+        contained, ignoring case).
+      - Fails, listing the candidates, when the choice leaves more than one access point.
+    type: str
 author: Tarvel
 '''
 
@@ -46,6 +55,10 @@ EXAMPLES = r'''
       mobile_simple/apn: internet.example
       mobile_simple/pin: "{{ vault_sim_pin }}"
   loop: "{{ query('fileglob', '/dev/serial/by-id/*') }}"
+
+- name: Take the APN that the SIM's provider publishes
+  tarvel.r7.settings:
+    apn_preset: auto
 '''
 
 RETURN = r'''
@@ -99,13 +112,19 @@ def setting_values(module):
 
 
 def main():
-    arguments = dict(R7CTL_OPTIONS, settings=dict(type='dict', required=True))
-    module = AnsibleModule(arguments, supports_check_mode=True)
+    arguments = dict(R7CTL_OPTIONS, settings=dict(type='dict', default={}),
+                     apn_preset=dict(type='str'))
+    module = AnsibleModule(arguments, supports_check_mode=True,
+                           required_one_of=[('settings', 'apn_preset')])
     values = setting_values(module)
-    if not values:
-        module.exit_json(changed=False, changes=[])
-    answer = R7ctl(module).apply_settings(values, module.check_mode)
-    result = dict(changed=answer['changed'], changes=answer.get('changes', []))
+    answers = []
+    if module.params['apn_preset']:
+        answers.append(R7ctl(module).set_apn_preset(module.params['apn_preset'],
+                                                    module.check_mode))
+    if values:
+        answers.append(R7ctl(module).apply_settings(values, module.check_mode))
+    result = dict(changed=any(answer['changed'] for answer in answers),
+                  changes=[change for answer in answers for change in answer.get('changes', [])])
     if module._diff:
         result['diff'] = settings_diff(result['changes'])
     module.exit_json(**result)
