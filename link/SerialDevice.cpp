@@ -50,13 +50,16 @@ long RetryInterrupted(auto call) {
 }  // namespace
 
 SerialDevice::SerialDevice(SerialDevice&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      error_(other.error_),
+      exclusive_(std::exchange(other.exclusive_, false)) {}
 
 SerialDevice& SerialDevice::operator=(SerialDevice&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
         error_ = other.error_;
+        exclusive_ = std::exchange(other.exclusive_, false);
     }
     return *this;
 }
@@ -78,13 +81,27 @@ bool SerialDevice::Open(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return Fail();
-    NoteHeld(fd_);
-    if (!::isatty(fd_) || !Lock() || ::ioctl(fd_, TIOCEXCL) != 0) {
+    if (!::isatty(fd_) || !Lock() || !TakeExclusive()) {
         const int error = errno;
         Close();
         error_ = error;
         return false;
     }
+    return true;
+}
+
+// Root opens a terminal despite another program's TIOCEXCL: that program's
+// flag is left alone (and so is its port), only one set here is ever cleared.
+bool SerialDevice::TakeExclusive() {
+    int held = 0;
+    if (::ioctl(fd_, TIOCGEXCL, &held) == 0 && held != 0) {
+        errno = EBUSY;
+        return false;
+    }
+    if (::ioctl(fd_, TIOCEXCL) != 0)
+        return false;
+    exclusive_ = true;
+    NoteHeld(fd_);
     return true;
 }
 
@@ -111,9 +128,12 @@ void SerialDevice::Close() {
     if (fd_ < 0)
         return;
     // Another descriptor on the same terminal (a second open of a pty slave)
-    // would otherwise keep the exclusive flag and lock us out on reopen.
-    ::ioctl(fd_, TIOCNXCL);
-    NoteReleased(fd_);
+    // would otherwise keep the exclusive flag and lock us out on reopen. A
+    // flag this descriptor did not set belongs to whoever holds the port.
+    if (std::exchange(exclusive_, false)) {
+        ::ioctl(fd_, TIOCNXCL);
+        NoteReleased(fd_);
+    }
     ::close(fd_);
     fd_ = -1;
 }

@@ -58,14 +58,17 @@ public:
     bool Lost() const;
 
     // Async-signal-safe: gives up the exclusive hold (TIOCNXCL and the lock)
-    // on every device this process holds open, so that a process ended by a
+    // on every device this process holds open and made exclusive, so that a process ended by a
     // signal leaves the port usable for the next one.
     static void ReleaseAllHeld();
 
 private:
     bool Fail();
     bool Lock();
+    bool TakeExclusive();
 
     int fd_ = -1;
     int error_ = 0;
+    // This descriptor set the terminal's exclusive flag (and may clear it).
+    bool exclusive_ = false;
 };
