@@ -73,7 +73,7 @@ bool SerialDevice::Fail() {
     return false;
 }
 
-bool SerialDevice::Open(const std::string& path) {
+bool SerialDevice::Open(const std::string& path, const Acceptance& accept) {
     Close();
     // O_NONBLOCK stays on: the open cannot hang on a port without carrier,
     // and a write to a peer that stopped reading returns instead of blocking
@@ -81,13 +81,23 @@ bool SerialDevice::Open(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return Fail();
-    if (!::isatty(fd_) || !Lock() || !TakeExclusive()) {
+    // The device is looked at before it is locked: a node that another
+    // device (or another program's new pseudo-terminal) has taken must not
+    // find itself busy for a moment because we looked.
+    if (!::isatty(fd_) || !Accepted(accept) || !Lock() || !TakeExclusive()) {
         const int error = errno;
         Close();
         error_ = error;
         return false;
     }
     return true;
+}
+
+bool SerialDevice::Accepted(const Acceptance& accept) {
+    if (!accept || accept(fd_))
+        return true;
+    errno = ENODEV;
+    return false;
 }
 
 // Root opens a terminal despite another program's TIOCEXCL: that program's
