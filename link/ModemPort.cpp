@@ -379,6 +379,7 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
     const std::uint64_t deadline = clock_.NowMs() + NonNegative(timeoutMs);
     int position = progress != nullptr ? progress->Position() : 0;
     cutShort_ = false;
+    cutAtNul_ = false;
     if (IsSleep(command))
         return ReceiveSleep(deadline, timeoutMs, progress, position, reply);
     // A port that went away before the read began (the gateway restarting
@@ -430,15 +431,15 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
     const std::string_view whole(received.data(), count);
     reply.assign(UpToNul(whole));
     // What follows a NUL byte is lost to the reply text: the reply is not whole.
-    const bool cutAtNul = reply.size() < whole.size();
+    cutAtNul_ = reply.size() < whole.size();
     if (log_ != nullptr) {
         log_->WriteRawResponse(reply);
         if (cutShort_)
             log_->WriteCutShort(maxBytes);
-        if (cutAtNul)
+        if (cutAtNul_)
             log_->WriteCutAtNul(whole.size() - reply.size());
     }
-    return !cutShort_ && !cutAtNul && !GaveUp();
+    return !cutShort_ && !cutAtNul_ && !GaveUp();
 }
 
 bool ModemPort::Parse(const std::string& command, const std::string& reply, std::string& payload) {

@@ -90,6 +90,8 @@ public:
 
     // True when the last Receive failed because its reply was cut short.
     bool ReplyCutShort() const { return cutShort_; }
+    // True when the last Receive failed because a NUL byte cut its reply.
+    bool ReplyCutAtNul() const { return cutAtNul_; }
 
     // Strips output blocks, status, echo and framing from a raw reply. Returns
     // false when the reply ends in an ERROR status.
@@ -167,6 +169,7 @@ private:
     bool gaveUp_ = false;
     bool waitShown_ = false;
     bool cutShort_ = false;
+    bool cutAtNul_ = false;
     // The last reply met its deadline without a status.
     bool replyMayBeLate_ = false;
     std::mutex turn_;
