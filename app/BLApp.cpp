@@ -88,7 +88,7 @@ BLApp::Outcome BLApp::InitInstance(const StartOptions& options) {
     AddPages(sheet, std::move(mainPage));
     sheet.setWindowIcon(icon_);
     UserGuide::Install(sheet, prompter_);
-    const PortFollower follower(port_.PortName(), &sheet,
+    const PortFollower follower(port_, &sheet,
                                 [&](bool present) { FollowPort(sheet, shownPage, present); });
     runSheet_(sheet);
     ShutDown();
@@ -156,8 +156,9 @@ void BLApp::AddPages(BLPropertySheet& sheet, std::unique_ptr<MainPage> mainPage)
     sheet.AddPage(new UtilsPage(model_, runner_, prompter_));
 }
 
-// The port's path went away or came back while the sheet was idle. A gone
-// port is closed, so that a gateway plugged in again can take its node back.
+// The port's path went away or came back while the sheet and the port were
+// idle. A gone port is closed (in its turn, as a sample may have begun
+// since), so that a gateway plugged in again can take its node back.
 void BLApp::FollowPort(BLPropertySheet& sheet, MainPage& mainPage, bool present) {
     sheet.SetGatewayPresent(present);
     if (!present) {

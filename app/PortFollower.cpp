@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <mutex>
+
+#include "link/ModemPort.h"
 
 namespace {
 
@@ -12,8 +15,9 @@ constexpr int kFallbackCheckMs = 1000;
 
 }  // namespace
 
-PortFollower::PortFollower(std::string portPath, QWidget* sheet, ChangeHandler onChange)
-    : portPath_(std::move(portPath)),
+PortFollower::PortFollower(ModemPort& port, QWidget* sheet, ChangeHandler onChange)
+    : port_(port),
+      portPath_(port.PortName()),
       sheet_(sheet),
       onChange_(std::move(onChange)),
       watch_(portPath_) {
@@ -30,13 +34,16 @@ PortFollower::PortFollower(std::string portPath, QWidget* sheet, ChangeHandler o
     });
 }
 
-bool PortFollower::SheetIdle() const {
+bool PortFollower::Idle() const {
     const QWidget* modal = QApplication::activeModalWidget();
-    return modal == nullptr || modal == sheet_;
+    if (modal != nullptr && modal != sheet_)
+        return false;
+    const std::unique_lock turn(port_.Turn(), std::try_to_lock);
+    return turn.owns_lock();
 }
 
 void PortFollower::Check() {
-    if (!SheetIdle()) {
+    if (!Idle()) {
         if (!timer_.isActive())
             timer_.start(kBusyRecheckMs);
         return;

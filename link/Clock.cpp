@@ -7,9 +7,17 @@
 
 namespace {
 
+bool PollFor(short events, int fd, int ms) {
+    pollfd watched{fd, events, 0};
+    return ::poll(&watched, 1, ms) > 0 && (watched.revents & events) != 0;
+}
+
 bool PollReadable(int fd, int ms) {
-    pollfd watched{fd, POLLIN, 0};
-    return ::poll(&watched, 1, ms) > 0 && (watched.revents & POLLIN) != 0;
+    return PollFor(POLLIN, fd, ms);
+}
+
+bool PollWritable(int fd, int ms) {
+    return PollFor(POLLOUT, fd, ms);
 }
 
 class SystemClock : public Clock {
@@ -26,6 +34,10 @@ public:
     bool WaitReadable(int fd, std::uint32_t ms) override {
         return PollReadable(fd, static_cast<int>(ms));
     }
+
+    bool WaitWritable(int fd, std::uint32_t ms) override {
+        return PollWritable(fd, static_cast<int>(ms));
+    }
 };
 
 }  // namespace
@@ -35,6 +47,13 @@ bool Clock::WaitReadable(int fd, std::uint32_t ms) {
         return true;
     SleepMs(ms);
     return PollReadable(fd, 0);
+}
+
+bool Clock::WaitWritable(int fd, std::uint32_t ms) {
+    if (PollWritable(fd, 0))
+        return true;
+    SleepMs(ms);
+    return PollWritable(fd, 0);
 }
 
 Clock& Clock::System() {

@@ -14,6 +14,8 @@ public:
     // Waits up to ms for the descriptor to become readable; true when it is.
     // A clock whose time is not real sleeps its own way and looks afterwards.
     virtual bool WaitReadable(int fd, std::uint32_t ms);
+    // The same for room to write.
+    virtual bool WaitWritable(int fd, std::uint32_t ms);
 
     // The real, monotonic clock.
     static Clock& System();

@@ -36,6 +36,11 @@ public:
     // cut short: such a job failed although the gateway did answer.
     void SetCutShortBytes(std::size_t bufferBytes) { cutShortBytes_ = bufferBytes; }
     std::size_t GetCutShortBytes() const { return cutShortBytes_; }
+    // True when a NUL byte cut the reply's text: what followed is lost, so
+    // such a job failed and was not answered; its response holds the text
+    // before the NUL.
+    void SetCutAtNul(bool cut) { cutAtNul_ = cut; }
+    bool CutAtNul() const { return cutAtNul_; }
     // True when a reply to this job arrived (an OK or ERROR status, or any
     // text before the deadline). A job never sent, met only with silence or
     // cut short was not answered: its empty response is no value of the
@@ -59,6 +64,7 @@ private:
     int status_ = kFailed;
     int extra_ = 0;
     std::size_t cutShortBytes_ = 0;
+    bool cutAtNul_ = false;
     bool answered_ = false;
     bool restarts_ = false;
     bool portWentAway_ = false;

@@ -193,10 +193,19 @@ void CommandLog::WriteParsedResponse(std::string_view payload, bool outcome) {
 }
 
 void CommandLog::WriteCutShort(std::size_t bufferBytes) {
+    WriteCut("RESPONSE CUT SHORT: the reply filled its " + std::to_string(bufferBytes) +
+             "-byte buffer without a final OK or ERROR\r\n");
+}
+
+void CommandLog::WriteCutAtNul(std::size_t lostBytes) {
+    WriteCut("RESPONSE CUT AT A NUL BYTE: " + std::to_string(lostBytes) +
+             " bytes from the NUL on are not part of the reply\r\n");
+}
+
+void CommandLog::WriteCut(const std::string& line) {
     if (!IsOpen())
         return;
-    Append("RESPONSE CUT SHORT: the reply filled its " + std::to_string(bufferBytes) +
-           "-byte buffer without a final OK or ERROR\r\n");
+    Append(line);
     Append(kSeparator);
     Flush();
 }

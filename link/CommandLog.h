@@ -39,8 +39,12 @@ public:
     void WriteParsedResponse(std::string_view payload, bool outcome);
     // After the raw reply: it filled its whole buffer without a status.
     void WriteCutShort(std::size_t bufferBytes);
+    // After the raw reply: a NUL byte ended its text with lostBytes unread.
+    void WriteCutAtNul(std::size_t lostBytes);
 
 private:
+    void WriteCut(const std::string& line);
+
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };

@@ -23,6 +23,10 @@ constexpr std::string_view kAckLine = "\r\n\x06\r\n";
 constexpr std::size_t kDrainChunkBytes = 1024;
 constexpr std::size_t kSkipChunkBytes = 64 * 1024;
 constexpr std::uint32_t kShortWaitMs = 100;
+// After a command met silence its answer may still be on the way: the line
+// must stay quiet this many short waits (300 ms) before the next command, so
+// that a late answer is drained instead of read as the next one's.
+constexpr int kLateReplyQuietWaits = 3;
 // How soon a wait for the port notices the user's Cancel.
 constexpr std::uint32_t kCancelCheckMs = 100;
 
@@ -192,15 +196,15 @@ bool ModemPort::FailOpen(int error) {
     return false;
 }
 
-// Checked before the line is configured: another device's node is not ours
-// to touch.
+// Checked before the device is locked or configured: another device's node
+// is not ours to touch.
 bool ModemPort::OpenDevice() {
-    if (!device_.Open(portName_))
+    bool ours = true;
+    const auto accept = [&](int fd) { return ours = IsOurDevice(fd); };
+    if (!device_.Open(portName_, accept)) {
+        // Another device there: the gateway is not coming back on this node.
+        gaveUp_ = gaveUp_ || !ours;
         return FailOpen(device_.LastError());
-    if (!IsOurDevice()) {
-        // The gateway is not coming back on this node.
-        gaveUp_ = true;
-        return FailOpen(ENODEV);
     }
     if (!device_.Configure())
         return FailOpen(device_.LastError());
@@ -211,8 +215,8 @@ bool ModemPort::OpenDevice() {
 // A link (by-id, or the simulator's) follows the gateway to whatever node it
 // comes back on. A bare node may be handed to another device or process while
 // the gateway restarts, so it must still hold the device of the first open.
-bool ModemPort::IsOurDevice() {
-    const std::string identity = identitySource_->Of(device_.Descriptor());
+bool ModemPort::IsOurDevice(int fd) {
+    const std::string identity = identitySource_->Of(fd);
     if (!identityNoted_) {
         identityNoted_ = true;
         identity_ = identity;
@@ -223,14 +227,15 @@ bool ModemPort::IsOurDevice() {
     return !namedByNode_ || (!identity.empty() && identity == identity_);
 }
 
+// Opening and closing take the turn: a worker in the middle of an exchange
+// would otherwise find its descriptor gone (or another one) under its read.
 bool ModemPort::Open() {
-    if (!OpenDevice())
-        return false;
-    Drain();
-    return true;
+    const std::scoped_lock turn(turn_);
+    return OpenAndDrain();
 }
 
 bool ModemPort::OpenConfigured() {
+    const std::scoped_lock turn(turn_);
     return OpenDevice();
 }
 
@@ -239,29 +244,44 @@ bool ModemPort::IsOpen() const {
 }
 
 void ModemPort::Close() {
+    const std::scoped_lock turn(turn_);
     device_.Close();
+}
+
+bool ModemPort::OpenAndDrain() {
+    if (!OpenDevice())
+        return false;
+    Drain();
+    return true;
 }
 
 bool ModemPort::InstallShortWait() {
     return device_.InstallShortWait();
 }
 
+// Called by the worker that holds the turn.
 bool ModemPort::Reopen() {
     device_.Close();
-    return Open();
+    return OpenAndDrain();
 }
 
 bool ModemPort::Drain() {
+    DrainUntilQuiet(1);
+    return true;
+}
+
+void ModemPort::DrainUntilQuiet(int quietWaits) {
     InstallShortWait();
     const std::uint64_t start = clock_.NowMs();
     std::array<char, kDrainChunkBytes> chunk{};
     long count = 0;
+    int quiet = 0;
     do {
         device_.DiscardInput();
         count = device_.Read(chunk.data(), chunk.size());
-    } while (count > 0 && clock_.NowMs() - start < kDrainLimitMs);
+        quiet = count == 0 ? quiet + 1 : 0;
+    } while (count >= 0 && quiet < quietWaits && clock_.NowMs() - start < kDrainLimitMs);
     InstallShortWait();
-    return true;
 }
 
 // The gateway's port disappears while it restarts (reboot, firmware
@@ -278,7 +298,6 @@ bool ModemPort::ReopenUntilBack() {
             break;
         }
     }
-    EndWait();
     return back;
 }
 
@@ -297,7 +316,8 @@ long ModemPort::WriteWithoutStall(const char* data, std::size_t size) {
             gaveUp_ = true;
             return -1;
         }
-        if (!device_.WaitWritable(static_cast<int>(kShortWaitMs)))
+        // The wait is the clock's, the check for a hang-up the device's.
+        if (!clock_.WaitWritable(device_.Descriptor(), kShortWaitMs) && !device_.WaitWritable(0))
             return -1;
     }
 }
@@ -313,12 +333,16 @@ bool ModemPort::WriteAll(std::string_view data) {
 }
 
 bool ModemPort::Send(const std::string& command) {
-    Drain();
+    DrainUntilQuiet(std::exchange(replyMayBeLate_, false) ? kLateReplyQuietWaits : 1);
     if (IsSleep(command))
         return true;
     bool written = WriteAll(command);
-    if (!written && !GaveUp())
+    if (!written && !GaveUp()) {
         written = ReopenUntilBack() && WriteAll(command);
+        // Only now: closing the inotify descriptor can take tens of
+        // milliseconds, which the command need not wait for.
+        EndWait();
+    }
     if (log_ != nullptr)
         log_->WriteCommand(command);
     return written;
@@ -385,6 +409,7 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
     cutShort_ = false;
     wentAway_ = false;
     const bool restart = std::exchange(restartExpected_, false);
+    cutAtNul_ = false;
     if (IsSleep(command))
         return ReceiveSleep(deadline, timeoutMs, progress, position, reply);
     // A port that went away before the read began (the gateway restarting
@@ -394,6 +419,7 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
 
     std::string received(maxBytes, '\0');
     std::size_t count = 0;
+    bool ended = false;
     while (clock_.NowMs() <= deadline && !GaveUp()) {
         long got = 0;
         if (count < maxBytes) {
@@ -422,7 +448,7 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
         }
         // A restart command's OK comes before the restart: the read waits
         // for the port to go away.
-        if (EndsWithError(sofar) || (sofar.ends_with(kOkTail) && !restart))
+        if ((ended = EndsWithError(sofar) || (sofar.ends_with(kOkTail) && !restart)))
             break;
         // No status can follow once the buffer is full: the reply was cut
         // short, and whatever it holds is not the answer.
@@ -434,13 +460,19 @@ bool ModemPort::Receive(const std::string& command, std::size_t maxBytes, int ti
     if (cutShort_)
         SkipRestOfReply(std::string_view(received.data(), count), deadline, progress, position);
     EndWait();
-    reply.assign(UpToNul(std::string_view(received.data(), count)));
+    replyMayBeLate_ = !rawMode && !ended && !cutShort_;
+    const std::string_view whole(received.data(), count);
+    reply.assign(UpToNul(whole));
+    // What follows a NUL byte is lost to the reply text: the reply is not whole.
+    cutAtNul_ = reply.size() < whole.size();
     if (log_ != nullptr) {
         log_->WriteRawResponse(reply);
         if (cutShort_)
             log_->WriteCutShort(maxBytes);
+        if (cutAtNul_)
+            log_->WriteCutAtNul(whole.size() - reply.size());
     }
-    return !cutShort_ && !GaveUp();
+    return !cutShort_ && !cutAtNul_ && !GaveUp();
 }
 
 bool ModemPort::Parse(const std::string& command, const std::string& reply, std::string& payload) {

@@ -51,7 +51,9 @@ public:
     // and the link stops waiting for the gateway (GaveUp).
     void SetIdentitySource(DeviceIdentity& source);
 
-    // Opens the named device exclusively, configures it and drains it.
+    // Opens the named device exclusively, configures it and drains it. Open,
+    // OpenConfigured and Close wait for the turn (see Turn), so the caller
+    // must not hold it.
     bool Open();
     // Opens and configures without draining (what discovery does).
     bool OpenConfigured();
@@ -72,13 +74,16 @@ public:
     // Collects the reply to the command just sent until it ends in an OK or
     // ERROR status or an extended error result (+CME ERROR, +CMS ERROR),
     // unless rawMode, or timeoutMs has passed since entry. The reply holds at
-    // most maxBytes and is cut at a NUL byte. Every failed read (a closed port
-    // included) is followed by one reopen attempt; in rawMode a
+    // most maxBytes and is cut at a NUL byte. A reply that met its deadline
+    // without a status may still be on its way: the next Send first waits for
+    // the line to be quiet for 300 ms (at most 2 s). Every failed read (a
+    // closed port included) is followed by one reopen attempt; in rawMode a
     // successful reopen ends the read, because the gateway has restarted, and
     // so does an ERROR status followed by a quiet line: the gateway refused
     // the command and has nothing more to say.
     // False when the read policy cannot be installed, when the wait for the
-    // port was cancelled or given up, and when a reply (not in rawMode) filled maxBytes
+    // port was cancelled or given up, when a reply held a NUL byte (what
+    // followed it is lost), and when a reply (not in rawMode) filled maxBytes
     // without a status: such a reply was cut short and is logged as such; its
     // rest is read away up to its status or the deadline (ReplyCutShort).
     bool Receive(const std::string& command, std::size_t maxBytes, int timeoutMs, bool rawMode,
@@ -86,6 +91,8 @@ public:
 
     // True when the last Receive failed because its reply was cut short.
     bool ReplyCutShort() const { return cutShort_; }
+    // True when the last Receive failed because a NUL byte cut its reply.
+    bool ReplyCutAtNul() const { return cutAtNul_; }
 
     // For the next Receive only: the command restarts the gateway. The read
     // goes on past an OK status and ends as soon as the port goes away (the
@@ -121,7 +128,9 @@ public:
 
     // Held by whoever runs a script or an upload for its whole length, so that
     // the exchanges of two workers (a page's script and the signal monitor)
-    // never interleave on the line.
+    // never interleave on the line, and taken by Open and Close, so that the
+    // port is never closed or replaced under an exchange. Whoever finds it
+    // held knows the port is in use.
     std::mutex& Turn() { return turn_; }
 
     // errno of the last failed open of the device (EACCES, EBUSY, ENOENT...),
@@ -134,9 +143,11 @@ private:
     static constexpr std::uint32_t kDrainLimitMs = 2000;
 
     bool OpenDevice();
+    bool OpenAndDrain();
     bool FailOpen(int error);
-    bool IsOurDevice();
+    bool IsOurDevice(int fd);
     bool InstallShortWait();
+    void DrainUntilQuiet(int quietWaits);
     bool Reopen();
     bool ReopenUntilBack();
     bool Cancelled() const;
@@ -169,5 +180,8 @@ private:
     bool cutShort_ = false;
     bool restartExpected_ = false;
     bool wentAway_ = false;
+    bool cutAtNul_ = false;
+    // The last reply met its deadline without a status.
+    bool replyMayBeLate_ = false;
     std::mutex turn_;
 };

@@ -8,6 +8,16 @@ namespace {
 
 constexpr char kInstallCommand[] = "at&usbinterface=110";
 
+// What came before the NUL byte, for a reader that can tell it is not whole
+// (a document that does not parse); the job failed all the same.
+void KeepCutText(ModemPort& port, const std::string& command, const std::string& reply,
+                 CommandJob& job) {
+    std::string payload;
+    port.Parse(command, reply, payload);
+    job.SetResponse(std::move(payload));
+    job.SetCutAtNul(true);
+}
+
 }  // namespace
 
 int ProgressRange(const JobList& jobs) {
@@ -30,6 +40,7 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
             break;
         job.SetStatus(CommandJob::kFailed);
         job.SetCutShortBytes(0);
+        job.SetCutAtNul(false);
         job.SetAnswered(false);
         job.SetPortWentAway(false);
         if (port.GaveUp())
@@ -46,6 +57,8 @@ bool RunScript(ModemPort& port, JobList& jobs, ScriptObserver& observer,
         if (!port.Receive(command, bufferBytes, job.GetTimeout(), rawMode, &progress, reply)) {
             if (port.ReplyCutShort())
                 job.SetCutShortBytes(bufferBytes);
+            if (port.ReplyCutAtNul())
+                KeepCutText(port, command, reply, job);
             continue;
         }
         job.SetPortWentAway(port.PortWentAway());

@@ -51,13 +51,16 @@ long RetryInterrupted(auto call) {
 }  // namespace
 
 SerialDevice::SerialDevice(SerialDevice&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      error_(other.error_),
+      exclusive_(std::exchange(other.exclusive_, false)) {}
 
 SerialDevice& SerialDevice::operator=(SerialDevice&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
         error_ = other.error_;
+        exclusive_ = std::exchange(other.exclusive_, false);
     }
     return *this;
 }
@@ -71,7 +74,7 @@ bool SerialDevice::Fail() {
     return false;
 }
 
-bool SerialDevice::Open(const std::string& path) {
+bool SerialDevice::Open(const std::string& path, const Acceptance& accept) {
     Close();
     // O_NONBLOCK stays on: the open cannot hang on a port without carrier,
     // and a write to a peer that stopped reading returns instead of blocking
@@ -79,13 +82,37 @@ bool SerialDevice::Open(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return Fail();
-    NoteHeld(fd_);
-    if (!::isatty(fd_) || !Lock() || ::ioctl(fd_, TIOCEXCL) != 0) {
+    // The device is looked at before it is locked: a node that another
+    // device (or another program's new pseudo-terminal) has taken must not
+    // find itself busy for a moment because we looked.
+    if (!::isatty(fd_) || !Accepted(accept) || !Lock() || !TakeExclusive()) {
         const int error = errno;
         Close();
         error_ = error;
         return false;
     }
+    return true;
+}
+
+bool SerialDevice::Accepted(const Acceptance& accept) {
+    if (!accept || accept(fd_))
+        return true;
+    errno = ENODEV;
+    return false;
+}
+
+// Root opens a terminal despite another program's TIOCEXCL: that program's
+// flag is left alone (and so is its port), only one set here is ever cleared.
+bool SerialDevice::TakeExclusive() {
+    int held = 0;
+    if (::ioctl(fd_, TIOCGEXCL, &held) == 0 && held != 0) {
+        errno = EBUSY;
+        return false;
+    }
+    if (::ioctl(fd_, TIOCEXCL) != 0)
+        return false;
+    exclusive_ = true;
+    NoteHeld(fd_);
     return true;
 }
 
@@ -112,9 +139,12 @@ void SerialDevice::Close() {
     if (fd_ < 0)
         return;
     // Another descriptor on the same terminal (a second open of a pty slave)
-    // would otherwise keep the exclusive flag and lock us out on reopen.
-    ::ioctl(fd_, TIOCNXCL);
-    NoteReleased(fd_);
+    // would otherwise keep the exclusive flag and lock us out on reopen. A
+    // flag this descriptor did not set belongs to whoever holds the port.
+    if (std::exchange(exclusive_, false)) {
+        ::ioctl(fd_, TIOCNXCL);
+        NoteReleased(fd_);
+    }
     ::close(fd_);
     fd_ = -1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,11 +17,15 @@ public:
     SerialDevice& operator=(SerialDevice&& other) noexcept;
     ~SerialDevice();
 
+    // Says whether the device behind a descriptor is the one wanted.
+    using Acceptance = std::function<bool(int fd)>;
+
     // Opens the node for reading and writing without making it the
     // controlling terminal and without waiting for carrier. Closes any
     // descriptor held before. False with LastError() set when the node is
-    // missing, not a terminal, busy or not permitted.
-    bool Open(const std::string& path);
+    // missing, not a terminal, busy or not permitted, or (ENODEV) holds a
+    // device that accept refused; such a device is never locked.
+    bool Open(const std::string& path, const Acceptance& accept = {});
     bool IsOpen() const { return fd_ >= 0; }
     // The open descriptor (-1 when closed), for telling which device it is.
     int Descriptor() const { return fd_; }
@@ -58,14 +63,18 @@ public:
     bool Lost() const;
 
     // Async-signal-safe: gives up the exclusive hold (TIOCNXCL and the lock)
-    // on every device this process holds open, so that a process ended by a
+    // on every device this process holds open and made exclusive, so that a process ended by a
     // signal leaves the port usable for the next one.
     static void ReleaseAllHeld();
 
 private:
     bool Fail();
     bool Lock();
+    bool Accepted(const Acceptance& accept);
+    bool TakeExclusive();
 
     int fd_ = -1;
     int error_ = 0;
+    // This descriptor set the terminal's exclusive flag (and may clear it).
+    bool exclusive_ = false;
 };

@@ -163,17 +163,22 @@ bool ReadJob(const CommandJob& job, ConfigModel& model, DeviceInfo& info,
         if (job.Answered()) {
             ReadModemJob(job, command, info, result.read);
         }
-    } else if (Contains(command, kSettingsQuery)) {
-        if (!job.Answered() || response.empty()) {
+        return true;
+    }
+    // A document cut at a NUL byte is read as far as it goes: it does not
+    // parse, and is reported as unreadable.
+    const bool replied = (job.Answered() || job.CutAtNul()) && !response.empty();
+    if (Contains(command, kSettingsQuery)) {
+        if (!replied) {
             return false;
         }
         NoteUnread(model.LoadSettingsReply(response), result.unread);
     } else if (Contains(command, kStateQuery)) {
-        if (!job.Answered() || response.empty()) {
+        if (!replied) {
             return false;
         }
         NoteUnread(model.LoadStateReply(RemoveStrayAmpersands(response)), result.unread);
-    } else if (job.Answered() && !response.empty()) {
+    } else if (replied) {
         // No answer at all means no radio to show, not a reply that failed.
         NoteUnread(model.LoadRadioSettingsReply(response), result.unread);
     }

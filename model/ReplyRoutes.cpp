@@ -43,7 +43,8 @@ void RouteReplies(const JobList& jobs, const std::vector<ReplyRoute>& routes,
         }
         if (const std::optional<UnreadReply> cut = CutShortReply(job)) {
             unread.push_back(*cut);
-        } else if (job.GetStatus() != CommandJob::kFailed && job.Answered()) {
+        } else if ((job.GetStatus() != CommandJob::kFailed && job.Answered()) || job.CutAtNul()) {
+            // A document cut at a NUL byte does not parse: it is reported.
             route->take(job.GetResponse());
         }
     }

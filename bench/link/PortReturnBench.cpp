@@ -1,8 +1,9 @@
 // How soon the link carries on after the gateway's port comes back from a
 // restart: the time from the port's return to the command arriving at the
 // gateway, worst case over returns spread across one second (the interval of
-// the fallback reopen attempts, so that every phase of it is met). The part
-// beyond the one 100 ms drain of the reopen is held against a 100 ms target.
+// the fallback reopen attempts, so that every phase of it is met). The whole
+// of it is held against the one 100 ms drain of the reopen plus 5 ms: the
+// command is the next thing the link does once the port is open again.
 // Run by hand; prints its figures.
 #include <unistd.h>
 
@@ -24,7 +25,7 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kReturns = 20;  // spread across a second, 50 ms apart
 constexpr double kDrainMs = 100.0;
-constexpr double kTargetMs = 100.0;
+constexpr double kTargetMs = kDrainMs + 5.0;
 
 void PointLink(const std::filesystem::path& link, const std::string& target) {
     const std::filesystem::path fresh = link.string() + ".new";
@@ -83,11 +84,11 @@ int main() {
     }
     std::sort(delays.begin(), delays.end());
     const double worst = delays.back();
-    const double beyondDrain = worst - kDrainMs;
     std::printf("restarts:                      %d (%d not followed)\n", kReturns, failures);
     std::printf("return to command, median:     %.1f ms\n", delays[delays.size() / 2]);
-    std::printf("return to command, worst:      %.1f ms\n", worst);
-    std::printf("worst beyond the 100 ms drain: %.1f ms (target < %.0f ms, ratio %.2f)\n",
-                beyondDrain, kTargetMs, beyondDrain / kTargetMs);
+    std::printf(
+        "return to command, worst:      %.1f ms (target < %.0f ms: drain %.0f + 5, "
+        "ratio %.2f)\n",
+        worst, kTargetMs, kDrainMs, worst / kTargetMs);
     return failures == 0 ? 0 : 1;
 }

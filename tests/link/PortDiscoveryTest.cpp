@@ -1,7 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -173,6 +176,22 @@ TEST(PortDiscovery, ABusyPortIsNoCandidate) {
     ModemPort port;
     EXPECT_FALSE(DiscoverPort(port, system.Options(), nullptr, &reason));
     EXPECT_NE(reason.find("busy"), std::string::npos) << reason;
+    // Root gets past TIOCEXCL: the failed attempt must leave the holder's flag set.
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(otherProgram.Descriptor(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0);
+
+    // A program that holds the port with TIOCEXCL alone, without the lock.
+    PtyPeer flagOnly;
+    const int flagged = ::open(flagOnly.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(flagged, 0);
+    ASSERT_EQ(::ioctl(flagged, TIOCEXCL), 0);
+    SerialDevice probe;
+    EXPECT_FALSE(probe.Open(flagOnly.SlavePath()));
+    EXPECT_EQ(probe.LastError(), EBUSY);
+    ASSERT_EQ(::ioctl(flagged, TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0);
+    ::close(flagged);
 
     system.AddUsbTty("ttyACM1", {.manufacturer = "WAVECOM"}, "ttyACM1", free.SlavePath());
     ASSERT_TRUE(DiscoverPort(port, system.Options(), nullptr, &reason));

@@ -54,6 +54,11 @@ void PtyPeer::QueueReply(std::string reply) {
     replies_.push_back(std::move(reply));
 }
 
+void PtyPeer::AnswerEveryLine(std::string reply) {
+    std::lock_guard lock(mutex_);
+    everyLine_ = std::move(reply);
+}
+
 void PtyPeer::Write(const std::string& bytes) {
     WriteFully(master_, bytes);
 }
@@ -150,6 +155,8 @@ void PtyPeer::Serve() {
             if (!replies_.empty()) {
                 answer += replies_.front();
                 replies_.pop_front();
+            } else {
+                answer += everyLine_;
             }
         }
     }

@@ -27,6 +27,8 @@ public:
 
     // Written back when the next line ending in "\r\n" has arrived.
     void QueueReply(std::string reply);
+    // Written back for every line that finds no queued reply.
+    void AnswerEveryLine(std::string reply);
     // Written now, unasked.
     void Write(const std::string& bytes);
     // Keeps writing bytes without pause, like a chatty program on the gateway.
@@ -56,6 +58,7 @@ private:
     std::mutex mutex_;
     std::condition_variable arrived_;
     std::deque<std::string> replies_;
+    std::string everyLine_;
     std::string received_;
     std::string line_;
     bool stop_ = false;

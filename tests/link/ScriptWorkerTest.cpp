@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <memory>
+#include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +12,7 @@
 #include "link/ModemPort.h"
 #include "link/ProgressIndicator.h"
 #include "link/ScriptWorker.h"
+#include "model/SignalSampler.h"
 #include "tests/link/PtyPeer.h"
 #include "tests/link/TempDir.h"
 #include "tests/support/TestClocks.h"
@@ -131,6 +135,83 @@ TEST_F(GoneGatewayTest, CancellingTheWaitFailsTheRestAndTheNextScriptTriesAgain)
     JobList retry{CommandJob("AT\r\n", "Again...", 500)};
     RunScript(port, retry, observer, progress);
     EXPECT_GE(clock.NowMs() - start, ModemPort::kReopenLimitMs);
+}
+
+// The signal monitor samples on its thread while the user's side (one
+// thread, as the UI is) runs page scripts on a worker and has the port watch
+// close the port whenever the gateway is unplugged between them. Every close
+// and reopen takes the port's turn, so no exchange finds its port closed or
+// replaced under it (run under TSan), and no command is cut into another.
+TEST(PortTurn, SamplingPageScriptsAndUnplugsTakeTurns) {
+    constexpr int kRounds = 5;
+    TempDir dir;
+    const std::filesystem::path link = dir.Path() / "gateway";
+    std::vector<std::unique_ptr<PtyPeer>> peers;
+    const auto plugIn = [&] {
+        auto peer = std::make_unique<PtyPeer>();
+        peer->AnswerEveryLine("\r\nOK\r\n");
+        const std::filesystem::path fresh = link.string() + ".new";
+        std::filesystem::create_symlink(peer->SlavePath(), fresh);
+        std::filesystem::rename(fresh, link);
+        peers.push_back(std::move(peer));
+    };
+    // udev removes the link with the device.
+    const auto unplug = [&] {
+        std::filesystem::remove(link);
+        peers.back()->Vanish();
+    };
+    plugIn();
+    ModemPort port;
+    port.SetPortName(link.string());
+    ASSERT_TRUE(port.Open());
+
+    std::atomic<int> answeredSamples{0};
+    SignalSampler::Reports reports;
+    reports.sampled = [&](const SignalSample& sample) {
+        if (!sample.lost)
+            ++answeredSamples;
+    };
+    SignalSampler sampler(port, Clock::System(), reports);
+    sampler.SetIntervalMs(5);
+    sampler.Start();
+
+    int succeeded = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        JobList jobs{CommandJob("AT+CGMI\r\n", "Reading...", 500),
+                     CommandJob("AT+CGSN\r\n", "Reading...", 500)};
+        std::thread worker([&] {
+            TextRecorder observer;
+            PlainProgress progress;
+            const std::scoped_lock turn(port.Turn());
+            RunScript(port, jobs, observer, progress);
+        });
+        // Unplugged and back while the script runs: its worker reopens the port.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        unplug();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        plugIn();
+        worker.join();
+        succeeded += jobs.back().GetStatus() == CommandJob::kSucceeded;
+
+        // Unplugged while the sheet is idle: the port watch closes the port.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        unplug();
+        port.Close();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        plugIn();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    sampler.Stop();
+    EXPECT_GT(succeeded, 0);
+    EXPECT_GT(answeredSamples.load(), 0);
+
+    for (const std::unique_ptr<PtyPeer>& peer : peers) {
+        std::istringstream lines(peer->Received());
+        for (std::string line; std::getline(lines, line, '\n');)
+            EXPECT_TRUE(line == "AT+CSQ\r" || line == "AT+CREG?\r" || line == "AT+CGMI\r" ||
+                        line == "AT+CGSN\r")
+                << line;
+    }
 }
 
 }  // namespace
