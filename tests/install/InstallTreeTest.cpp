@@ -337,7 +337,7 @@ TEST(DebianPackage, DependsOnEveryLibraryItsProgramsNeedAndPassesLintian) {
         return RunShell("dpkg-deb -f " + Quote(deb.string()) + " " + name).output;
     };
     EXPECT_FALSE(field("Homepage").empty());
-    EXPECT_EQ(field("Recommends"), "bash-completion\n");
+    EXPECT_EQ(field("Recommends"), "bash-completion, mobile-broadband-provider-info\n");
     std::istringstream description(field("Description"));
     for (std::string line; std::getline(description, line);)
         EXPECT_LE(line.size(), 80u) << line;

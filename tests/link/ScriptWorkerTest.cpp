@@ -208,8 +208,8 @@ TEST(PortTurn, SamplingPageScriptsAndUnplugsTakeTurns) {
     for (const std::unique_ptr<PtyPeer>& peer : peers) {
         std::istringstream lines(peer->Received());
         for (std::string line; std::getline(lines, line, '\n');)
-            EXPECT_TRUE(line == "AT+CSQ\r" || line == "AT+CREG?\r" || line == "AT+CGMI\r" ||
-                        line == "AT+CGSN\r")
+            EXPECT_TRUE(line == "AT+CSQ\r" || line == "AT+CREG?\r" || line == "AT+COPS?\r" ||
+                        line == "AT+CGMI\r" || line == "AT+CGSN\r")
                 << line;
     }
 }
