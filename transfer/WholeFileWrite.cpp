@@ -70,8 +70,7 @@ bool CopyAll(int source, int fd) {
 }
 
 // Fills the new file and makes it durable; errno tells why not.
-bool StoreInto(OwnedFd& file, const Filler& fill, const struct stat* existing,
-               FileAccess access) {
+bool StoreInto(OwnedFd& file, const Filler& fill, const struct stat* existing, FileAccess access) {
     if (existing != nullptr) {
         ::fchmod(file.Get(), existing->st_mode & 07777);
     } else if (access == FileAccess::EveryoneReads &&
