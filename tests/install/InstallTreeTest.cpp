@@ -93,7 +93,13 @@ TEST_F(InstallTree, ProgramsRunFromThePrefixAndAnswerWithoutADisplay) {
         EXPECT_EQ(other.output, program + " 1.0.20.0\n");
     }
 
-    EXPECT_TRUE(fs::is_regular_file(Installed("share/r7dashboard/sim/settings.xml")));
+    // The simulated gateway's settings, and what the guide tells an administrator to
+    // enable or import.
+    for (const char* file :
+         {"share/r7dashboard/sim/settings.xml", "lib/systemd/system/r7dashboard-metrics.service",
+          "lib/systemd/system/r7dashboard-metrics.timer", "share/r7dashboard/grafana/r7-fleet.json",
+          "share/r7dashboard/prometheus/r7-alerts.yml"})
+        EXPECT_TRUE(fs::is_regular_file(Installed(file))) << file;
 }
 
 // The key=value lines of the [Desktop Entry] group.
