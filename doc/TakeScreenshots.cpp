@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QPushButton>
 #include <QString>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <string>
 
@@ -39,6 +41,26 @@ QString FileName(const QString& title) {
     return name + ".png";
 }
 
+// TEXT without the mnemonic the window may have given the button.
+void ClickButton(QWidget& page, const QString& text) {
+    for (QPushButton* button : page.findChildren<QPushButton*>())
+        if (button->text().remove('&') == text)
+            button->click();
+}
+
+// Saves the Utilities tab's backup without a file dialog, so that the status line
+// has something to say.
+class ScreenshotPrompter : public WidgetPrompter {
+public:
+    std::string ChooseSaveFile(const std::string&, const std::string& proposedPath,
+                               const std::string&) override {
+        return (dir_.path() + '/').toStdString() + proposedPath;
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
 bool Save(QWidget& widget, const QString& dir, const QString& name) {
     const QString path = dir + '/' + name;
     if (widget.grab().save(path))
@@ -64,13 +86,18 @@ int main(int argc, char* argv[]) {
     }
     const QString dir = arguments[3];
     bool saved = true;
-    WidgetPrompter prompter;
+    ScreenshotPrompter prompter;
     BLApp dashboard(prompter);
     dashboard.SetSheetRunner([&](BLPropertySheet& sheet) {
-        sheet.resize(sheet.sizeHint().expandedTo(QSize(640, 520)));
+        sheet.resize(sheet.sizeHint().expandedTo(QSize(1000, 560)));
         sheet.show();
         for (int page = 0; page < sheet.PageCount(); ++page) {
             sheet.SetActivePage(page);
+            // The node list is empty until the radio has looked for nodes.
+            if (sheet.Page(page)->Title() == QStringLiteral("Meshlet Network"))
+                ClickButton(*sheet.Page(page), QStringLiteral("Refresh"));
+            if (sheet.Page(page)->Title() == QStringLiteral("Utilities"))
+                ClickButton(*sheet.Page(page), QStringLiteral("Backup"));
             Settle(1500);
             saved = Save(sheet, dir, FileName(sheet.Page(page)->Title())) && saved;
         }

@@ -93,7 +93,13 @@ TEST_F(InstallTree, ProgramsRunFromThePrefixAndAnswerWithoutADisplay) {
         EXPECT_EQ(other.output, program + " 1.0.20.0\n");
     }
 
-    EXPECT_TRUE(fs::is_regular_file(Installed("share/r7dashboard/sim/settings.xml")));
+    // The simulated gateway's settings, and what the guide tells an administrator to
+    // enable or import.
+    for (const char* file :
+         {"share/r7dashboard/sim/settings.xml", "lib/systemd/system/r7dashboard-metrics.service",
+          "lib/systemd/system/r7dashboard-metrics.timer", "share/r7dashboard/grafana/r7-fleet.json",
+          "share/r7dashboard/prometheus/r7-alerts.yml"})
+        EXPECT_TRUE(fs::is_regular_file(Installed(file))) << file;
 }
 
 // The key=value lines of the [Desktop Entry] group.
@@ -262,6 +268,50 @@ TEST_F(InstallTree, UdevRuleGivesTheSeatEveryGatewayPortAndKeepsModemManagerAway
         EXPECT_EQ(rule.assignments, rules[0].assignments);
 }
 
+// What the bash completion offers for the command line WORDS, the last being the word
+// under the cursor.
+std::set<std::string> Completions(const fs::path& completion,
+                                  const std::vector<std::string>& words) {
+    std::string array, line;
+    for (const std::string& word : words) {
+        array += ' ' + Quote(word);
+        line += (line.empty() ? "" : " ") + word;
+    }
+    const std::string script =
+        ". /usr/share/bash-completion/bash_completion; . " + Quote(completion.string()) +
+        "; COMP_WORDS=(" + array + "); COMP_CWORD=" + std::to_string(words.size() - 1) +
+        "; COMP_LINE=" + Quote(line) +
+        "; COMP_POINT=${#COMP_LINE}; _r7ctl; printf \"%s\\n\" \"${COMPREPLY[@]}\"";
+    std::set<std::string> offered;
+    std::istringstream lines(RunShell("bash -c " + Quote(script)).output);
+    for (std::string word; std::getline(lines, word);)
+        offered.insert(word);
+    return offered;
+}
+
+// The commands and the options r7ctl's own help names, the general list and each command's.
+std::pair<std::set<std::string>, std::set<std::string>> HelpWords(const std::string& r7ctl) {
+    std::set<std::string> commands, options;
+    static const QRegularExpression option("--[a-z][a-z-]*");
+    const std::string general = RunShell(Quote(r7ctl) + " --help").output;
+    std::istringstream lines(general);
+    bool inCommands = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line == "Commands:")
+            inCommands = true;
+        else if (line.empty())
+            inCommands = false;
+        else if (inCommands)
+            commands.insert(line.substr(2, line.find(' ', 2) - 2));
+    }
+    std::string all = general;
+    for (const std::string& command : commands)
+        all += RunShell(Quote(r7ctl) + " help " + command).output;
+    for (auto match = option.globalMatch(QString::fromStdString(all)); match.hasNext();)
+        options.insert(match.next().captured().toStdString());
+    return {commands, options};
+}
+
 }  // namespace
 
 TEST_F(InstallTree, ManualPagesCompletionAndCopyrightDescribeTheInstalledPrograms) {
@@ -293,12 +343,17 @@ TEST_F(InstallTree, ManualPagesCompletionAndCopyrightDescribeTheInstalledProgram
 
     const fs::path completion = Installed("share/bash-completion/completions/r7ctl");
     if (HasTool("test -f /usr/share/bash-completion/bash_completion")) {
-        const Result words = RunShell("bash -c '. /usr/share/bash-completion/bash_completion; . " +
-                                      completion.string() +
-                                      "; COMP_LINE=\"r7ctl --json python p\"; "
-                                      "COMP_POINT=${#COMP_LINE}; COMP_WORDS=($COMP_LINE);"
-                                      " COMP_CWORD=3; _r7ctl; echo ${COMPREPLY[*]}'");
-        EXPECT_EQ(words.output, "put\n");
+        EXPECT_EQ(Completions(completion, {"r7ctl", "--json", "python", "p"}),
+                  std::set<std::string>{"put"});
+        // Every command and option the program knows, from its own help.
+        const auto [commands, options] = HelpWords(Installed("bin/r7ctl").string());
+        EXPECT_GE(commands.size(), 15u);
+        const std::set<std::string> offeredCommands = Completions(completion, {"r7ctl", ""});
+        for (const std::string& command : commands)
+            EXPECT_TRUE(offeredCommands.contains(command)) << "command " << command;
+        const std::set<std::string> offeredOptions = Completions(completion, {"r7ctl", "--"});
+        for (const std::string& name : options)
+            EXPECT_TRUE(offeredOptions.contains(name)) << "option " << name;
     } else {
         EXPECT_TRUE(fs::is_regular_file(completion));
     }
