@@ -53,6 +53,8 @@ CommDialog::CommDialog(ModemPort& port, JobList& jobs, QWidget* parent)
 void CommDialog::RunModal() {
     finished_ = false;
     position_.store(0);
+    waitBoundMs_.store(0);
+    portBack_.store(false);
     progressTimer_->start();
     worker_ = std::thread(&CommDialog::RunWorker, this);
     exec();
@@ -83,6 +85,16 @@ void CommDialog::WaitingForPort(bool waiting) {
     calls_.Post([this, waiting] { wait_.Show(waiting); });
 }
 
+void CommDialog::WaitedForPort(std::uint64_t waitedMs, std::uint64_t boundMs) {
+    waitedMs_.store(waitedMs);
+    portBack_.store(false);
+    waitBoundMs_.store(boundMs);
+}
+
+void CommDialog::PortBack() {
+    portBack_.store(true);
+}
+
 void CommDialog::RunWorker() {
     {
         const std::scoped_lock turn(port_.Turn());
@@ -92,7 +104,21 @@ void CommDialog::RunWorker() {
 }
 
 void CommDialog::CopyProgress() {
-    progress_->setValue(std::clamp(position_.load(), progress_->minimum(), progress_->maximum()));
+    if (const std::uint64_t bound = waitBoundMs_.load(); bound != 0)
+        ShowPortWait(bound);
+    else
+        progress_->setValue(
+            std::clamp(position_.load(), progress_->minimum(), progress_->maximum()));
+}
+
+// In whole seconds: the bar moves once a second at most, however often the
+// worker tells the time. It stays full for the jobs after the gateway is back.
+void CommDialog::ShowPortWait(std::uint64_t boundMs) {
+    const int bound = static_cast<int>(std::min<std::uint64_t>(boundMs / 1000, 65535));
+    if (progress_->maximum() != bound)
+        progress_->setRange(0, bound);
+    const int waited = static_cast<int>(std::min<std::uint64_t>(waitedMs_.load() / 1000, bound));
+    progress_->setValue(portBack_.load() ? bound : waited);
 }
 
 void CommDialog::Finish() {

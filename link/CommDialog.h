@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -25,7 +26,9 @@ class QTimer;
 // Threads: the worker owns the port and the job list while it runs and reaches
 // the widgets only through calls queued to the user-interface thread. The progress position is an
 // atomic the worker moves; a timer on the user-interface thread copies it to the bar, so a long
-// pause cannot flood the event loop. RunModal joins the worker before it returns, so the caller may
+// pause cannot flood the event loop. Once the link waits for the port (a restarting gateway), the
+// bar shows instead the seconds waited against the most the link waits, and is full once the
+// gateway is back. RunModal joins the worker before it returns, so the caller may
 // read the jobs at once and no thread outlives them.
 class CommDialog : public QDialog, private ScriptObserver, private ProgressIndicator {
     Q_OBJECT
@@ -46,11 +49,14 @@ public:
 private:
     void ShowJobText(const std::string& text) override;
     void WaitingForPort(bool waiting) override;
+    void WaitedForPort(std::uint64_t waitedMs, std::uint64_t boundMs) override;
+    void PortBack() override;
     int Position() const override;
     void SetPosition(int position) override;
 
     void RunWorker();
     void CopyProgress();
+    void ShowPortWait(std::uint64_t boundMs);
     void Finish();
 
     ModemPort& port_;
@@ -61,6 +67,10 @@ private:
     QTimer* progressTimer_;
     UiCallQueue calls_;
     std::atomic<int> position_{0};
+    // Zero until the link first waits for the port.
+    std::atomic<std::uint64_t> waitBoundMs_{0};
+    std::atomic<std::uint64_t> waitedMs_{0};
+    std::atomic<bool> portBack_{false};
     bool finished_ = false;
     bool lostPort_ = false;  // written by the worker, read after it was joined
     std::thread worker_;

@@ -150,6 +150,17 @@ bool ModemPort::GaveUp() const {
 void ModemPort::ClearGiveUp() {
     gaveUp_ = false;
     cancelled_.store(false);
+    waitStartMs_.reset();
+    waitLimitMs_ = 0;
+}
+
+// Unless a wait is going on: a wait that began in an install's read goes on
+// in the next command's reopen loop, which sets its own bound.
+void ModemPort::NoteWaitStart() {
+    if (waitStartMs_)
+        return;
+    waitStartMs_ = clock_.NowMs();
+    waitLimitMs_ = kReopenLimitMs;
 }
 
 // The listener hears once that the link waits for the port, and once that
@@ -159,6 +170,19 @@ void ModemPort::ShowWait() {
         return;
     waitShown_ = true;
     waitListener_->WaitingForPort(true);
+    TellWaited();
+}
+
+void ModemPort::TellWaited() {
+    if (waitShown_ && waitStartMs_)
+        waitListener_->WaitedForPort(clock_.NowMs() - *waitStartMs_, waitLimitMs_);
+}
+
+void ModemPort::TellBack() {
+    waitStartMs_.reset();
+    waitLimitMs_ = 0;
+    if (waitShown_)
+        waitListener_->PortBack();
 }
 
 void ModemPort::EndWait() {
@@ -186,6 +210,7 @@ bool ModemPort::WaitForPortChange(std::uint32_t ms) {
         if (watch_->Wait(clock_, slice))
             break;
         ms -= slice;
+        TellWaited();
     }
     return !Cancelled();
 }
@@ -288,6 +313,8 @@ void ModemPort::DrainUntilQuiet(int quietWaits) {
 // install); keep trying until it is back or clearly is not coming back.
 bool ModemPort::ReopenUntilBack() {
     const std::uint64_t start = clock_.NowMs();
+    NoteWaitStart();
+    waitLimitMs_ = start + kReopenLimitMs - *waitStartMs_;
     WatchPort();
     bool back = false;
     while (!(back = Reopen())) {
@@ -298,6 +325,8 @@ bool ModemPort::ReopenUntilBack() {
             break;
         }
     }
+    if (back)
+        TellBack();
     return back;
 }
 
@@ -368,6 +397,7 @@ bool ModemPort::ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress
     // install wait carries on as soon as the restarted gateway is back.
     const std::uint32_t pause = std::min(HundredthOf(timeoutMs), kReopenIntervalMs);
     const std::uint64_t start = clock_.NowMs();
+    NoteWaitStart();
     if (!WaitForPortChange(pause))
         return false;
     AdvanceProgress(progress, position, static_cast<int>((clock_.NowMs() - start) / 100));
@@ -375,6 +405,7 @@ bool ModemPort::ReopenAfterFailedRead(int timeoutMs, ProgressIndicator* progress
         ShowWait();
         return false;
     }
+    TellBack();
     EndWait();
     return true;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -153,7 +154,10 @@ private:
     bool Cancelled() const;
     void WatchPort();
     bool WaitForPortChange(std::uint32_t ms);
+    void NoteWaitStart();
     void ShowWait();
+    void TellWaited();
+    void TellBack();
     void EndWait();
     long WriteWithoutStall(const char* data, std::size_t size);
     bool WriteAll(std::string_view data);
@@ -177,6 +181,11 @@ private:
     std::atomic<bool> cancelled_{false};
     bool gaveUp_ = false;
     bool waitShown_ = false;
+    // When the port was found gone, until it is back or the script ends: a
+    // wait that goes on from an install's read to the next command is one.
+    std::optional<std::uint64_t> waitStartMs_;
+    // How long after waitStartMs_ the link gives up at the latest.
+    std::uint64_t waitLimitMs_ = 0;
     bool cutShort_ = false;
     bool restartExpected_ = false;
     bool wentAway_ = false;

@@ -7,12 +7,14 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <thread>
 
 #include "link/CommDialog.h"
 #include "link/ModemPort.h"
+#include "tests/link/PtyPeer.h"
 #include "tests/link/TempDir.h"
 #include "tests/support/TestClocks.h"
 #include "transfer/UploadDialog.h"
@@ -149,4 +151,59 @@ TEST_F(CommDialogTest, WhileTheLinkWaitsForThePortEscapeCancelsTheScriptOrTheUpl
     EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kFailed);
     EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kFailed);
     EXPECT_EQ(outcome, UploadOutcome::Lost);
+}
+
+// While the gateway restarts, the bar shows the seconds waited for its port
+// against the most the link waits, and it is full once the gateway is back,
+// for the jobs that follow too.
+TEST_F(CommDialogTest, WhileTheGatewayRestartsTheBarShowsTheTimeWaitedAndEndsFull) {
+    TempDir dir;
+    const std::filesystem::path link = dir.Path() / "gateway";
+    port.SetPortName(link.string());
+    PtyPeer peer;
+    peer.QueueReply("\r\nOK\r\n");
+    JobList jobs = {CommandJob("AT\r\n", "Waiting for the device to restart...", 1000),
+                    CommandJob("SLEEP", "Pausing...", 1000)};
+    // The worker holds halfway through the wait, and again in the pause after
+    // the gateway is back, until the test has read the bar.
+    enum Stage { kWaiting, kHalfway, kBack, kSeen, kDone };
+    std::atomic<int> stage{kWaiting};
+    const std::uint64_t start = clock.NowMs();
+    const auto holdUntil = [&](int seen) {
+        for (int i = 0; i < 10000 && stage != seen; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    clock.onSleep = [&] {
+        if (stage == kWaiting && clock.NowMs() - start >= ModemPort::kReopenLimitMs / 2) {
+            stage = kHalfway;
+            holdUntil(kBack);
+            std::filesystem::create_symlink(peer.SlavePath(), link);
+        } else if (stage == kBack && jobs[0].GetStatus() == CommandJob::kSucceeded) {
+            stage = kSeen;
+            holdUntil(kDone);
+        }
+    };
+    CommDialog dialog(port, jobs);
+    auto* bar = dialog.findChild<QProgressBar*>(QStringLiteral("progress"));
+    int halfway = -1;
+    int back = -1;
+    QTimer::singleShot(0, &dialog, [&] {
+        const auto readBarAt = [&](int reached, int& value) {
+            for (int i = 0; i < 10000 && stage != reached; ++i)
+                QTest::qWait(1);
+            QTest::qWait(300);  // the bar's next refresh
+            value = bar->value();
+        };
+        readBarAt(kHalfway, halfway);
+        EXPECT_EQ(bar->maximum(), static_cast<int>(ModemPort::kReopenLimitMs / 1000));
+        stage = kBack;
+        readBarAt(kSeen, back);
+        stage = kDone;
+    });
+    dialog.RunModal();
+
+    EXPECT_NEAR(halfway, static_cast<int>(ModemPort::kReopenLimitMs / 2000), 1);
+    EXPECT_EQ(back, bar->maximum());
+    EXPECT_EQ(jobs[0].GetStatus(), CommandJob::kSucceeded);
+    EXPECT_EQ(jobs[1].GetStatus(), CommandJob::kSucceeded);
 }

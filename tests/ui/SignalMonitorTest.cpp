@@ -5,6 +5,7 @@
 #include <QCategoryAxis>
 #include <QChartView>
 #include <QDateTime>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -214,7 +215,7 @@ TEST(SignalMonitorTest, TheTimeAxisGrowsFromTheFirstSampleWithTicksOnWholeTimes)
 
 // Saving over an older file on a full disk (a file size limit stands in for
 // it) says why and keeps the older file whole, with nothing left beside it;
-// Close then closes the window.
+// Close then closes the window, and so do Escape and Ctrl+W.
 TEST(SignalMonitorTest, SaveOntoAFullDiskKeepsTheOlderFile) {
     ModemPort port;
     FakePrompter prompter;
@@ -238,4 +239,15 @@ TEST(SignalMonitorTest, SaveOntoAFullDiskKeepsTheOlderFile) {
     std::ifstream older(path);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "older samples\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+
+    for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        SCOPED_TRACE(QKeySequence(keys).toString().toStdString());
+        const QPointer<SignalMonitorWindow> other =
+            new SignalMonitorWindow(port, prompter, Clock::System());
+        other->show();
+        other->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(other));
+        QTest::keyClick(other, keys.key(), keys.keyboardModifiers());
+        EXPECT_TRUE(WaitUntil([&] { return other == nullptr; }));
+    }
 }
