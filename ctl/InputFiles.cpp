@@ -2,14 +2,12 @@
 
 #include <cerrno>
 
-#include "model/OwnedFd.h"
 #include "model/RegularFile.h"
 #include "model/XmlDocument.h"
 
 std::optional<std::string> UnreadableFileReason(const std::string& path) {
     const RegularFileOpen file = OpenRegularFile(path);
-    const OwnedFd owner(file.fd);
-    if (file.fd < 0)
+    if (file.fd.Get() < 0)
         return file.Reason();
     return std::nullopt;
 }

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +19,7 @@
 #include "model/ConfigModel.h"
 #include "model/DeviceInfoCollection.h"
 #include "model/SignalSample.h"
+#include "model/XmlDocument.h"
 #include "transfer/WholeFileWrite.h"
 
 namespace {
@@ -104,10 +103,12 @@ std::vector<std::string> ChosenPorts(const CtlCall& call) {
     return ports;
 }
 
-// The previous file's gateways; none when there is no such file yet.
+// The previous file's gateways; none when there is no such file yet (or
+// what stands there is no file of ours: it is read without waiting).
 LastSuccesses ReadPreviousFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return ReadExposedGateways(std::string(std::istreambuf_iterator<char>(in), {}));
+    std::string content;
+    ReadCappedFile(path, content);
+    return ReadExposedGateways(content);
 }
 
 // A gateway before its sample: named by its port, with the reason it is down, if known.

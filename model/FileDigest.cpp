@@ -1,7 +1,6 @@
 #include "model/FileDigest.h"
 
 #include <openssl/evp.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -37,14 +36,13 @@ std::string ToLowerHex(const unsigned char* bytes, unsigned int count) {
 }  // namespace
 
 std::optional<std::string> DigestFile(const std::string& path) {
-    const RegularFileOpen opened = OpenRegularFile(path);
-    if (opened.fd < 0)
+    RegularFileOpen opened = OpenRegularFile(path);
+    if (opened.fd.Get() < 0)
         return std::nullopt;
-    const File file(::fdopen(opened.fd, "rb"));
-    if (!file) {
-        ::close(opened.fd);
+    const File file(::fdopen(opened.fd.Get(), "rb"));
+    if (!file)
         return std::nullopt;
-    }
+    opened.fd.Release();  // the stream closes it now
     const DigestContext context(EVP_MD_CTX_new());
     if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1)
         return std::nullopt;

@@ -2,10 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 std::string RegularFileOpen::Reason() const {
     if (notRegular)
@@ -14,19 +14,12 @@ std::string RegularFileOpen::Reason() const {
 }
 
 RegularFileOpen OpenRegularFile(const std::string& path) {
-    RegularFileOpen file;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    OwnedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
-    if (fd < 0 || ::fstat(fd, &status) != 0) {
-        file.error = errno;
-    } else if (!S_ISREG(status.st_mode)) {
-        file.notRegular = true;
-    } else {
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        file.fd = fd;
-        return file;
-    }
-    if (fd >= 0)
-        ::close(fd);
-    return file;
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &status) != 0)
+        return {OwnedFd(-1), errno};
+    if (!S_ISREG(status.st_mode))
+        return {OwnedFd(-1), 0, true};
+    ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+    return {std::move(fd)};
 }

@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "model/OwnedFd.h"
+
 // A local file opened for reading, only when it is a regular file. The open
 // never waits: a named pipe nobody writes to would otherwise block it for
 // ever, and a device or a pipe has no length to upload or digest.
 struct RegularFileOpen {
-    int fd = -1;              // the caller's to close; -1 when refused
+    OwnedFd fd{-1};           // -1 when refused
     int error = 0;            // errno of a failed open
     bool notRegular = false;  // it opened, but is a pipe, a device or a folder
 

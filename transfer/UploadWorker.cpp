@@ -10,7 +10,6 @@
 #include "link/Clock.h"
 #include "link/CommandJob.h"
 #include "link/ModemPort.h"
-#include "model/OwnedFd.h"
 #include "model/RegularFile.h"
 #include "model/RequestDocuments.h"
 #include "transfer/FileNames.h"
@@ -58,15 +57,15 @@ bool Exchange(ModemPort& port, const UploadStep& step) {
 // (it may have been replaced since it was checked).
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     const RegularFileOpen file = OpenRegularFile(path);
-    const OwnedFd owner(file.fd);
+    const int fd = file.fd.Get();
     struct stat status {};
-    if (file.fd < 0 || ::fstat(file.fd, &status) != 0 ||
+    if (fd < 0 || ::fstat(fd, &status) != 0 ||
         static_cast<std::uintmax_t>(status.st_size) > kMaxUploadBytes)
         return std::nullopt;
     std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
     std::size_t got = 0;
     while (got < bytes.size()) {
-        const ssize_t count = ::read(file.fd, bytes.data() + got, bytes.size() - got);
+        const ssize_t count = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
@@ -159,11 +158,10 @@ UploadFileCheck CheckUploadFile(const std::string& localPath, UploadTarget targe
     if (target != UploadTarget::FirmwareImage && FileNameProblem(LocalFileName(localPath)))
         return UploadFileCheck::UnsafeName;
     const RegularFileOpen file = OpenRegularFile(localPath);
-    const OwnedFd owner(file.fd);
     if (file.notRegular)
         return UploadFileCheck::NotRegular;
     struct stat status {};
-    if (file.fd < 0 || ::fstat(file.fd, &status) != 0)
+    if (file.fd.Get() < 0 || ::fstat(file.fd.Get(), &status) != 0)
         return UploadFileCheck::CannotOpen;
     return static_cast<std::uintmax_t>(status.st_size) > kMaxUploadBytes ? UploadFileCheck::TooLarge
                                                                          : UploadFileCheck::Ok;
